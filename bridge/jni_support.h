@@ -1,0 +1,66 @@
+#pragma once
+
+#include <jni.h>
+
+#include <string>
+
+// RAII holders for what JNI hands out, so that no error path forgets a release.
+// Destructors only call functions that are legal with an exception pending.
+
+// One local-reference frame, popped on every path out of its scope.
+class LocalFrame {
+ public:
+  LocalFrame(JNIEnv* env, jint capacity) : env_(env), ok_(env->PushLocalFrame(capacity) == 0) {}
+  LocalFrame(const LocalFrame&) = delete;
+  LocalFrame& operator=(const LocalFrame&) = delete;
+  ~LocalFrame() {
+    if (ok_) env_->PopLocalFrame(nullptr);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  JNIEnv* env_;
+  bool ok_;
+};
+
+// The modified UTF-8 bytes of a Java string, released at scope end.
+class UtfChars {
+ public:
+  UtfChars(JNIEnv* env, jstring text)
+      : env_(env), text_(text), chars_(text ? env->GetStringUTFChars(text, nullptr) : nullptr) {}
+  UtfChars(const UtfChars&) = delete;
+  UtfChars& operator=(const UtfChars&) = delete;
+  ~UtfChars() {
+    if (chars_) env_->ReleaseStringUTFChars(text_, chars_);
+  }
+  // Null when the string was null or could not be pinned (an exception is then pending).
+  const char* get() const { return chars_; }
+
+ private:
+  JNIEnv* env_;
+  jstring text_;
+  const char* chars_;
+};
+
+// A local reference deleted at scope end (for references made outside a LocalFrame).
+template <typename T>
+class LocalRef {
+ public:
+  LocalRef(JNIEnv* env, T ref) : env_(env), ref_(ref) {}
+  LocalRef(const LocalRef&) = delete;
+  LocalRef& operator=(const LocalRef&) = delete;
+  ~LocalRef() {
+    if (ref_) env_->DeleteLocalRef(ref_);
+  }
+  T get() const { return ref_; }
+
+ private:
+  JNIEnv* env_;
+  T ref_;
+};
+
+// Throws a java.lang.Exception with message. A pending exception (for example
+// the NoSuchMethodError of a failed method look-up) is cleared first, so the
+// host receives the bridge's own exception. Returns false when no exception
+// could be raised (the class could not be found).
+bool ThrowJavaException(JNIEnv* env, jclass exception_class, const std::string& message);

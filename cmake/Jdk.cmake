@@ -1,0 +1,21 @@
+# Finds the JNI headers. A fresh machine has no JAVA_HOME, and CMake's FindJNI
+# does not find the installed JDK by itself, so the JDK home is derived from
+# the real location of javac (JDK/bin/javac).
+if(NOT CALLBRIMA_JDK_HOME)
+  if(DEFINED ENV{JAVA_HOME} AND EXISTS "$ENV{JAVA_HOME}/include/jni.h")
+    set(CALLBRIMA_JDK_HOME "$ENV{JAVA_HOME}")
+  else()
+    find_program(CALLBRIMA_JAVAC_PATH javac REQUIRED)
+    file(REAL_PATH "${CALLBRIMA_JAVAC_PATH}" javac_real)
+    get_filename_component(jdk_bin "${javac_real}" DIRECTORY)
+    get_filename_component(CALLBRIMA_JDK_HOME "${jdk_bin}" DIRECTORY)
+  endif()
+endif()
+set(CALLBRIMA_JDK_HOME "${CALLBRIMA_JDK_HOME}" CACHE PATH "JDK home")
+if(NOT EXISTS "${CALLBRIMA_JDK_HOME}/include/jni.h")
+  message(FATAL_ERROR "No jni.h under ${CALLBRIMA_JDK_HOME}/include; set CALLBRIMA_JDK_HOME")
+endif()
+set(JNI_INCLUDE_DIRS "${CALLBRIMA_JDK_HOME}/include" "${CALLBRIMA_JDK_HOME}/include/linux")
+set(CALLBRIMA_JAVAC "${CALLBRIMA_JDK_HOME}/bin/javac")
+set(CALLBRIMA_JAVA_EXE "${CALLBRIMA_JDK_HOME}/bin/java")
+message(STATUS "JDK: ${CALLBRIMA_JDK_HOME}")

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_status.h"
+#include "core/QDN_stringArray.h"
+
+namespace {
+
+QDN_intArray Ints(std::initializer_list<int> values) {
+  QDN_intArray a;
+  for (int v : values) EXPECT_EQ(a.Append(v), QDN_NO_ERROR);
+  return a;
+}
+
+std::vector<int> Items(const QDN_intArray& a) {
+  return std::vector<int>(a.Data(), a.Data() + a.GetCount());
+}
+
+std::vector<std::string> Texts(const QDN_stringArray& a) {
+  std::vector<std::string> out;
+  for (int i = 0; i < a.GetCount(); ++i) out.emplace_back(a.At(i) ? a.At(i) : "(null)");
+  return out;
+}
+
+}  // namespace
+
+TEST(IntArrayTest, StaysInlineUpTo32ItemsThenDoubles) {
+  QDN_intArray a;
+  for (int i = 0; i < 32; ++i) ASSERT_EQ(a.Append(i), QDN_NO_ERROR);
+  EXPECT_FALSE(a.UsesHeap());
+  EXPECT_EQ(a.GetCapacity(), 32);
+  ASSERT_EQ(a.Append(32), QDN_NO_ERROR);
+  EXPECT_TRUE(a.UsesHeap());
+  EXPECT_EQ(a.GetCapacity(), 64);
+  for (int i = 0; i < 33; ++i) EXPECT_EQ(a.At(i), i);
+  a.Release(0);
+  EXPECT_FALSE(a.UsesHeap());
+  EXPECT_EQ(a.GetCapacity(), 32);
+  EXPECT_EQ(a.GetCount(), 0);
+}
+
+TEST(IntArrayTest, RemovalKeepsOrderOnlyWhenOrdered) {
+  QDN_intArray a = Ints({1, 2, 3});
+  ASSERT_EQ(a.RemoveAt(0), QDN_NO_ERROR);
+  EXPECT_EQ(Items(a), (std::vector<int>{2, 3}));
+  QDN_intArray b = Ints({1, 2, 3});
+  b.ClearOrdered(0);
+  ASSERT_EQ(b.RemoveAt(0), QDN_NO_ERROR);
+  EXPECT_EQ(Items(b), (std::vector<int>{3, 2}));
+}
+
+TEST(IntArrayTest, RemoveAtChecksTheCountNotTheSize) {
+  QDN_intArray a(5, 0);  // size 5, count 0
+  EXPECT_EQ(a.RemoveAt(0), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(a.Append(7), QDN_NO_ERROR);
+  EXPECT_EQ(a.RemoveAt(1), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(a.RemoveAt(-1), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(a.RemoveAt(0), QDN_NO_ERROR);
+  EXPECT_EQ(a.GetCount(), 0);
+}
+
+TEST(IntArrayTest, SizingRules) {
+  QDN_intArray a = Ints({1, 2, 3});
+  ASSERT_EQ(a.Resize(5), QDN_NO_ERROR);
+  EXPECT_EQ(a.GetCount(), 0);
+  EXPECT_EQ(a.GetSize(), 5);
+  EXPECT_EQ(a.Resize(-1), QDN_OUT_OF_RANGE);
+
+  QDN_intArray b = Ints({4, 5, 6});
+  ASSERT_EQ(b.EnsureSize(2), QDN_NO_ERROR);
+  EXPECT_EQ(b.GetCount(), 0);
+  EXPECT_EQ(b.GetSize(), 3);
+  EXPECT_EQ(b.At(0), 4);
+  EXPECT_EQ(b.At(2), 6);
+
+  QDN_intArray c = Ints({1, 2});
+  EXPECT_EQ(c.InsertAt(2, 9), QDN_NO_ERROR);
+  EXPECT_EQ(c.InsertAt(4, 9), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(c.InsertAt(0, 0), QDN_NO_ERROR);
+  EXPECT_EQ(Items(c), (std::vector<int>{0, 1, 2, 9}));
+  EXPECT_EQ(c.AppendUnique(2), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(c.IndexOf(9), 3);
+  EXPECT_EQ(c.RemoveValue(1), QDN_NO_ERROR);
+  EXPECT_EQ(c.RemoveValue(1), QDN_OUT_OF_RANGE);
+}
+
+TEST(IntArrayTest, CopyAndAdoptKeepItems) {
+  QDN_intArray big;
+  for (int i = 0; i < 100; ++i) (void)big.Append(i);
+  QDN_intArray copy(big);
+  EXPECT_EQ(Items(copy), Items(big));
+  QDN_intArray adopted;
+  ASSERT_EQ(adopted.Adopt(copy), QDN_NO_ERROR);
+  EXPECT_EQ(Items(adopted), Items(big));
+  EXPECT_EQ(copy.GetCount(), 0);
+  QDN_intArray small = Ints({3, 4});
+  ASSERT_EQ(adopted.Adopt(small), QDN_NO_ERROR);
+  EXPECT_EQ(Items(adopted), (std::vector<int>{3, 4}));
+  EXPECT_FALSE(adopted.UsesHeap());
+}
+
+TEST(ArraysTest, PermuteMovesItemsOrRefuses) {
+  QDN_intArray order = Ints({2, 0, 1});
+  QDN_intArray ints = Ints({10, 20, 30});
+  ASSERT_EQ(ints.Permute(order), QDN_NO_ERROR);
+  EXPECT_EQ(Items(ints), (std::vector<int>{30, 10, 20}));
+
+  QDN_doubleArray doubles;
+  for (double v : {10.0, 20.0, 30.0}) (void)doubles.Append(v);
+  ASSERT_EQ(doubles.Permute(order), QDN_NO_ERROR);
+  EXPECT_EQ(doubles.At(0), 30.0);
+  EXPECT_EQ(doubles.At(2), 20.0);
+
+  QDN_stringArray texts;
+  for (const char* t : {"a", "b", "c"}) (void)texts.Append(t);
+  ASSERT_EQ(texts.Permute(order), QDN_NO_ERROR);
+  EXPECT_EQ(Texts(texts), (std::vector<std::string>{"c", "a", "b"}));
+
+  for (auto bad : {Ints({0, 0, 1}), Ints({0, 1, 3}), Ints({0, 1})}) {
+    QDN_intArray kept = Ints({10, 20, 30});
+    EXPECT_EQ(kept.Permute(bad), QDN_OUT_OF_RANGE);
+    EXPECT_EQ(Items(kept), (std::vector<int>{10, 20, 30}));
+  }
+}
+
+TEST(DoubleArrayTest, GrowsByDeltaAndBoundsAccess) {
+  QDN_doubleArray a;
+  EXPECT_EQ(a.At(-1), -2.0);
+  EXPECT_EQ(a.At(0), -2.0);
+  ASSERT_EQ(a.Append(1.5), QDN_NO_ERROR);
+  EXPECT_EQ(a.GetSize(), 10);
+  for (int i = 0; i < 10; ++i) ASSERT_EQ(a.Append(i), QDN_NO_ERROR);
+  EXPECT_EQ(a.GetSize(), 20);
+  EXPECT_EQ(a.GetCount(), 11);
+  // Writing through the out-of-range slot never reaches the items.
+  a.At(100) = 7.0;
+  EXPECT_EQ(a.At(100), -2.0);
+
+  QDN_doubleArray wide(0, 100);
+  (void)wide.Append(1);
+  EXPECT_EQ(wide.GetSize(), 100);
+  wide.Release(0);
+  (void)wide.Append(1);
+  EXPECT_EQ(wide.GetSize(), 10);  // Release returns the step to 10
+}
+
+TEST(DoubleArrayTest, InsertRemoveResize) {
+  QDN_doubleArray a;
+  for (double v : {1.0, 2.0, 3.0}) (void)a.Append(v);
+  EXPECT_EQ(a.InsertAt(4, 9.0), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(a.InsertAt(1, 9.0), QDN_NO_ERROR);
+  EXPECT_EQ(a.At(1), 9.0);
+  EXPECT_EQ(a.At(3), 3.0);
+  ASSERT_EQ(a.RemoveAt(0), QDN_NO_ERROR);
+  EXPECT_EQ(a.At(0), 9.0);
+  const int size = a.GetSize();
+  ASSERT_EQ(a.EnsureSize(2), QDN_NO_ERROR);
+  EXPECT_EQ(a.GetSize(), size);
+  EXPECT_EQ(a.At(0), 9.0);
+  EXPECT_EQ(a.GetCount(), 0);
+
+  QDN_doubleArray b(3, 0), c;
+  b.At(0) = 4;
+  ASSERT_EQ(c.Assign(b), QDN_NO_ERROR);
+  EXPECT_EQ(c.GetSize(), 3);
+  EXPECT_EQ(c.At(0), 4);
+  EXPECT_EQ(c.Assign(c), QDN_NO_ERROR);
+  EXPECT_EQ(c.At(0), 4);
+}
+
+TEST(StringArrayTest, StoresCopiesAndNullSlots) {
+  QDN_stringArray a;
+  std::string text = "first";
+  ASSERT_EQ(a.Append(text.c_str()), QDN_NO_ERROR);
+  text[0] = 'X';
+  EXPECT_STREQ(a.At(0), "first");
+  ASSERT_EQ(a.Append(nullptr), QDN_NO_ERROR);
+  EXPECT_EQ(a.At(1), nullptr);
+  EXPECT_EQ(a.IndexOf("first"), 0);
+  EXPECT_EQ(a.IndexOf("First"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(a.IndexOf(nullptr), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(a.SetAt(a.GetSize(), "x"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(a.RemoveAt(5), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(a.RemoveAt(0), QDN_NO_ERROR);
+  EXPECT_EQ(a.GetCount(), 1);
+  a.Clear();
+  EXPECT_EQ(a.GetCount(), 0);
+}
+
+TEST(IdArrayTest, EnforcesIdentifiersAndUniqueness) {
+  QDN_idArray ids;
+  EXPECT_EQ(ids.Append("1abc"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.Append("a b"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.Append(""), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.Append("caf\xe9"), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(ids.Append("State_1"), QDN_NO_ERROR);
+  EXPECT_EQ(ids.Append("State_1"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.InsertAt(0, "State_1"), QDN_OUT_OF_RANGE);
+  // Renaming a slot to its own text is allowed, to another's is not.
+  ASSERT_EQ(ids.Append("b"), QDN_NO_ERROR);
+  EXPECT_EQ(ids.SetAt(0, "State_1"), QDN_NO_ERROR);
+  EXPECT_EQ(ids.SetAt(0, "b"), QDN_OUT_OF_RANGE);
+
+  ASSERT_EQ(ids.AppendUniqueId("1abc", -1), QDN_NO_ERROR);
+  EXPECT_STREQ(ids.At(2), "x1abc");
+  ASSERT_EQ(ids.AppendUniqueId("State", -1), QDN_NO_ERROR);
+  ASSERT_EQ(ids.AppendUniqueId("State", -1), QDN_NO_ERROR);
+  EXPECT_STREQ(ids.At(3), "State");
+  EXPECT_STREQ(ids.At(4), "State0");
+  ASSERT_EQ(ids.AppendUniqueId("a-b c", 5), QDN_NO_ERROR);
+  EXPECT_STREQ(ids.At(5), "a_b_c5");
+}
+
+TEST(IdArrayTest, LongListsStayUniqueThroughTheIndex) {
+  QDN_idArray ids;
+  for (int i = 0; i < 1000; ++i) {
+    std::string name = "s";  // appended, not "s" + ...: g++ 12 warns falsely on that form
+    name += std::to_string(i);
+    ASSERT_EQ(ids.Append(name.c_str()), QDN_NO_ERROR);
+  }
+  EXPECT_EQ(ids.Append("s999"), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(ids.RemoveAt(999), QDN_NO_ERROR);
+  EXPECT_EQ(ids.Append("s999"), QDN_NO_ERROR);
+  EXPECT_EQ(ids.SetAt(0, "s5"), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(ids.SetAt(0, "first"), QDN_NO_ERROR);
+  EXPECT_EQ(ids.Append("s0"), QDN_NO_ERROR);
+  EXPECT_EQ(ids.Append("first"), QDN_OUT_OF_RANGE);
+  ids.CheckConsistency(0);
+  EXPECT_TRUE(ids.IsConsistent());
+}
+
+TEST(IdArrayTest, MakeIdsValidRepairsEveryItem) {
+  QDN_idArray ids;
+  // Items that break the rule can only arrive through the plain string array.
+  for (const char* text : {"good", "2nd", "a b", "a_b"})
+    ASSERT_EQ(ids.QDN_stringArray::InsertAt(ids.GetCount(), text), QDN_NO_ERROR);
+  ids.CheckConsistency(0);
+  EXPECT_FALSE(ids.IsConsistent());
+  ASSERT_EQ(ids.MakeIdsValid(), QDN_NO_ERROR);
+  EXPECT_EQ(Texts(ids), (std::vector<std::string>{"good", "x2nd", "a_b", "a_b2"}));
+  ids.CheckConsistency(0);
+  EXPECT_TRUE(ids.IsConsistent());
+}
+
+TEST(IdArrayTest, MakeValidIdHandlesAnyText) {
+  std::string empty;
+  EXPECT_EQ(QDN_idArray::MakeValidId(empty), QDN_OUT_OF_RANGE);
+  std::string text(5000, '-');
+  ASSERT_EQ(QDN_idArray::MakeValidId(text), QDN_NO_ERROR);
+  EXPECT_EQ(text.size(), 5001u);
+  EXPECT_EQ(text[0], 'x');
+  EXPECT_TRUE(IsValidIdentifier(text));
+}
