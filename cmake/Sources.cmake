@@ -11,6 +11,16 @@ set(CALLBRIMA_ENGINE_SOURCES
   core/QDN_errorLog.cpp
   network/QDN_formatDispatch.cpp
   network/QDN_network.cpp
+  network/QDN_networkFiles.cpp
+  network/QDN_node.cpp
+  network/QDN_nodeInfo.cpp
+  network/QDN_header.cpp
+  network/QDN_screenInfo.cpp
+  network/QDN_userProperties.cpp
+  network/QDN_extraDefinition.cpp
+  network/QDN_costDefinition.cpp
+  network/QDN_submodelTree.cpp
+  definitions/QDN_nodeDefinition.cpp
   xml/QDN_xqdnFactory.cpp
 )
 

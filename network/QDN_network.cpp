@@ -1,33 +1,58 @@
 #include "network/QDN_network.h"
 
+#include <algorithm>
+#include <climits>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
-#include "formats/text/QDN_textFormat.h"
-#include "network/QDN_formatDispatch.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_costDefinition.h"
 #include "network/QDN_node.h"
 
 QDN_network::QDN_network() { (void)Initialize(50, 50); }
 
-QDN_network::~QDN_network() = default;
+QDN_network::~QDN_network() {
+  for (Record& record : records_)
+    if (record.node) record.node->GetInfo().header.SetListener(nullptr);
+}
+
+void QDN_network::ResetSettings() {
+  node_count_ = 0;
+  target_count_ = 0;
+  sample_count_ = 1000;
+  further_setting_ = 3;
+  free_hint_ = 0;
+  ids_.clear();
+}
 
 int QDN_network::Initialize(int capacity, int growthStep) {
   if (capacity <= 0) capacity = 50;
   if (growthStep <= 0) growthStep = 50;
   Release(0);
-  records_.resize(static_cast<size_t>(capacity));
+  try {
+    records_.resize(static_cast<size_t>(capacity));
+  } catch (const std::bad_alloc&) {
+    return QDN_OUT_OF_MEMORY;
+  }
   growth_step_ = growthStep;
+  CB_TRY(submodels_.Initialize(this));
+  QDN_submodel* main = submodels_.GetSubmodel(kMainSubmodel);
+  (void)main->header.SetId("Unnamed");
+  (void)main->header.SetName("Unnamed");
   CheckReadiness(0);
   return QDN_NO_ERROR;
 }
 
 bool QDN_network::IsValidHandle(int handle) const {
-  return handle >= 0 && handle < GetCapacity() && records_[static_cast<size_t>(handle)].node;
+  return handle >= 0 && handle < GetCapacity() && At(handle).node;
 }
 
 QDN_node* QDN_network::GetNode(int handle) const {
-  return IsValidHandle(handle) ? records_[static_cast<size_t>(handle)].node.get() : nullptr;
+  return IsValidHandle(handle) ? At(handle).node.get() : nullptr;
 }
 
 int QDN_network::GetFirstNode() const { return GetNextNode(-1); }
@@ -35,97 +60,382 @@ int QDN_network::GetFirstNode() const { return GetNextNode(-1); }
 int QDN_network::GetNextNode(int handle) const {
   if (handle < -1) return QDN_OUT_OF_RANGE;
   for (int h = handle + 1; h < GetCapacity(); ++h)
-    if (records_[static_cast<size_t>(h)].node) return h;
+    if (At(h).node) return h;
   return QDN_OUT_OF_RANGE;
+}
+
+int QDN_network::GetAllNodes(QDN_intArray& out) const {
+  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) (void)out.Append(h);
+  return QDN_NO_ERROR;
+}
+
+namespace {
+
+const QDN_intArray& EmptyList() {
+  static const QDN_intArray empty;
+  return empty;
+}
+
+}  // namespace
+
+const QDN_intArray& QDN_network::GetParents(int handle, int arcType) const {
+  if (!IsValidHandle(handle)) return EmptyList();
+  return arcType == kCostArc ? At(handle).cost_parents : At(handle).parents;
+}
+
+const QDN_intArray& QDN_network::GetChildren(int handle, int arcType) const {
+  if (!IsValidHandle(handle)) return EmptyList();
+  return arcType == kCostArc ? At(handle).cost_children : At(handle).children;
+}
+
+int QDN_network::GetNumberOfParents(int handle, int arcType) const {
+  if (!IsValidHandle(handle)) return QDN_OUT_OF_RANGE;
+  return GetParents(handle, arcType).GetCount();
+}
+
+int QDN_network::GetNumberOfChildren(int handle, int arcType) const {
+  if (!IsValidHandle(handle)) return QDN_OUT_OF_RANGE;
+  return GetChildren(handle, arcType).GetCount();
+}
+
+int QDN_network::GetNumberOfOutcomes(int handle) const {
+  const QDN_node* node = GetNode(handle);
+  if (!node || !node->GetDefinition()) return 0;
+  return node->GetDefinition()->GetNumberOfOutcomes();
+}
+
+void QDN_network::IdChanged(const char* old_id, const char* new_id) {
+  // The renamed node is the one under old_id whose header no longer holds it.
+  if (!old_id) return;  // new nodes are entered by AddNode itself
+  const auto [first, last] = ids_.equal_range(old_id);
+  for (auto it = first; it != last; ++it) {
+    const int handle = it->second;
+    const char* current = At(handle).node->GetId();
+    if (current && std::string_view(current) == old_id) continue;
+    ids_.erase(it);
+    if (new_id) ids_.emplace(new_id, handle);
+    return;
+  }
+}
+
+int QDN_network::IsIdentifierInUse(const char* id, int exceptHandle) const {
+  if (!id) return 0;
+  const auto [first, last] = ids_.equal_range(id);
+  for (auto it = first; it != last; ++it)
+    if (it->second != exceptHandle) return 1;
+  return submodels_.IsSubmodelIdInUse(id);
+}
+
+int QDN_network::FindNode(const char* id) const {
+  if (!id) return QDN_OUT_OF_RANGE;
+  const auto [first, last] = ids_.equal_range(id);
+  int found = QDN_OUT_OF_RANGE;
+  for (auto it = first; it != last; ++it)
+    if (found < 0 || it->second < found) found = it->second;
+  return found;
+}
+
+int QDN_network::CreateDefaultNodeId(std::string& out) const {
+  for (long long number = node_count_;; ++number) {
+    out = "Node" + std::to_string(number);
+    if (!IsIdentifierInUse(out.c_str(), -1)) return QDN_NO_ERROR;
+  }
+}
+
+int QDN_network::SetNodeId(int handle, const char* id) {
+  QDN_node* node = GetNode(handle);
+  if (!node) return QDN_OUT_OF_RANGE;
+  if (id && IsIdentifierInUse(id, handle)) return QDN_OUT_OF_RANGE;
+  return node->GetInfo().header.SetId(id);
+}
+
+int QDN_network::FindFreeRecord() {
+  if (node_count_ < GetCapacity()) {
+    for (int h = free_hint_; h < GetCapacity(); ++h) {
+      if (!At(h).node) {
+        free_hint_ = h + 1;
+        return h;
+      }
+    }
+  }
+  // Grow geometrically (at least by the growth step), so that adding n nodes
+  // costs O(n) in total; existing handles keep their records.
+  const int capacity = GetCapacity();
+  const long long grown = static_cast<long long>(capacity) + std::max(growth_step_, capacity);
+  if (grown > INT_MAX / 2) return QDN_OUT_OF_MEMORY;
+  try {
+    records_.resize(static_cast<size_t>(grown));
+  } catch (const std::bad_alloc&) {
+    return QDN_OUT_OF_MEMORY;
+  }
+  free_hint_ = capacity + 1;
+  return capacity;
+}
+
+int QDN_network::AddNode(int definitionType, const char* id) {
+  std::string text;
+  if (!id) {
+    (void)CreateDefaultNodeId(text);
+  } else {
+    if (IsIdentifierInUse(id, -1)) return QDN_OUT_OF_RANGE;
+    text = id;
+  }
+  const int handle = FindFreeRecord();
+  if (handle < 0) return handle;
+  Record& record = At(handle);
+  try {
+    record.node = std::make_unique<QDN_node>(this, handle);
+  } catch (const std::bad_alloc&) {
+    return QDN_OUT_OF_MEMORY;
+  }
+  QDN_header& header = record.node->GetInfo().header;
+  if (header.SetId(text.c_str()) != QDN_NO_ERROR) {
+    std::string fallback;
+    (void)CreateDefaultNodeId(fallback);
+    if (header.SetId(fallback.c_str()) != QDN_NO_ERROR) {
+      record = Record{};
+      free_hint_ = std::min(free_hint_, handle);
+      return QDN_OUT_OF_RANGE;
+    }
+  }
+  ids_.emplace(header.GetId(), handle);
+  header.SetListener(this);
+  (void)header.SetName(text.c_str());
+  record.marks = 0;
+  ++node_count_;
+
+  std::unique_ptr<QDN_nodeDefinition> definition;
+  if (int status = QDN_CreateDefinition(definitionType, this, handle, definition); status < 0)
+    QDN_Log(status, nullptr);
+  std::unique_ptr<QDN_nodeValue> value;
+  if (int status = QDN_CreateValue(definitionType, this, handle, value); status < 0)
+    QDN_Log(status, nullptr);
+  record.node->SetDefinition(std::move(definition), std::move(value));
+  (void)record.node->GetInfo().screen.CopyFrom(submodels_.GetDefaultScreenInfo(definitionType));
+  record.node->CheckReadiness(1);
+  return handle;
 }
 
 int QDN_network::DeleteNode(int handle) {
   if (!IsValidHandle(handle)) return QDN_OUT_OF_RANGE;
-  Record& record = records_[static_cast<size_t>(handle)];
-  if (record.marks & 1) --target_count_;
+  Record& record = At(handle);
+  // Lists are copied: each removal changes the list being walked.
+  const QDN_intArray children(record.children), parents(record.parents);
+  for (int i = 0; i < children.GetCount(); ++i) (void)RemoveArc(handle, children.At(i), 0);
+  for (int i = 0; i < parents.GetCount(); ++i) (void)RemoveArc(parents.At(i), handle, 0);
+  const QDN_intArray cost_children(record.cost_children), cost_parents(record.cost_parents);
+  for (int i = 0; i < cost_children.GetCount(); ++i)
+    (void)RemoveArc(handle, cost_children.At(i), kCostArc);
+  for (int i = 0; i < cost_parents.GetCount(); ++i)
+    (void)RemoveArc(cost_parents.At(i), handle, kCostArc);
+  if (record.marks & kTargetMark) --target_count_;
+  QDN_header& header = record.node->GetInfo().header;
+  header.SetListener(nullptr);
+  if (header.GetId()) {
+    const auto [first, last] = ids_.equal_range(header.GetId());
+    for (auto it = first; it != last; ++it) {
+      if (it->second == handle) {
+        ids_.erase(it);
+        break;
+      }
+    }
+  }
   record = Record{};
   --node_count_;
+  free_hint_ = std::min(free_hint_, handle);
   return QDN_NO_ERROR;
 }
 
 int QDN_network::DeleteAllNodes() {
-  for (Record& record : records_) record = Record{};
-  node_count_ = 0;
-  target_count_ = 0;
-  sample_count_ = 1000;
+  (void)submodels_.DeleteAllSubmodels();
+  for (Record& record : records_) {
+    if (record.node) record.node->GetInfo().header.SetListener(nullptr);
+    record = Record{};
+  }
+  ResetSettings();
   node_order_.Release(0);
   return QDN_NO_ERROR;
 }
 
-std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, int formatNumber) {
-  if (formatNumber == QDN_FORMAT_BY_EXTENSION) formatNumber = FormatFromExtension(fileName);
-  std::unique_ptr<QDN_textFormat> format;
-  switch (formatNumber) {
-    case QDN_FORMAT_XQDN:
-      if (QDN_formatFactory factory = QDN_GetFormat8Factory()) format = factory(this);
-      break;
-    default:
-      break;
+bool QDN_network::WouldCloseCycle(int parent, int child) const {
+  // Depth-first search from child along child arcs, stopping at parent. Each
+  // node is visited once per search; stamps avoid clearing marks every time.
+  if (visit_stamp_.size() < records_.size()) visit_stamp_.resize(records_.size(), 0);
+  if (++stamp_ == 0) {
+    std::fill(visit_stamp_.begin(), visit_stamp_.end(), 0);
+    stamp_ = 1;
   }
-  if (!format) QDN_Log(QDN_OUT_OF_RANGE, "Unknown File Format");
-  return format;
+  std::vector<int> stack{child};
+  visit_stamp_[static_cast<size_t>(child)] = stamp_;
+  while (!stack.empty()) {
+    const int node = stack.back();
+    stack.pop_back();
+    const QDN_intArray& children = At(node).children;
+    for (int i = 0; i < children.GetCount(); ++i) {
+      const int next = children.At(i);
+      if (next == parent) return true;
+      if (visit_stamp_[static_cast<size_t>(next)] == stamp_) continue;
+      visit_stamp_[static_cast<size_t>(next)] = stamp_;
+      stack.push_back(next);
+    }
+  }
+  return false;
 }
 
-int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
-  std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
-  if (!format) return QDN_OUT_OF_RANGE;
-  (void)DeleteAllNodes();
-  const unsigned saved_mask = notification_mask_;
-  notification_mask_ = 0;
-  const int status = format->ReadFile(fileName, flags);
-  format.reset();
-  notification_mask_ = saved_mask;
-  if (status != QDN_NO_ERROR) return status;
-  CheckReadiness(1);
-  CheckConsistency(1);
+int QDN_network::AddCostArc(int parent, int child) {
+  Record& parent_record = At(parent);
+  Record& child_record = At(child);
+  CB_TRY(parent_record.cost_children.Append(child));
+  if (int status = child_record.cost_parents.Append(parent); status < 0) {
+    (void)parent_record.cost_children.RemoveAt(parent_record.cost_children.GetCount() - 1);
+    return status;
+  }
+  if (child_record.node->GetCost().AddParent(parent) != QDN_NO_ERROR) {
+    (void)parent_record.cost_children.RemoveAt(parent_record.cost_children.GetCount() - 1);
+    (void)child_record.cost_parents.RemoveAt(child_record.cost_parents.GetCount() - 1);
+    return QDN_Log(QDN_OUT_OF_RANGE, "Arc cannot be added");
+  }
   return QDN_NO_ERROR;
 }
 
-int QDN_network::WriteFile(const char* fileName, int formatNumber) {
-  if (formatNumber == QDN_FORMAT_KI)
-    return QDN_Log(QDN_OUT_OF_RANGE, "Writing to KI file format not supported.");
-  std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
-  if (!format) return QDN_OUT_OF_RANGE;
-  return format->WriteFile(fileName);
+int QDN_network::AddArc(int parent, int child, int arcType) {
+  if (!IsValidHandle(parent) || !IsValidHandle(child) || parent == child) return QDN_OUT_OF_RANGE;
+  if (arcType == kCostArc) return AddCostArc(parent, child);
+  Record& parent_record = At(parent);
+  Record& child_record = At(child);
+  if (child_record.parents.Contains(parent) || parent_record.parents.Contains(child))
+    return QDN_OUT_OF_RANGE;
+  if (WouldCloseCycle(parent, child)) return QDN_OUT_OF_RANGE;
+  CB_TRY(parent_record.children.Append(child));
+  if (int status = child_record.parents.Append(parent); status < 0) {
+    (void)parent_record.children.RemoveAt(parent_record.children.GetCount() - 1);
+    return status;
+  }
+  QDN_nodeDefinition* definition = child_record.node->GetDefinition();
+  if (definition && definition->AddParent(parent) != QDN_NO_ERROR) {
+    (void)parent_record.children.RemoveAt(parent_record.children.GetCount() - 1);
+    (void)child_record.parents.RemoveAt(child_record.parents.GetCount() - 1);
+    return QDN_Log(QDN_OUT_OF_RANGE, "Arc cannot be added");
+  }
+  NotifyChange(child, kArcAdded);
+  return QDN_NO_ERROR;
 }
 
-void QDN_network::Release(int) {
-  records_.clear();
-  node_count_ = 0;
-  growth_step_ = 50;
+int QDN_network::RemoveCostArc(int parent, int child) {
+  Record& child_record = At(child);
+  if (!child_record.cost_parents.Contains(parent)) return QDN_OUT_OF_RANGE;
+  (void)child_record.node->GetCost().RemoveParent(parent);
+  (void)At(parent).cost_children.RemoveValue(child);
+  (void)child_record.cost_parents.RemoveValue(parent);
+  return QDN_NO_ERROR;
+}
+
+int QDN_network::RemoveArc(int parent, int child, int arcType) {
+  if (!IsValidHandle(parent) || !IsValidHandle(child) || parent == child) return QDN_OUT_OF_RANGE;
+  if (arcType == kCostArc) return RemoveCostArc(parent, child);
+  Record& parent_record = At(parent);
+  Record& child_record = At(child);
+  const bool forward = child_record.parents.Contains(parent);
+  if (!forward && !parent_record.parents.Contains(child)) return QDN_OUT_OF_RANGE;
+  // Naming an existing arc backwards changes nothing.
+  if (!forward) return QDN_NO_ERROR;
+  if (QDN_nodeDefinition* definition = child_record.node->GetDefinition())
+    (void)definition->RemoveParent(parent);
+  (void)parent_record.children.RemoveValue(child);
+  (void)child_record.parents.RemoveValue(parent);
+  NotifyChange(child, kArcRemoved);
+  return QDN_NO_ERROR;
+}
+
+const QDN_intArray& QDN_network::PartialOrderNodes() {
+  node_order_.Clear();
+  constexpr unsigned kVisited = 16;
+  // A node being visited: guards against a cycle, which the arc checks exclude.
+  constexpr unsigned kInProgress = 128;
+  for (Record& record : records_) record.marks &= ~(kVisited | kInProgress);
+  // Iterative depth-first walk over parents, in list order, appending each
+  // node after all its parents: the order a recursive walk gives.
+  std::vector<std::pair<int, int>> stack;  // (node, next parent index)
+  for (int start = GetFirstNode(); start >= 0; start = GetNextNode(start)) {
+    if (At(start).marks & kVisited) continue;
+    stack.emplace_back(start, 0);
+    At(start).marks |= kInProgress;
+    while (!stack.empty()) {
+      auto& [node, next] = stack.back();
+      const QDN_intArray& parents = At(node).parents;
+      if (next < parents.GetCount()) {
+        const int parent = parents.At(next++);
+        if (!(At(parent).marks & (kVisited | kInProgress))) {
+          At(parent).marks |= kInProgress;
+          stack.emplace_back(parent, 0);
+        }
+        continue;
+      }
+      At(node).marks = (At(node).marks & ~kInProgress) | kVisited;
+      (void)node_order_.Append(node);
+      stack.pop_back();
+    }
+  }
+  return node_order_;
+}
+
+int QDN_network::SetTarget(int handle) {
+  if (!IsValidHandle(handle) || (At(handle).marks & kTargetMark)) return QDN_OUT_OF_RANGE;
+  At(handle).marks |= kTargetMark;
+  ++target_count_;
+  return QDN_NO_ERROR;
+}
+
+int QDN_network::IsTarget(int handle) const {
+  if (!IsValidHandle(handle)) return QDN_OUT_OF_RANGE;
+  return (At(handle).marks & kTargetMark) ? 1 : 0;
+}
+
+int QDN_network::ClearAllTargets() {
+  for (Record& record : records_) record.marks &= ~kTargetMark;
   target_count_ = 0;
-  sample_count_ = 1000;
-  CheckReadiness(0);
+  return QDN_NO_ERROR;
 }
 
-void QDN_network::CheckReadiness(int deep) {
-  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) {
-    QDN_node* node = GetNode(h);
-    if (deep) node->CheckReadiness(deep);
-    if (!node->IsReady() && DeleteNode(h) != QDN_NO_ERROR) {
-      ClearFlag(kReady);
-      return;
-    }
-  }
-  SetFlag(kReady);
+int QDN_network::SetEpisParameters(const QDN_episParameters& p) {
+  if (p.proplen < 1 || !(p.numstates1 < p.numstates2 && p.numstates2 < p.numstates3) ||
+      !(p.eps1 >= p.eps2 && p.eps2 >= p.eps3))
+    return QDN_OUT_OF_RANGE;
+  epis_ = p;
+  return QDN_NO_ERROR;
 }
 
-void QDN_network::CheckConsistency(int deep) {
-  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) {
-    QDN_node* node = GetNode(h);
-    if (deep) node->CheckConsistency(deep);
-    if (!node->IsConsistent()) {
-      const std::string message =
-          "ERROR: Node [" + node->GetId() + "] is not consistent. Inference may not be correct";
-      QDN_Log(QDN_NOT_CONSISTENT, message.c_str());
-      ClearFlag(kConsistent);
-      return;
+int QDN_network::SetBeliefUpdatingAlgorithm(int algorithm) {
+  if (algorithm < 0 || algorithm > 8) return QDN_OUT_OF_RANGE;
+  belief_algorithm_ = algorithm;
+  return QDN_NO_ERROR;
+}
+
+int QDN_network::SetDecisionAlgorithm(int algorithm) {
+  if (algorithm < 0 || algorithm > 1) return QDN_OUT_OF_RANGE;
+  decision_algorithm_ = algorithm;
+  return QDN_NO_ERROR;
+}
+
+void QDN_network::NotifyChange(int handle, unsigned code) {
+  if (!(update_mode_ & 1) || !(notification_mask_ & code) || !IsValidHandle(handle)) return;
+  // The update routine: the node's value is out of date, and when its outcomes,
+  // values or definition changed, so are the values of its descendants.
+  std::vector<int> pending{handle};
+  const bool descendants = (code & (kOutcomesChanged | kValuesChanged | kDefinitionRebuilt)) != 0;
+  std::vector<bool> seen(records_.size(), false);
+  seen[static_cast<size_t>(handle)] = true;
+  while (!pending.empty()) {
+    const int node = pending.back();
+    pending.pop_back();
+    if (QDN_nodeValue* value = At(node).node->GetValue()) value->Invalidate();
+    if (!descendants) continue;
+    const QDN_intArray& children = At(node).children;
+    for (int i = 0; i < children.GetCount(); ++i) {
+      const size_t child = static_cast<size_t>(children.At(i));
+      if (seen[child]) continue;
+      seen[child] = true;
+      pending.push_back(children.At(i));
     }
   }
-  SetFlag(kConsistent);
 }

@@ -1,37 +1,126 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/QDN_intArray.h"
 #include "core/QDN_object.h"
+#include "network/QDN_header.h"
+#include "network/QDN_submodelTree.h"
+#include "network/QDN_userProperties.h"
 
 class QDN_node;
 class QDN_textFormat;
 
-// A network of nodes under integer handles. Handles index the record table;
-// freed records are reused and the handles of remaining nodes never change.
-class QDN_network : public QDN_object {
+// Parameters of the EPIS sampling algorithm.
+struct QDN_episParameters {
+  int proplen = 5;
+  int numstates1 = 5;
+  int numstates2 = 8;
+  int numstates3 = 20;
+  double eps1 = 0.006;
+  double eps2 = 0.0001;
+  double eps3 = 0.00005;
+  double eps4 = 0.00005;
+  bool operator==(const QDN_episParameters&) const = default;
+};
+
+// A network of nodes under integer handles, with ordinary and cost arcs and a
+// tree of submodels. Handles index the record table; freed records are reused
+// and the handles of the remaining nodes never change. Node and submodel
+// identifiers share one namespace.
+class QDN_network : public QDN_object, private QDN_idListener {
  public:
   static constexpr int kMainSubmodel = 16384;
   static constexpr unsigned kDefaultNotificationMask = 463;
+  static constexpr int kCostArc = 1;
+  // Change codes of NotifyChange.
+  static constexpr unsigned kArcAdded = 1;
+  static constexpr unsigned kArcRemoved = 2;
+  static constexpr unsigned kOutcomesChanged = 64;
+  static constexpr unsigned kValuesChanged = 128;
+  static constexpr unsigned kDefinitionRebuilt = 256;
+  // Marks of a record.
+  static constexpr unsigned kTargetMark = 1;
 
   QDN_network();
   QDN_network(const QDN_network&) = delete;
   QDN_network& operator=(const QDN_network&) = delete;
   ~QDN_network() override;
 
+  // Empties the network and gives it capacity records (values <= 0 become 50).
   int Initialize(int capacity, int growthStep);
-  int GetNumberOfNodes() const { return node_count_; }
-  int GetCapacity() const { return static_cast<int>(records_.size()); }
+
+  // New handle; -2 when id is in use or the definition type is unknown to the
+  // record table; -42 when memory runs out. An id that breaks the identifier
+  // rule gets a default identifier; the name keeps the text given.
+  int AddNode(int definitionType, const char* id);
+  int DeleteNode(int handle);
+  int DeleteAllNodes();
+  // Sets a node's identifier: -2 when another node or a submodel has it,
+  // -1000 when it breaks the identifier rule.
+  int SetNodeId(int handle, const char* id);
+
+  int AddArc(int parent, int child, int arcType);
+  int RemoveArc(int parent, int child, int arcType);
+
+  int FindNode(const char* id) const;
   QDN_node* GetNode(int handle) const;
   int GetFirstNode() const;
   int GetNextNode(int handle) const;
-  int DeleteAllNodes();
+  int GetNumberOfNodes() const { return node_count_; }
+  int GetCapacity() const { return static_cast<int>(records_.size()); }
+  int GetAllNodes(QDN_intArray& out) const;
+  // The record's parent or child list (arc type 1: cost arcs). An invalid
+  // handle gives an empty list.
+  const QDN_intArray& GetParents(int handle, int arcType) const;
+  const QDN_intArray& GetChildren(int handle, int arcType) const;
+  int GetNumberOfParents(int handle, int arcType) const;
+  int GetNumberOfChildren(int handle, int arcType) const;
+  // Every node once, after all its ancestors.
+  const QDN_intArray& PartialOrderNodes();
+  int IsIdentifierInUse(const char* id, int exceptHandle) const;
+  int CreateDefaultNodeId(std::string& out) const;
+  // Outcome count of a node's definition, 0 without a discrete definition.
+  int GetNumberOfOutcomes(int handle) const;
 
+  int SetTarget(int handle);
+  int IsTarget(int handle) const;
+  int ClearAllTargets();
+  int GetNumberOfTargets() const { return target_count_; }
+
+  int SetEpisParameters(const QDN_episParameters& parameters);
+  const QDN_episParameters& GetEpisParameters() const { return epis_; }
+  int GetSampleCount() const { return sample_count_; }
+  void SetSampleCount(int count) { sample_count_ = count; }
+  // Belief-updating algorithm 0 to 8; -2 otherwise.
+  int SetBeliefUpdatingAlgorithm(int algorithm);
+  int GetBeliefUpdatingAlgorithm() const { return belief_algorithm_; }
+  // Decision algorithm 0 or 1; -2 otherwise.
+  int SetDecisionAlgorithm(int algorithm);
+  int GetDecisionAlgorithm() const { return decision_algorithm_; }
+  int GetFurtherSetting() const { return further_setting_; }
+  void SetFurtherSetting(int value) { further_setting_ = value; }
+  unsigned GetUpdateMode() const { return update_mode_; }
+  void SetUpdateMode(unsigned mode) { update_mode_ = mode; }
   unsigned GetChangeNotificationMask() const { return notification_mask_; }
   void SetChangeNotificationMask(unsigned mask) { notification_mask_ = mask; }
-  int GetSampleCount() const { return sample_count_; }
+  // Fault-name display format of the network (SHOWAS).
+  int GetFaultNameFormat() const { return fault_name_format_; }
+  void SetFaultNameFormat(int format) { fault_name_format_ = format; }
+
+  // A change of a node's structure or parameters: values of the node (and,
+  // for outcome and value changes, of its descendants) go out of date.
+  void NotifyChange(int handle, unsigned code);
+
+  QDN_creation& GetCreation() { return creation_; }
+  QDN_userProperties& GetProperties() { return properties_; }
+  const QDN_userProperties& GetProperties() const { return properties_; }
+  QDN_documentation& GetDocumentation() { return documentation_; }
+  QDN_submodelTree& GetSubmodels() { return submodels_; }
+  const QDN_submodelTree& GetSubmodels() const { return submodels_; }
 
   // Creates the format object for a file name and format number (0: by the
   // name's extension); logs "Unknown File Format" and returns null when there
@@ -58,13 +147,39 @@ class QDN_network : public QDN_object {
   };
 
   bool IsValidHandle(int handle) const;
-  int DeleteNode(int handle);
+  Record& At(int handle) { return records_[static_cast<size_t>(handle)]; }
+  const Record& At(int handle) const { return records_[static_cast<size_t>(handle)]; }
+  int FindFreeRecord();
+  // True when child reaches parent along ordinary arcs (the arc parent ->
+  // child would close a cycle).
+  bool WouldCloseCycle(int parent, int child) const;
+  int AddCostArc(int parent, int child);
+  int RemoveCostArc(int parent, int child);
+  void IdChanged(const char* old_id, const char* new_id) override;
+  void ResetSettings();
 
+  QDN_creation creation_;
+  QDN_userProperties properties_;
+  QDN_documentation documentation_;
+  QDN_submodelTree submodels_;
   std::vector<Record> records_;
   int node_count_ = 0;
   int growth_step_ = 50;
   int target_count_ = 0;
   int sample_count_ = 1000;
+  int belief_algorithm_ = 0;
+  int decision_algorithm_ = 0;
   QDN_intArray node_order_;
+  unsigned update_mode_ = 7;
   unsigned notification_mask_ = kDefaultNotificationMask;
+  int further_setting_ = 3;
+  int fault_name_format_ = 0;
+  QDN_episParameters epis_;
+  // Node identifier -> handles of the nodes holding it.
+  std::unordered_multimap<std::string, int> ids_;
+  // Lowest handle that may be free.
+  int free_hint_ = 0;
+  // Scratch marks of the cycle search, stamped per search instead of cleared.
+  mutable std::vector<unsigned> visit_stamp_;
+  mutable unsigned stamp_ = 0;
 };

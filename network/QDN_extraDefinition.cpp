@@ -1,0 +1,88 @@
+#include "network/QDN_extraDefinition.h"
+
+#include "core/QDN_array.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_status.h"
+
+QDN_extraDefinition::QDN_extraDefinition(QDN_network* network, int handle, int outcomes)
+    : network_(network), handle_(handle) {
+  Rebuild(outcomes);
+}
+
+int QDN_extraDefinition::SetFaultStates(const QDN_intArray& flags) {
+  if (flags.GetCount() != GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
+  for (int i = 0; i < flags.GetCount(); ++i) outcomes_[static_cast<size_t>(i)].fault = flags.At(i) != 0;
+  return QDN_NO_ERROR;
+}
+
+int QDN_extraDefinition::SetFaultStateIndices(const QDN_intArray& indices) {
+  for (int i = 0; i < indices.GetCount(); ++i)
+    if (indices.At(i) < 0 || indices.At(i) >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
+  for (Outcome& outcome : outcomes_) outcome.fault = false;
+  for (int i = 0; i < indices.GetCount(); ++i) outcomes_[static_cast<size_t>(indices.At(i))].fault = true;
+  return QDN_NO_ERROR;
+}
+
+void QDN_extraDefinition::GetFaultStateIndices(QDN_intArray& out) const {
+  out.Clear();
+  for (int i = 0; i < GetNumberOfOutcomes(); ++i)
+    if (outcomes_[static_cast<size_t>(i)].fault) (void)out.Append(i);
+}
+
+int QDN_extraDefinition::SetDefaultState(int index) {
+  if (index < 0 || index >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
+  default_state = index;
+  return QDN_NO_ERROR;
+}
+
+int QDN_extraDefinition::SetFaultLabel(int outcome, const char* label) {
+  if (outcome < 0 || outcome >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
+  if (!label) {
+    outcomes_[static_cast<size_t>(outcome)].fault_label.reset();
+    return QDN_NO_ERROR;
+  }
+  if (!IsValidIdentifier(label)) return QDN_OUT_OF_RANGE;
+  for (int i = 0; i < GetNumberOfOutcomes(); ++i)
+    if (i != outcome && outcomes_[static_cast<size_t>(i)].fault_label == label)
+      return QDN_OUT_OF_RANGE;
+  outcomes_[static_cast<size_t>(outcome)].fault_label = label;
+  return QDN_NO_ERROR;
+}
+
+void QDN_extraDefinition::Rebuild(int outcomes) {
+  outcomes_.clear();
+  outcomes_.resize(static_cast<size_t>(outcomes > 0 ? outcomes : 0));
+  default_state = 0;
+  CheckReadiness(0);
+}
+
+int QDN_extraDefinition::InsertOutcome(int position) {
+  if (position < 0 || position > GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
+  outcomes_.insert(outcomes_.begin() + position, Outcome{});
+  if (default_state >= position && GetNumberOfOutcomes() > 1) ++default_state;
+  return QDN_NO_ERROR;
+}
+
+int QDN_extraDefinition::RemoveOutcome(int position) {
+  if (position < 0 || position >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
+  outcomes_.erase(outcomes_.begin() + position);
+  if (default_state > position) --default_state;
+  if (default_state >= GetNumberOfOutcomes()) default_state = 0;
+  return QDN_NO_ERROR;
+}
+
+int QDN_extraDefinition::ReorderOutcomes(const QDN_intArray& order) {
+  const int n = GetNumberOfOutcomes();
+  if (PermutationLength(order, n, n) != n) return QDN_OUT_OF_RANGE;
+  std::vector<Outcome> old = std::move(outcomes_);
+  outcomes_.clear();
+  int new_default = 0;
+  for (int i = 0; i < n; ++i) {
+    outcomes_.push_back(std::move(old[static_cast<size_t>(order.At(i))]));
+    if (order.At(i) == default_state) new_default = i;
+  }
+  default_state = new_default;
+  return QDN_NO_ERROR;
+}
+
+void QDN_extraDefinition::CheckReadiness(int) { SetFlag(kReady); }

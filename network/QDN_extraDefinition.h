@@ -1,0 +1,80 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_object.h"
+#include "network/QDN_userProperties.h"
+
+class QDN_network;
+class QDN_intArray;
+
+// Diagnostic attributes of a node: diagnosis type, fault states, default
+// state, flags, and per-outcome texts. The per-outcome lists follow the
+// node's outcomes: the definition tells the extra definition of every
+// insertion, removal and reordering.
+class QDN_extraDefinition : public QDN_object {
+ public:
+  static constexpr int kTarget = 0;
+  static constexpr int kObservation = 1;
+  static constexpr int kAuxiliary = 2;
+
+  QDN_extraDefinition(QDN_network* network, int handle, int outcomes);
+
+  int troubleType = kAuxiliary;
+  int default_state = 0;
+  bool ranked = false;
+  bool mandatory = false;
+  bool set_as_default = false;
+  int show_as = 4;
+  // The mandatory outcome, -1 when none is named.
+  int mandatory_value = -1;
+  std::optional<std::string> question;
+  // Observation costs as listed by formats that give plain cost values.
+  QDN_doubleArray costs;
+
+  // Per-outcome data; every list has one entry per outcome.
+  struct Outcome {
+    bool fault = false;
+    std::optional<std::string> fault_name;
+    std::optional<std::string> fault_label;
+    std::optional<std::string> comment;
+    std::optional<std::string> repair_info;
+    std::optional<std::string> short_name;
+    std::optional<std::string> long_name;
+    QDN_documentation documentation;
+  };
+
+  int GetNumberOfOutcomes() const { return static_cast<int>(outcomes_.size()); }
+  Outcome& GetOutcome(int i) { return outcomes_[static_cast<size_t>(i)]; }
+  const Outcome& GetOutcome(int i) const { return outcomes_[static_cast<size_t>(i)]; }
+
+  // 0/1 flags, one per outcome. -2 when the list does not have one per outcome.
+  int SetFaultStates(const QDN_intArray& flags);
+  // Marks the listed outcome indices as fault states (and no others);
+  // -2 for an index outside the outcomes.
+  int SetFaultStateIndices(const QDN_intArray& indices);
+  void GetFaultStateIndices(QDN_intArray& out) const;
+  // -2 for an index outside the outcomes.
+  int SetDefaultState(int index);
+  // -2 when the label is not an identifier or another outcome has it.
+  int SetFaultLabel(int outcome, const char* label);
+
+  // Outcome changes of the node.
+  void Rebuild(int outcomes);
+  int InsertOutcome(int position);
+  int RemoveOutcome(int position);
+  // new[i] = old[order[i]]
+  int ReorderOutcomes(const QDN_intArray& order);
+
+  int GetHandle() const { return handle_; }
+  void CheckReadiness(int deep) override;
+
+ private:
+  QDN_network* network_;
+  int handle_;
+  std::vector<Outcome> outcomes_;
+};

@@ -1,0 +1,105 @@
+// Reading and writing model files, and the checks a network runs after a read.
+#include <memory>
+#include <string>
+
+#include "core/QDN_errorLog.h"
+#include "core/QDN_status.h"
+#include "formats/text/QDN_textFormat.h"
+#include "network/QDN_formatDispatch.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+
+std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, int formatNumber) {
+  if (formatNumber == QDN_FORMAT_BY_EXTENSION) formatNumber = FormatFromExtension(fileName);
+  std::unique_ptr<QDN_textFormat> format;
+  switch (formatNumber) {
+    case QDN_FORMAT_XQDN:
+      if (QDN_formatFactory factory = QDN_GetFormat8Factory()) format = factory(this);
+      break;
+    default:
+      break;
+  }
+  if (!format) QDN_Log(QDN_OUT_OF_RANGE, "Unknown File Format");
+  return format;
+}
+
+int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
+  std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
+  if (!format) return QDN_OUT_OF_RANGE;
+  (void)DeleteAllNodes();
+  const unsigned saved_mask = notification_mask_;
+  notification_mask_ = 0;
+  const int status = format->ReadFile(fileName, flags);
+  format.reset();
+  notification_mask_ = saved_mask;
+  if (status != QDN_NO_ERROR) return status;
+  CheckReadiness(1);
+  CheckConsistency(1);
+  return QDN_NO_ERROR;
+}
+
+int QDN_network::WriteFile(const char* fileName, int formatNumber) {
+  if (formatNumber == QDN_FORMAT_KI)
+    return QDN_Log(QDN_OUT_OF_RANGE, "Writing to KI file format not supported.");
+  std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
+  if (!format) return QDN_OUT_OF_RANGE;
+  return format->WriteFile(fileName);
+}
+
+void QDN_network::Release(int deep) {
+  for (Record& record : records_)
+    if (record.node) record.node->GetInfo().header.SetListener(nullptr);
+  records_.clear();
+  if (deep) {
+    creation_.Release(deep);
+    properties_.Release(deep);
+    submodels_.Release(deep);
+  }
+  ResetSettings();
+  growth_step_ = 50;
+  CheckReadiness(0);
+}
+
+void QDN_network::CheckReadiness(int deep) {
+  if (deep) {
+    creation_.CheckReadiness(deep);
+    properties_.CheckReadiness(deep);
+    submodels_.CheckReadiness(deep);
+    node_order_.CheckReadiness(deep);
+  }
+  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) {
+    QDN_node* node = GetNode(h);
+    if (deep) node->CheckReadiness(deep);
+    if (!node->IsReady() && DeleteNode(h) != QDN_NO_ERROR) {
+      ClearFlag(kReady);
+      return;
+    }
+  }
+  SetFlag(kReady);
+}
+
+void QDN_network::CheckConsistency(int deep) {
+  if (deep) {
+    creation_.CheckConsistency(deep);
+    properties_.CheckConsistency(deep);
+    submodels_.CheckConsistency(deep);
+    node_order_.CheckConsistency(deep);
+  }
+  if (!creation_.IsConsistent() || !properties_.IsConsistent() || !submodels_.IsConsistent() ||
+      !node_order_.IsConsistent()) {
+    ClearFlag(kConsistent);
+    return;
+  }
+  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) {
+    QDN_node* node = GetNode(h);
+    if (deep) node->CheckConsistency(deep);
+    if (!node->IsConsistent()) {
+      const std::string message = std::string("ERROR: Node [") + (node->GetId() ? node->GetId() : "") +
+                                  "] is not consistent. Inference may not be correct";
+      QDN_Log(QDN_NOT_CONSISTENT, message.c_str());
+      ClearFlag(kConsistent);
+      return;
+    }
+  }
+  SetFlag(kConsistent);
+}
