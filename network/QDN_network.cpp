@@ -258,25 +258,47 @@ int QDN_network::DeleteAllNodes() {
 }
 
 bool QDN_network::WouldCloseCycle(int parent, int child) const {
-  // Depth-first search from child along child arcs, stopping at parent. Each
-  // node is visited once per search; stamps avoid clearing marks every time.
-  if (visit_stamp_.size() < records_.size()) visit_stamp_.resize(records_.size(), 0);
+  // The arc closes a cycle exactly when child reaches parent. Two searches run
+  // in turn, one node at a time: forward from child along child arcs and
+  // backward from parent along parent arcs. They meet when a path exists; when
+  // either runs out first there is none. The work is bounded by about twice
+  // the smaller of the two reachable sets, so a reader adding arcs to fresh
+  // nodes (or from fresh parents) pays a constant per arc. Stamps replace
+  // clearing the marks before every search.
+  if (forward_stamp_.size() < records_.size()) {
+    forward_stamp_.resize(records_.size(), 0);
+    backward_stamp_.resize(records_.size(), 0);
+  }
   if (++stamp_ == 0) {
-    std::fill(visit_stamp_.begin(), visit_stamp_.end(), 0);
+    std::fill(forward_stamp_.begin(), forward_stamp_.end(), 0);
+    std::fill(backward_stamp_.begin(), backward_stamp_.end(), 0);
     stamp_ = 1;
   }
-  std::vector<int> stack{child};
-  visit_stamp_[static_cast<size_t>(child)] = stamp_;
-  while (!stack.empty()) {
-    const int node = stack.back();
-    stack.pop_back();
-    const QDN_intArray& children = At(node).children;
+  auto forward_seen = [&](int h) { return forward_stamp_[static_cast<size_t>(h)] == stamp_; };
+  auto backward_seen = [&](int h) { return backward_stamp_[static_cast<size_t>(h)] == stamp_; };
+  std::vector<int> forward{child}, backward{parent};
+  forward_stamp_[static_cast<size_t>(child)] = stamp_;
+  backward_stamp_[static_cast<size_t>(parent)] = stamp_;
+  while (!forward.empty() && !backward.empty()) {
+    const int down = forward.back();
+    forward.pop_back();
+    const QDN_intArray& children = At(down).children;
     for (int i = 0; i < children.GetCount(); ++i) {
       const int next = children.At(i);
-      if (next == parent) return true;
-      if (visit_stamp_[static_cast<size_t>(next)] == stamp_) continue;
-      visit_stamp_[static_cast<size_t>(next)] = stamp_;
-      stack.push_back(next);
+      if (backward_seen(next)) return true;
+      if (forward_seen(next)) continue;
+      forward_stamp_[static_cast<size_t>(next)] = stamp_;
+      forward.push_back(next);
+    }
+    const int up = backward.back();
+    backward.pop_back();
+    const QDN_intArray& parents = At(up).parents;
+    for (int i = 0; i < parents.GetCount(); ++i) {
+      const int next = parents.At(i);
+      if (forward_seen(next)) return true;
+      if (backward_seen(next)) continue;
+      backward_stamp_[static_cast<size_t>(next)] = stamp_;
+      backward.push_back(next);
     }
   }
   return false;
@@ -421,21 +443,28 @@ void QDN_network::NotifyChange(int handle, unsigned code) {
   if (!(update_mode_ & 1) || !(notification_mask_ & code) || !IsValidHandle(handle)) return;
   // The update routine: the node's value is out of date, and when its outcomes,
   // values or definition changed, so are the values of its descendants.
+  if (QDN_nodeValue* value = At(handle).node->GetValue()) value->Invalidate();
+  if (!(code & (kOutcomesChanged | kValuesChanged | kDefinitionRebuilt))) return;
+  if (forward_stamp_.size() < records_.size()) {
+    forward_stamp_.resize(records_.size(), 0);
+    backward_stamp_.resize(records_.size(), 0);
+  }
+  if (++stamp_ == 0) {
+    std::fill(forward_stamp_.begin(), forward_stamp_.end(), 0);
+    std::fill(backward_stamp_.begin(), backward_stamp_.end(), 0);
+    stamp_ = 1;
+  }
   std::vector<int> pending{handle};
-  const bool descendants = (code & (kOutcomesChanged | kValuesChanged | kDefinitionRebuilt)) != 0;
-  std::vector<bool> seen(records_.size(), false);
-  seen[static_cast<size_t>(handle)] = true;
+  forward_stamp_[static_cast<size_t>(handle)] = stamp_;
   while (!pending.empty()) {
-    const int node = pending.back();
+    const QDN_intArray& children = At(pending.back()).children;
     pending.pop_back();
-    if (QDN_nodeValue* value = At(node).node->GetValue()) value->Invalidate();
-    if (!descendants) continue;
-    const QDN_intArray& children = At(node).children;
     for (int i = 0; i < children.GetCount(); ++i) {
-      const size_t child = static_cast<size_t>(children.At(i));
-      if (seen[child]) continue;
-      seen[child] = true;
-      pending.push_back(children.At(i));
+      const int child = children.At(i);
+      if (forward_stamp_[static_cast<size_t>(child)] == stamp_) continue;
+      forward_stamp_[static_cast<size_t>(child)] = stamp_;
+      if (QDN_nodeValue* value = At(child).node->GetValue()) value->Invalidate();
+      pending.push_back(child);
     }
   }
 }

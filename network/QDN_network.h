@@ -180,6 +180,7 @@ class QDN_network : public QDN_object, private QDN_idListener {
   // Lowest handle that may be free.
   int free_hint_ = 0;
   // Scratch marks of the cycle search, stamped per search instead of cleared.
-  mutable std::vector<unsigned> visit_stamp_;
+  mutable std::vector<unsigned> forward_stamp_;
+  mutable std::vector<unsigned> backward_stamp_;
   mutable unsigned stamp_ = 0;
 };

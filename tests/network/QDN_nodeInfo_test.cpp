@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "core/QDN_errorLog.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_reservedValues.h"
+#include "core/QDN_status.h"
+#include "network/QDN_costDefinition.h"
+#include "network/QDN_extraDefinition.h"
+#include "network/QDN_header.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_screenInfo.h"
+#include "network/QDN_userProperties.h"
+
+TEST(HeaderTest, RejectedIdentifierKeepsTheOldOne) {
+  QDN_header header;
+  ASSERT_EQ(header.SetId("good"), QDN_NO_ERROR);
+  EXPECT_EQ(header.SetId("a b"), QDN_INVALID_IDENTIFIER);
+  EXPECT_STREQ(header.GetId(), "good");
+  EXPECT_STREQ(QDN_GetLastErrorText(), "ERROR: (\"a b\") : Invalid Identifier");
+  ASSERT_EQ(header.SetName("x"), QDN_NO_ERROR);
+  ASSERT_EQ(header.SetName(nullptr), QDN_NO_ERROR);
+  EXPECT_EQ(header.GetName(), nullptr);
+}
+
+TEST(ScreenInfoTest, DefaultsFillOnlyUnsetFields) {
+  QDN_screenInfo fresh;
+  EXPECT_EQ(fresh.position, QDN_rectangle{});
+  EXPECT_EQ(fresh.color, QDN_screenInfo::kUnset);
+  EXPECT_EQ(fresh.arc_flags, 3u);
+  QDN_screenInfo defaults;
+  defaults.color = 5;
+  defaults.position.x1 = 80;
+  defaults.font = 2;
+  QDN_screenInfo screen;
+  screen.color = 7;
+  screen.arc_flags = 0;
+  ASSERT_EQ(screen.ApplyDefaults(defaults), QDN_NO_ERROR);
+  EXPECT_EQ(screen.color, 7);
+  EXPECT_EQ(screen.position.x1, 80);
+  EXPECT_EQ(screen.font, 2);
+  EXPECT_EQ(screen.arc_flags, 0u);
+}
+
+TEST(UserPropertiesTest, AddingAnExistingNameMovesThePair) {
+  QDN_userProperties props;
+  ASSERT_EQ(props.AddProperty("p", "1"), QDN_NO_ERROR);
+  ASSERT_EQ(props.AddProperty("q", "2"), QDN_NO_ERROR);
+  ASSERT_EQ(props.AddProperty("p", "3"), QDN_NO_ERROR);
+  ASSERT_EQ(props.GetCount(), 2);
+  EXPECT_STREQ(props.GetName(0), "q");
+  EXPECT_STREQ(props.GetName(1), "p");
+  EXPECT_STREQ(props.GetValue(1), "3");
+  EXPECT_EQ(props.AddProperty("bad name", "x"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(props.AppendProperty("q", "x"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(props.GetCount(), 2);
+  // Inserting an existing name at its own position only replaces the value.
+  ASSERT_EQ(props.InsertProperty(0, "q", "9"), QDN_NO_ERROR);
+  EXPECT_STREQ(props.GetValue(0), "9");
+  ASSERT_EQ(props.InsertProperty(0, "p", "0"), QDN_NO_ERROR);
+  EXPECT_STREQ(props.GetName(0), "p");
+  EXPECT_STREQ(props.GetName(1), "q");
+  props.CheckConsistency(1);
+  EXPECT_TRUE(props.IsConsistent());
+}
+
+TEST(ExtraDefinitionTest, PerOutcomeDataFollowsTheOutcomes) {
+  QDN_extraDefinition extra(nullptr, 0, 3);
+  EXPECT_EQ(extra.troubleType, 2);
+  EXPECT_EQ(extra.default_state, 0);
+  EXPECT_EQ(extra.show_as, 4);
+  EXPECT_FALSE(extra.ranked || extra.mandatory || extra.set_as_default);
+  QDN_intArray faults;
+  (void)faults.Append(2);
+  ASSERT_EQ(extra.SetFaultStateIndices(faults), QDN_NO_ERROR);
+  ASSERT_EQ(extra.SetDefaultState(2), QDN_NO_ERROR);
+  ASSERT_EQ(extra.SetFaultLabel(0, "L0"), QDN_NO_ERROR);
+  EXPECT_EQ(extra.SetFaultLabel(1, "L0"), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(extra.InsertOutcome(0), QDN_NO_ERROR);
+  EXPECT_EQ(extra.default_state, 3);
+  EXPECT_TRUE(extra.GetOutcome(3).fault);
+  EXPECT_EQ(extra.GetOutcome(1).fault_label, "L0");
+  ASSERT_EQ(extra.RemoveOutcome(1), QDN_NO_ERROR);
+  QDN_intArray order;
+  for (int i : {2, 0, 1}) (void)order.Append(i);
+  ASSERT_EQ(extra.ReorderOutcomes(order), QDN_NO_ERROR);
+  EXPECT_EQ(extra.default_state, 0);
+  EXPECT_TRUE(extra.GetOutcome(0).fault);
+  QDN_intArray indices;
+  extra.GetFaultStateIndices(indices);
+  ASSERT_EQ(indices.GetCount(), 1);
+  EXPECT_EQ(indices.At(0), 0);
+  faults.Clear();
+  (void)faults.Append(3);
+  EXPECT_EQ(extra.SetFaultStateIndices(faults), QDN_OUT_OF_RANGE);
+}
+
+TEST(CostDefinitionTest, CostsStayAtTheirParentStates) {
+  // Without definitions every node counts as one outcome; the table still
+  // gains and loses one dimension per cost parent.
+  QDN_network net;
+  const int a = net.AddNode(0, "a"), b = net.AddNode(0, "b"), c = net.AddNode(0, "c");
+  QDN_costDefinition& cost = net.GetNode(c)->GetCost();
+  EXPECT_FALSE(cost.HasCosts());
+  const double one = 4.5;
+  ASSERT_EQ(cost.SetCosts(&one, 1), QDN_NO_ERROR);
+  ASSERT_EQ(net.AddArc(a, c, 1), QDN_NO_ERROR);
+  ASSERT_EQ(net.AddArc(b, c, 1), QDN_NO_ERROR);
+  EXPECT_EQ(cost.GetCosts().GetNumberOfDimensions(), 3);
+  ASSERT_EQ(cost.AddParentOutcome(a, 1), QDN_NO_ERROR);
+  EXPECT_EQ(cost.GetCosts().GetSize(), 2);
+  EXPECT_EQ(cost.GetCosts().At(0), 4.5);
+  EXPECT_EQ(cost.GetCosts().At(1), kNotApplicableValue);
+  ASSERT_EQ(cost.RemoveParentOutcome(a, 0), QDN_NO_ERROR);
+  EXPECT_EQ(cost.GetCosts().At(0), kNotApplicableValue);
+  ASSERT_EQ(net.RemoveArc(a, c, 1), QDN_NO_ERROR);
+  EXPECT_EQ(cost.GetParents().GetCount(), 1);
+  EXPECT_EQ(cost.GetCosts().GetNumberOfDimensions(), 2);
+  const double two[] = {1, 2};
+  EXPECT_EQ(cost.SetCosts(two, 2), QDN_OUT_OF_RANGE);
+}
