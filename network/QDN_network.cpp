@@ -257,14 +257,7 @@ int QDN_network::DeleteAllNodes() {
   return QDN_NO_ERROR;
 }
 
-bool QDN_network::WouldCloseCycle(int parent, int child) const {
-  // The arc closes a cycle exactly when child reaches parent. Two searches run
-  // in turn, one node at a time: forward from child along child arcs and
-  // backward from parent along parent arcs. They meet when a path exists; when
-  // either runs out first there is none. The work is bounded by about twice
-  // the smaller of the two reachable sets, so a reader adding arcs to fresh
-  // nodes (or from fresh parents) pays a constant per arc. Stamps replace
-  // clearing the marks before every search.
+void QDN_network::NextStamp() const {
   if (forward_stamp_.size() < records_.size()) {
     forward_stamp_.resize(records_.size(), 0);
     backward_stamp_.resize(records_.size(), 0);
@@ -274,6 +267,17 @@ bool QDN_network::WouldCloseCycle(int parent, int child) const {
     std::fill(backward_stamp_.begin(), backward_stamp_.end(), 0);
     stamp_ = 1;
   }
+}
+
+bool QDN_network::WouldCloseCycle(int parent, int child) const {
+  // The arc closes a cycle exactly when child reaches parent. Two searches run
+  // in turn, one node at a time: forward from child along child arcs and
+  // backward from parent along parent arcs. They meet when a path exists; when
+  // either runs out first there is none. The work is bounded by about twice
+  // the smaller of the two reachable sets, so a reader adding arcs to fresh
+  // nodes (or from fresh parents) pays a constant per arc. Stamps replace
+  // clearing the marks before every search.
+  NextStamp();
   auto forward_seen = [&](int h) { return forward_stamp_[static_cast<size_t>(h)] == stamp_; };
   auto backward_seen = [&](int h) { return backward_stamp_[static_cast<size_t>(h)] == stamp_; };
   std::vector<int> forward{child}, backward{parent};
@@ -445,15 +449,7 @@ void QDN_network::NotifyChange(int handle, unsigned code) {
   // values or definition changed, so are the values of its descendants.
   if (QDN_nodeValue* value = At(handle).node->GetValue()) value->Invalidate();
   if (!(code & (kOutcomesChanged | kValuesChanged | kDefinitionRebuilt))) return;
-  if (forward_stamp_.size() < records_.size()) {
-    forward_stamp_.resize(records_.size(), 0);
-    backward_stamp_.resize(records_.size(), 0);
-  }
-  if (++stamp_ == 0) {
-    std::fill(forward_stamp_.begin(), forward_stamp_.end(), 0);
-    std::fill(backward_stamp_.begin(), backward_stamp_.end(), 0);
-    stamp_ = 1;
-  }
+  NextStamp();
   std::vector<int> pending{handle};
   forward_stamp_[static_cast<size_t>(handle)] = stamp_;
   while (!pending.empty()) {

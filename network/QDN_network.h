@@ -153,6 +153,8 @@ class QDN_network : public QDN_object, private QDN_idListener {
   // True when child reaches parent along ordinary arcs (the arc parent ->
   // child would close a cycle).
   bool WouldCloseCycle(int parent, int child) const;
+  // Starts a new walk: every node reads as unvisited in both stamp lists.
+  void NextStamp() const;
   int AddCostArc(int parent, int child);
   int RemoveCostArc(int parent, int child);
   void IdChanged(const char* old_id, const char* new_id) override;
