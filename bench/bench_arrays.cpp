@@ -13,7 +13,8 @@ static void BM_AppendDoubles(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     QDN_doubleArray values;
-    for (int i = 0; i < n; ++i) (void)values.Append(i * 0.5);
+    for (int i = 0; i < n; ++i)
+      (void)values.Append(i * 0.5);
     benchmark::DoNotOptimize(values.Data());
   }
   state.SetItemsProcessed(state.iterations() * n);
@@ -25,7 +26,8 @@ static void BM_VectorPushBack(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   for (auto _ : state) {
     std::vector<double> values;
-    for (int i = 0; i < n; ++i) values.push_back(i * 0.5);
+    for (int i = 0; i < n; ++i)
+      values.push_back(i * 0.5);
     benchmark::DoNotOptimize(values.data());
   }
   state.SetItemsProcessed(state.iterations() * n);
@@ -35,10 +37,12 @@ BENCHMARK(BM_VectorPushBack)->Arg(10'000'000)->Unit(benchmark::kMillisecond);
 static void BM_AppendStrings(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   std::vector<std::string> texts;
-  for (int i = 0; i < n; ++i) texts.push_back("state_" + std::to_string(i));
+  for (int i = 0; i < n; ++i)
+    texts.push_back(std::string("state_").append(std::to_string(i)));
   for (auto _ : state) {
     QDN_stringArray values;
-    for (const std::string& t : texts) (void)values.Append(t.c_str());
+    for (const std::string& t : texts)
+      (void)values.Append(t.c_str());
     benchmark::DoNotOptimize(values.At(0));
   }
   state.SetItemsProcessed(state.iterations() * n);
@@ -49,10 +53,12 @@ BENCHMARK(BM_AppendStrings)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMill
 static void BM_AppendIdentifiers(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
   std::vector<std::string> texts;
-  for (int i = 0; i < n; ++i) texts.push_back("s" + std::to_string(i));
+  for (int i = 0; i < n; ++i)
+    texts.push_back(std::string("s").append(std::to_string(i)));
   for (auto _ : state) {
     QDN_idArray values;
-    for (const std::string& t : texts) (void)values.Append(t.c_str());
+    for (const std::string& t : texts)
+      (void)values.Append(t.c_str());
     benchmark::DoNotOptimize(values.At(0));
   }
   state.SetItemsProcessed(state.iterations() * n);

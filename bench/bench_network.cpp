@@ -22,12 +22,13 @@ Dag RandomDag(int nodes, unsigned seed) {
   Dag dag;
   std::mt19937 random(seed);
   for (int i = 0; i < nodes; ++i) {
-    dag.ids.push_back(std::string("n") + std::to_string(i));
+    dag.ids.push_back(std::string("n").append(std::to_string(i)));
     std::vector<int> parents;
     for (int k = 0; k < 3 && i > 0; ++k) {
       const int p = std::uniform_int_distribution<int>(0, i - 1)(random);
       bool seen = false;
-      for (int q : parents) seen |= q == p;
+      for (int q : parents)
+        seen |= q == p;
       if (!seen) parents.push_back(p);
     }
     dag.parents.push_back(parents);
@@ -35,13 +36,14 @@ Dag RandomDag(int nodes, unsigned seed) {
   return dag;
 }
 
-}  // namespace
+} // namespace
 
 static void BM_BuildRandomDag(benchmark::State& state) {
   const Dag dag = RandomDag(static_cast<int>(state.range(0)), 7);
   for (auto _ : state) {
     QDN_network net;
-    for (const std::string& id : dag.ids) (void)net.AddNode(0, id.c_str());
+    for (const std::string& id : dag.ids)
+      (void)net.AddNode(0, id.c_str());
     for (size_t i = 0; i < dag.ids.size(); ++i) {
       const int child = net.FindNode(dag.ids[i].c_str());
       for (int p : dag.parents[i])
@@ -59,7 +61,8 @@ static void BM_BuildRandomDagReversed(benchmark::State& state) {
   const Dag dag = RandomDag(static_cast<int>(state.range(0)), 7);
   for (auto _ : state) {
     QDN_network net;
-    for (const std::string& id : dag.ids) (void)net.AddNode(0, id.c_str());
+    for (const std::string& id : dag.ids)
+      (void)net.AddNode(0, id.c_str());
     for (size_t i = dag.ids.size(); i-- > 0;) {
       const int child = net.FindNode(dag.ids[i].c_str());
       for (int p : dag.parents[i])
@@ -75,8 +78,10 @@ static void BM_BuildChain(benchmark::State& state) {
   const int nodes = static_cast<int>(state.range(0));
   for (auto _ : state) {
     QDN_network net;
-    for (int i = 0; i < nodes; ++i) (void)net.AddNode(0, (std::string("c") + std::to_string(i)).c_str());
-    for (int i = 1; i < nodes; ++i) (void)net.AddArc(i - 1, i, 0);
+    for (int i = 0; i < nodes; ++i)
+      (void)net.AddNode(0, (std::string("c").append(std::to_string(i))).c_str());
+    for (int i = 1; i < nodes; ++i)
+      (void)net.AddArc(i - 1, i, 0);
     benchmark::DoNotOptimize(net.PartialOrderNodes().GetCount());
   }
   state.SetItemsProcessed(state.iterations() * nodes);

@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr const char* kBindingFailure = "C++ failed to find expected interface to class BRIMAReader.";
+constexpr const char* kBindingFailure =
+    "C++ failed to find expected interface to class BRIMAReader.";
 
 std::unique_ptr<QDN_network>& CurrentSlot() {
   static std::unique_ptr<QDN_network> network;
@@ -26,8 +27,7 @@ std::unique_ptr<QDN_network>& CurrentSlot() {
 bool registration_flag = false;
 
 // Runs an export body; no C++ exception may cross into the VM.
-template <typename Result, typename Body>
-Result GuardedCall(Result failure, Body body) noexcept {
+template <typename Result, typename Body> Result GuardedCall(Result failure, Body body) noexcept {
   try {
     return body();
   } catch (const std::bad_alloc&) {
@@ -37,7 +37,7 @@ Result GuardedCall(Result failure, Body body) noexcept {
   return failure;
 }
 
-}  // namespace
+} // namespace
 
 BridgeState& Bridge() {
   static BridgeState state;
@@ -132,8 +132,8 @@ JNIEXPORT jint JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_testJNI(JNIEnv*, 
   });
 }
 
-JNIEXPORT jboolean JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_librarySupports(JNIEnv*, jobject,
-                                                                                 jint format) noexcept {
+JNIEXPORT jboolean JNICALL
+Java_edu_tarn_belief_io_qdn_BRIMAReader_librarySupports(JNIEnv*, jobject, jint format) noexcept {
   return GuardedCall<jboolean>(JNI_TRUE, [format]() -> jboolean {
     const bool registered = RegisterFormats();
     if (format == QDN_FORMAT_XQDN) return registered ? JNI_TRUE : JNI_FALSE;
@@ -142,8 +142,8 @@ JNIEXPORT jboolean JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_librarySuppor
 }
 
 JNIEXPORT jint JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_loadQDN(JNIEnv* env, jobject self,
-                                                                     jstring fileName,
-                                                                     jint format) noexcept {
+                                                                       jstring fileName,
+                                                                       jint format) noexcept {
   return GuardedCall<jint>(-1, [&]() -> jint {
     if (!Bind(env, self)) return -1;
     if (!fileName) {
@@ -151,7 +151,7 @@ JNIEXPORT jint JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_loadQDN(JNIEnv* e
       return -1;
     }
     UtfChars name(env, fileName);
-    if (!name.get()) return -1;  // OutOfMemoryError pending
+    if (!name.get()) return -1; // OutOfMemoryError pending
     if (!LoadStep(name.get(), format)) return -1;
     if (!SendNetwork(*CurrentNetwork())) return -1;
     return QDN_network::kMainSubmodel;
@@ -165,12 +165,12 @@ JNIEXPORT jboolean JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_updateQDN(
     jobjectArray nodePropertyNames, jobjectArray nodePropertyValues,
     jobjectArray diagnosisTypes) noexcept {
   return GuardedCall<jboolean>(JNI_FALSE, [&]() -> jboolean {
-    UpdateArguments args{inputFile,         inputFormat,           outputFile,
-                         outputFormat,      nodeIds,               probabilities,
-                         networkPropertyNames, networkPropertyValues, nodePropertyNames,
-                         nodePropertyValues, diagnosisTypes};
+    UpdateArguments args{
+        inputFile,         inputFormat,        outputFile,           outputFormat,
+        nodeIds,           probabilities,      networkPropertyNames, networkPropertyValues,
+        nodePropertyNames, nodePropertyValues, diagnosisTypes};
     return UpdateAndSave(env, self, args) ? JNI_TRUE : JNI_FALSE;
   });
 }
 
-}  // extern "C"
+} // extern "C"

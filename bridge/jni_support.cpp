@@ -5,7 +5,7 @@ bool ThrowJavaException(JNIEnv* env, jclass exception_class, const std::string& 
   jclass local = nullptr;
   if (!exception_class) {
     local = env->FindClass("java/lang/Exception");
-    if (!local) return false;  // NoClassDefFoundError stays pending for the host
+    if (!local) return false; // NoClassDefFoundError stays pending for the host
     exception_class = local;
   }
   const bool thrown = env->ThrowNew(exception_class, message.c_str()) == 0;

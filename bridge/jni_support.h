@@ -9,7 +9,7 @@
 
 // One local-reference frame, popped on every path out of its scope.
 class LocalFrame {
- public:
+public:
   LocalFrame(JNIEnv* env, jint capacity) : env_(env), ok_(env->PushLocalFrame(capacity) == 0) {}
   LocalFrame(const LocalFrame&) = delete;
   LocalFrame& operator=(const LocalFrame&) = delete;
@@ -18,14 +18,14 @@ class LocalFrame {
   }
   bool ok() const { return ok_; }
 
- private:
+private:
   JNIEnv* env_;
   bool ok_;
 };
 
 // The modified UTF-8 bytes of a Java string, released at scope end.
 class UtfChars {
- public:
+public:
   UtfChars(JNIEnv* env, jstring text)
       : env_(env), text_(text), chars_(text ? env->GetStringUTFChars(text, nullptr) : nullptr) {}
   UtfChars(const UtfChars&) = delete;
@@ -36,16 +36,15 @@ class UtfChars {
   // Null when the string was null or could not be pinned (an exception is then pending).
   const char* get() const { return chars_; }
 
- private:
+private:
   JNIEnv* env_;
   jstring text_;
   const char* chars_;
 };
 
 // A local reference deleted at scope end (for references made outside a LocalFrame).
-template <typename T>
-class LocalRef {
- public:
+template <typename T> class LocalRef {
+public:
   LocalRef(JNIEnv* env, T ref) : env_(env), ref_(ref) {}
   LocalRef(const LocalRef&) = delete;
   LocalRef& operator=(const LocalRef&) = delete;
@@ -54,7 +53,7 @@ class LocalRef {
   }
   T get() const { return ref_; }
 
- private:
+private:
   JNIEnv* env_;
   T ref_;
 };

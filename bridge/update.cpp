@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kUnequalLengths =
     "C++ array of node IDs and array of probabilities are of unequal length.";
 
-}  // namespace
+} // namespace
 
 bool UpdateAndSave(JNIEnv* env, jobject host, const UpdateArguments& args) {
   // The length check comes before the binding, so it throws through a class

@@ -12,7 +12,8 @@ namespace {
 QDN_intArray MakeSizes(const std::vector<int>& values) {
   QDN_intArray sizes;
   (void)sizes.Resize(static_cast<int>(values.size()));
-  for (size_t i = 0; i < values.size(); ++i) (void)sizes.Append(values[i]);
+  for (size_t i = 0; i < values.size(); ++i)
+    (void)sizes.Append(values[i]);
   return sizes;
 }
 
@@ -20,7 +21,7 @@ std::vector<int> SizesOf(const QDN_intArray& dims) {
   return std::vector<int>(dims.Data(), dims.Data() + dims.GetSize());
 }
 
-}  // namespace
+} // namespace
 
 QDN_Dmatrix::QDN_Dmatrix(const QDN_intArray& sizes) {
   for (int i = 0; i < sizes.GetCount(); ++i)
@@ -53,7 +54,8 @@ void QDN_Dmatrix::RecomputeMultipliers() {
     multipliers_.At(i) = static_cast<int>(product);
     product *= dimensions_.At(i);
   }
-  for (int i = 0; i < n; ++i) (void)multipliers_.Append(multipliers_.At(i));
+  for (int i = 0; i < n; ++i)
+    (void)multipliers_.Append(multipliers_.At(i));
 }
 
 int QDN_Dmatrix::Install(const QDN_intArray& sizes, QDN_doubleArray& cells) {
@@ -107,7 +109,8 @@ int QDN_Dmatrix::GetDimensionSize(int i) const {
 
 long long QDN_Dmatrix::Span(int first, int last) const {
   long long product = 1;
-  for (int i = first; i < last; ++i) product *= dimensions_.At(i);
+  for (int i = first; i < last; ++i)
+    product *= dimensions_.At(i);
   return product;
 }
 
@@ -138,7 +141,8 @@ int QDN_Dmatrix::NextCoordinates(QDN_intArray& coords) const {
   for (int i = n - 1; i >= 0; --i) {
     if (coords.At(i) < dimensions_.At(i) - 1) {
       ++coords.At(i);
-      for (int j = i + 1; j < n; ++j) coords.At(j) = 0;
+      for (int j = i + 1; j < n; ++j)
+        coords.At(j) = 0;
       return QDN_NO_ERROR;
     }
   }
@@ -181,14 +185,16 @@ int QDN_Dmatrix::Normalize() {
   double* cells = items_.Data();
   for (int start = 0; start < GetSize(); start += run) {
     double sum = 0;
-    for (int k = 0; k < run; ++k) sum += cells[start + k];
+    for (int k = 0; k < run; ++k)
+      sum += cells[start + k];
     if (sum == 1.0) continue;
     if (sum == 0.0) {
       std::fill_n(cells + start, run, 1.0 / run);
       continue;
     }
     const double scale = 1.0 / sum;
-    for (int k = 0; k < run; ++k) cells[start + k] *= scale;
+    for (int k = 0; k < run; ++k)
+      cells[start + k] *= scale;
   }
   return QDN_NO_ERROR;
 }
@@ -216,12 +222,12 @@ int QDN_Dmatrix::ComplementAt(int index) {
 int QDN_Dmatrix::Sum(const QDN_Dmatrix& a, const QDN_Dmatrix& b) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   if (!SameLayout(a) || !SameLayout(b)) return QDN_OUT_OF_RANGE;
-  for (int i = 0; i < GetSize(); ++i) items_.At(i) = a.items_.At(i) + b.items_.At(i);
+  for (int i = 0; i < GetSize(); ++i)
+    items_.At(i) = a.items_.At(i) + b.items_.At(i);
   return QDN_NO_ERROR;
 }
 
-template <typename Filler>
-int QDN_Dmatrix::Rebuild(const QDN_intArray& sizes, Filler fill) {
+template <typename Filler> int QDN_Dmatrix::Rebuild(const QDN_intArray& sizes, Filler fill) {
   const int n = sizes.GetSize();
   const long long cells = CellCount(sizes.Data(), n);
   if (cells < 0) return QDN_OUT_OF_RANGE;
@@ -287,7 +293,8 @@ int QDN_Dmatrix::SumOutDimension(int dim, const QDN_doubleArray& weights) {
     for (long long o = 0; o < outer; ++o)
       for (long long i = 0; i < inner; ++i) {
         double sum = 0;
-        for (int k = 0; k < size; ++k) sum += old[(o * size + k) * inner + i] * weights.At(k);
+        for (int k = 0; k < size; ++k)
+          sum += old[(o * size + k) * inner + i] * weights.At(k);
         cells[o * inner + i] = sum;
       }
   });
@@ -462,7 +469,8 @@ void QDN_Dmatrix::CheckReadiness(int deep) {
     items_.CheckReadiness(deep);
   }
   const int n = dimensions_.GetSize();
-  const long long expected = n == 0 ? 0 : static_cast<long long>(dimensions_.At(0)) * multipliers_.At(0);
+  const long long expected =
+      n == 0 ? 0 : static_cast<long long>(dimensions_.At(0)) * multipliers_.At(0);
   const bool ready = dimensions_.IsReady() && multipliers_.IsReady() && items_.IsReady() &&
                      multipliers_.GetSize() == n && items_.GetSize() == expected;
   AssignFlag(kReady, ready);

@@ -9,7 +9,7 @@
 // own outcomes in the last dimension and one dimension per parent before it.
 // Every reshaping operation keeps the surviving numbers at their coordinates.
 class QDN_Dmatrix : public QDN_object {
- public:
+public:
   // Largest table the library builds: 2^28 cells (2 GiB of doubles). Sizes
   // are products of counts that files control; a larger product is refused
   // with QDN_OUT_OF_RANGE instead of being allocated short or exhausting memory.
@@ -82,15 +82,14 @@ class QDN_Dmatrix : public QDN_object {
   // Cell count of a shape, or -2 when a size is < 1 or the product exceeds kMaxCells.
   static long long CellCount(const int* sizes, int n);
 
- private:
+private:
   // Product of the sizes of dimensions [first, last).
   long long Span(int first, int last) const;
   // Installs a new shape and its cells (already laid out for it).
   int Install(const QDN_intArray& sizes, QDN_doubleArray& cells);
   // Builds cells for a shape that differs from the current one in dimension dim
   // only; fill(outer, k, inner) gives the value of the new cell.
-  template <typename Filler>
-  int Rebuild(const QDN_intArray& sizes, Filler fill);
+  template <typename Filler> int Rebuild(const QDN_intArray& sizes, Filler fill);
   void RecomputeMultipliers();
 
   QDN_intArray dimensions_;

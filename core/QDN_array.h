@@ -6,7 +6,7 @@
 // count the number of slots in use (0 <= count <= size for a ready array).
 // delta is the growth step of the string and double arrays.
 class QDN_array : public QDN_object {
- public:
+public:
   static constexpr int kDefaultDelta = 10;
 
   QDN_array() = default;
@@ -19,7 +19,7 @@ class QDN_array : public QDN_object {
   // Empties the array; the growth step returns to 10.
   void Release(int deep) override;
 
- protected:
+protected:
   int size_ = 0;
   int count_ = 0;
   int delta_ = kDefaultDelta;

@@ -10,14 +10,13 @@
 namespace {
 
 // Grows a vector's storage geometrically to hold at least n elements.
-template <typename T>
-void GrowStorage(std::vector<T>& store, size_t n) {
+template <typename T> void GrowStorage(std::vector<T>& store, size_t n) {
   if (n <= store.size()) return;
   if (n > store.capacity()) store.reserve(std::max(n, 2 * store.capacity()));
   store.resize(n);
 }
 
-}  // namespace
+} // namespace
 
 QDN_doubleArray::QDN_doubleArray(int size, int delta) : QDN_array(delta) {
   (void)Resize(size);
@@ -155,7 +154,8 @@ int QDN_doubleArray::Permute(const QDN_intArray& order) {
   const int n = PermutationLength(order, count_, size_);
   if (n < 0) return n;
   std::vector<double> old(store_.begin(), store_.begin() + n);
-  for (int i = 0; i < n; ++i) store_[static_cast<size_t>(i)] = old[static_cast<size_t>(order.At(i))];
+  for (int i = 0; i < n; ++i)
+    store_[static_cast<size_t>(i)] = old[static_cast<size_t>(order.At(i))];
   return QDN_NO_ERROR;
 }
 
@@ -165,8 +165,8 @@ void QDN_doubleArray::Release(int deep) {
 }
 
 void QDN_doubleArray::CheckReadiness(int) {
-  const bool ready = delta_ > 0 && ((size_ == 0 && count_ == 0) ||
-                                    (size_ > 0 && count_ >= 0 && count_ <= size_ &&
-                                     store_.size() >= static_cast<size_t>(size_)));
+  const bool ready =
+      delta_ > 0 && ((size_ == 0 && count_ == 0) || (size_ > 0 && count_ >= 0 && count_ <= size_ &&
+                                                     store_.size() >= static_cast<size_t>(size_)));
   AssignFlag(kReady, ready);
 }

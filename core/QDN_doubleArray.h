@@ -10,7 +10,7 @@ class QDN_intArray;
 // slots when size = count; the storage behind it grows geometrically, so
 // appending n values costs O(n) in total.
 class QDN_doubleArray : public QDN_array {
- public:
+public:
   static constexpr double kOutOfRangeValue = -2.0;
 
   QDN_doubleArray() = default;
@@ -41,7 +41,7 @@ class QDN_doubleArray : public QDN_array {
   void Release(int deep) override;
   void CheckReadiness(int deep) override;
 
- private:
+private:
   [[nodiscard]] int Grow();
 
   // store_.size() >= size_; the slots past size_ are spare storage.

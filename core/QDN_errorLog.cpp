@@ -47,7 +47,7 @@ std::string& LastErrorText() {
 // any exported function runs.
 [[maybe_unused]] const bool kConstructedAtLoad = (QDN_GetErrorLog(), LastErrorText(), true);
 
-}  // namespace
+} // namespace
 
 const char* QDN_GetLastErrorText() { return LastErrorText().c_str(); }
 

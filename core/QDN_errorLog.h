@@ -13,7 +13,7 @@
 // A long-running host would otherwise let it grow without bound, so it keeps
 // the newest kCapacity entries and counts the older ones it has dropped.
 class QDN_errorLog : public QDN_object {
- public:
+public:
   // Entries kept; older ones are dropped first.
   static constexpr size_t kCapacity = 10000;
   // A message (prefix included) is cut to this many bytes.
@@ -34,7 +34,7 @@ class QDN_errorLog : public QDN_object {
   size_t GetDropped() const { return dropped_; }
   void Clear();
 
- private:
+private:
   std::deque<Entry> entries_;
   size_t dropped_ = 0;
 };

@@ -12,7 +12,7 @@ bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
 // Lists up to this length are searched directly; longer ones through the index.
 constexpr int kIndexThreshold = 16;
 
-}  // namespace
+} // namespace
 
 bool IsValidIdentifier(std::string_view text) {
   if (text.empty() || !IsAsciiLetter(text[0])) return false;
@@ -96,7 +96,7 @@ int QDN_idArray::MakeValidId(std::string& text) {
 
 int QDN_idArray::CreateUniqueId(const char* base, int number, std::string& out) const {
   out = (base && *base) ? base : "x";
-  (void)MakeValidId(out);  // never fails: out is not empty
+  (void)MakeValidId(out); // never fails: out is not empty
   if (number < 0 && IsValidNewId(out.c_str())) return QDN_NO_ERROR;
   if (number < 0) number = 0;
   const size_t stem = out.size();

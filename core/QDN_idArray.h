@@ -13,7 +13,7 @@ bool IsValidIdentifier(std::string_view text);
 // A text array whose items are identifiers, pairwise different. Used for the
 // outcome names of node definitions.
 class QDN_idArray : public QDN_stringArray {
- public:
+public:
   QDN_idArray() = default;
   QDN_idArray(int size, int delta) : QDN_stringArray(size, delta) {}
   QDN_idArray(const QDN_idArray& other) = default;
@@ -46,7 +46,7 @@ class QDN_idArray : public QDN_stringArray {
   // is restored and -2 returned.
   int MakeIdsValid();
 
- private:
+private:
   // Number of items among the first count with the given text; lists longer
   // than a few items are answered from a hash index rebuilt after changes.
   int Occurrences(std::string_view text) const;

@@ -68,7 +68,8 @@ int QDN_intArray::RemoveAt(int index) {
   --count_;
   int* items = Data();
   if (IsOrdered()) {
-    std::memmove(items + index, items + index + 1, sizeof(int) * static_cast<size_t>(count_ - index));
+    std::memmove(items + index, items + index + 1,
+                 sizeof(int) * static_cast<size_t>(count_ - index));
   } else {
     items[index] = items[count_];
   }
@@ -151,7 +152,8 @@ int QDN_intArray::Permute(const QDN_intArray& order) {
   const int n = PermutationLength(order, count_, size_);
   if (n < 0) return n;
   std::vector<int> old(Data(), Data() + n);
-  for (int i = 0; i < n; ++i) Data()[i] = old[static_cast<size_t>(order.At(i))];
+  for (int i = 0; i < n; ++i)
+    Data()[i] = old[static_cast<size_t>(order.At(i))];
   return QDN_NO_ERROR;
 }
 

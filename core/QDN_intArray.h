@@ -8,7 +8,7 @@
 // short handle lists (parents, children, coordinates, dimension sizes) cost no
 // heap traffic; beyond that the capacity doubles.
 class QDN_intArray : public QDN_array {
- public:
+public:
   static constexpr int kInlineCapacity = 32;
 
   QDN_intArray() = default;
@@ -57,7 +57,7 @@ class QDN_intArray : public QDN_array {
   int Permute(const QDN_intArray& order);
   void Release(int deep) override;
 
- private:
+private:
   void Reallocate(int capacity, int keep);
 
   int capacity_ = kInlineCapacity;

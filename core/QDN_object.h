@@ -4,7 +4,7 @@
 // every object answers. Operations of derived classes test the ready bit first
 // and return QDN_OBJECT_NOT_READY when it is clear.
 class QDN_object {
- public:
+public:
   static constexpr unsigned kReady = 1;
   static constexpr unsigned kConsistent = 2;
   // Removal shifts the following items down; when clear, the last item fills the hole.
@@ -35,11 +35,11 @@ class QDN_object {
   bool IsOrdered() const { return (flags_ & kOrdered) != 0; }
   bool IsOwner() const { return (flags_ & kOwner) != 0; }
 
- protected:
+protected:
   void SetFlag(unsigned flag) { flags_ |= flag; }
   void ClearFlag(unsigned flag) { flags_ &= ~flag; }
   void AssignFlag(unsigned flag, bool on) { on ? SetFlag(flag) : ClearFlag(flag); }
 
- private:
+private:
   unsigned flags_;
 };

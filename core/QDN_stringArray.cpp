@@ -152,7 +152,8 @@ int QDN_stringArray::EnsureSize(int n) {
 
 void QDN_stringArray::Clear() {
   count_ = 0;
-  for (auto& slot : store_) slot.reset();
+  for (auto& slot : store_)
+    slot.reset();
   Touch();
 }
 
@@ -174,7 +175,7 @@ int QDN_stringArray::Permute(const QDN_intArray& order) {
   const int n = PermutationLength(order, count_, size_);
   if (n < 0) return n;
   std::vector<std::optional<std::string>> old(std::make_move_iterator(store_.begin()),
-                                               std::make_move_iterator(store_.begin() + n));
+                                              std::make_move_iterator(store_.begin() + n));
   for (int i = 0; i < n; ++i)
     store_[static_cast<size_t>(i)] = std::move(old[static_cast<size_t>(order.At(i))]);
   Touch();
@@ -188,8 +189,8 @@ void QDN_stringArray::Release(int deep) {
 }
 
 void QDN_stringArray::CheckReadiness(int) {
-  const bool ready = delta_ > 0 && ((size_ == 0 && count_ == 0) ||
-                                    (size_ > 0 && count_ >= 0 && count_ <= size_ &&
-                                     store_.size() >= static_cast<size_t>(size_)));
+  const bool ready =
+      delta_ > 0 && ((size_ == 0 && count_ == 0) || (size_ > 0 && count_ >= 0 && count_ <= size_ &&
+                                                     store_.size() >= static_cast<size_t>(size_)));
   AssignFlag(kReady, ready);
 }

@@ -13,7 +13,7 @@ class QDN_intArray;
 // a text. Growth follows the double array: the addressable size grows by
 // delta, the storage behind it geometrically.
 class QDN_stringArray : public QDN_array {
- public:
+public:
   QDN_stringArray() = default;
   QDN_stringArray(int size, int delta);
   QDN_stringArray(const QDN_stringArray& other);
@@ -45,14 +45,14 @@ class QDN_stringArray : public QDN_array {
   void Release(int deep) override;
   void CheckReadiness(int deep) override;
 
- protected:
+protected:
   // Incremented by every change of the slots, so derived classes can tell
   // whether a cache built over the texts is still current.
   unsigned long long Version() const { return version_; }
 
   std::vector<std::optional<std::string>> store_;
 
- private:
+private:
   [[nodiscard]] int Grow();
   void Touch() { ++version_; }
 

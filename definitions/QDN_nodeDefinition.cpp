@@ -4,20 +4,20 @@
 
 bool IsKnownDefinitionType(int type) {
   switch (type) {
-    case 0:
-    case QDN_DISTRIBUTION:
-    case QDN_EQUATION:
-    case QDN_TABLE:
-    case QDN_LIST:
-    case QDN_CPT:
-    case QDN_TRUTHTABLE:
-    case QDN_MAU:
-    case QDN_CAST:
-    case QDN_NOISY_MAX:
-    case QDN_EQUATION_SCC:
-      return true;
-    default:
-      return false;
+  case 0:
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_TABLE:
+  case QDN_LIST:
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_MAU:
+  case QDN_CAST:
+  case QDN_NOISY_MAX:
+  case QDN_EQUATION_SCC:
+    return true;
+  default:
+    return false;
   }
 }
 

@@ -25,7 +25,7 @@ bool IsKnownDefinitionType(int type);
 // Base of the node definitions: the typed parameter tables of a node. The
 // network tells the definition of arcs to and from its node.
 class QDN_nodeDefinition : public QDN_object {
- public:
+public:
   QDN_nodeDefinition(QDN_network* network, int handle) : network_(network), handle_(handle) {}
 
   virtual int GetType() const = 0;
@@ -39,20 +39,20 @@ class QDN_nodeDefinition : public QDN_object {
   QDN_network* GetNetwork() const { return network_; }
   int GetHandle() const { return handle_; }
 
- protected:
+protected:
   QDN_network* network_;
   int handle_;
 };
 
 // The value object of a node: what inference computes for it.
 class QDN_nodeValue : public QDN_object {
- public:
+public:
   QDN_nodeValue(QDN_network* network, int handle) : network_(network), handle_(handle) {}
   // Marks the value as out of date.
   virtual void Invalidate() { valid_ = false; }
   bool IsValid() const { return valid_; }
 
- protected:
+protected:
   QDN_network* network_;
   int handle_;
   bool valid_ = false;

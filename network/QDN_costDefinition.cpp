@@ -27,9 +27,11 @@ int QDN_costDefinition::SetCosts(const double* values, int count) {
   if (count != GetExpectedSize()) return QDN_OUT_OF_RANGE;
   QDN_intArray sizes;
   (void)sizes.Append(1);
-  for (int i = 0; i < parents_.GetCount(); ++i) (void)sizes.Append(OutcomesOf(parents_.At(i)));
+  for (int i = 0; i < parents_.GetCount(); ++i)
+    (void)sizes.Append(OutcomesOf(parents_.At(i)));
   CB_TRY(costs_.Setup(sizes));
-  for (int i = 0; i < count; ++i) costs_.At(i) = values[i];
+  for (int i = 0; i < count; ++i)
+    costs_.At(i) = values[i];
   return QDN_NO_ERROR;
 }
 
@@ -54,7 +56,8 @@ int QDN_costDefinition::AddParentOutcome(int parent, int position) {
   CB_TRY(costs_.OpenPosition(dim, position));
   // The opened slice reads 0; a new parent state has no cost yet.
   QDN_intArray coords;
-  for (int i = 0; i < costs_.GetNumberOfDimensions(); ++i) (void)coords.Append(0);
+  for (int i = 0; i < costs_.GetNumberOfDimensions(); ++i)
+    (void)coords.Append(0);
   do {
     if (coords.At(dim) == position) costs_.At(coords) = kNotApplicableValue;
   } while (costs_.NextCoordinates(coords) == QDN_NO_ERROR);

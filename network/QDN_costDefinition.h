@@ -14,7 +14,7 @@ class QDN_network;
 // empty table; once costs are set, the table follows every change of the cost
 // parents and of their outcomes, keeping each cost at its parent states.
 class QDN_costDefinition : public QDN_object {
- public:
+public:
   QDN_costDefinition(QDN_network* network, int handle) : network_(network), handle_(handle) {}
 
   const QDN_intArray& GetParents() const { return parents_; }
@@ -38,7 +38,7 @@ class QDN_costDefinition : public QDN_object {
   // The parent's outcomes were replaced wholesale: costs reset to "not applicable".
   int RebuildParent(int parent);
 
- private:
+private:
   int OutcomesOf(int handle) const;
   int Dimension(int parent) const;
 

@@ -11,15 +11,18 @@ QDN_extraDefinition::QDN_extraDefinition(QDN_network* network, int handle, int o
 
 int QDN_extraDefinition::SetFaultStates(const QDN_intArray& flags) {
   if (flags.GetCount() != GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
-  for (int i = 0; i < flags.GetCount(); ++i) outcomes_[static_cast<size_t>(i)].fault = flags.At(i) != 0;
+  for (int i = 0; i < flags.GetCount(); ++i)
+    outcomes_[static_cast<size_t>(i)].fault = flags.At(i) != 0;
   return QDN_NO_ERROR;
 }
 
 int QDN_extraDefinition::SetFaultStateIndices(const QDN_intArray& indices) {
   for (int i = 0; i < indices.GetCount(); ++i)
     if (indices.At(i) < 0 || indices.At(i) >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
-  for (Outcome& outcome : outcomes_) outcome.fault = false;
-  for (int i = 0; i < indices.GetCount(); ++i) outcomes_[static_cast<size_t>(indices.At(i))].fault = true;
+  for (Outcome& outcome : outcomes_)
+    outcome.fault = false;
+  for (int i = 0; i < indices.GetCount(); ++i)
+    outcomes_[static_cast<size_t>(indices.At(i))].fault = true;
   return QDN_NO_ERROR;
 }
 

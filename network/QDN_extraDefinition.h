@@ -17,7 +17,7 @@ class QDN_intArray;
 // node's outcomes: the definition tells the extra definition of every
 // insertion, removal and reordering.
 class QDN_extraDefinition : public QDN_object {
- public:
+public:
   static constexpr int kTarget = 0;
   static constexpr int kObservation = 1;
   static constexpr int kAuxiliary = 2;
@@ -73,7 +73,7 @@ class QDN_extraDefinition : public QDN_object {
   int GetHandle() const { return handle_; }
   void CheckReadiness(int deep) override;
 
- private:
+private:
   QDN_network* network_;
   int handle_;
   std::vector<Outcome> outcomes_;

@@ -20,7 +20,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace
+} // namespace
 
 int FormatFromExtension(const char* fileName) {
   if (!fileName) return QDN_OUT_OF_RANGE;

@@ -7,17 +7,17 @@
 
 // Told when an identifier changes, so an owner can keep its look-up index.
 class QDN_idListener {
- public:
+public:
   virtual void IdChanged(const char* old_id, const char* new_id) = 0;
 
- protected:
+protected:
   ~QDN_idListener() = default;
 };
 
 // Identifier, name and comment of a node, submodel or network. Each text is
 // absent (null) until set.
 class QDN_header : public QDN_object {
- public:
+public:
   QDN_header() = default;
   // Copies the texts; the copy has no listener.
   QDN_header(const QDN_header& other);
@@ -41,7 +41,7 @@ class QDN_header : public QDN_object {
   void SetListener(QDN_idListener* listener) { listener_ = listener; }
   void Release(int deep) override;
 
- private:
+private:
   static const char* Get(const std::optional<std::string>& text) {
     return text ? text->c_str() : nullptr;
   }
@@ -54,7 +54,7 @@ class QDN_header : public QDN_object {
 
 // Creation information of a network: creator, created and modified texts.
 class QDN_creation : public QDN_object {
- public:
+public:
   std::optional<std::string> creator;
   std::optional<std::string> created;
   std::optional<std::string> modified;

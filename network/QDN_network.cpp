@@ -65,7 +65,8 @@ int QDN_network::GetNextNode(int handle) const {
 }
 
 int QDN_network::GetAllNodes(QDN_intArray& out) const {
-  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) (void)out.Append(h);
+  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h))
+    (void)out.Append(h);
   return QDN_NO_ERROR;
 }
 
@@ -76,7 +77,7 @@ const QDN_intArray& EmptyList() {
   return empty;
 }
 
-}  // namespace
+} // namespace
 
 const QDN_intArray& QDN_network::GetParents(int handle, int arcType) const {
   if (!IsValidHandle(handle)) return EmptyList();
@@ -106,7 +107,7 @@ int QDN_network::GetNumberOfOutcomes(int handle) const {
 
 void QDN_network::IdChanged(const char* old_id, const char* new_id) {
   // The renamed node is the one under old_id whose header no longer holds it.
-  if (!old_id) return;  // new nodes are entered by AddNode itself
+  if (!old_id) return; // new nodes are entered by AddNode itself
   const auto [first, last] = ids_.equal_range(old_id);
   for (auto it = first; it != last; ++it) {
     const int handle = it->second;
@@ -221,8 +222,10 @@ int QDN_network::DeleteNode(int handle) {
   Record& record = At(handle);
   // Lists are copied: each removal changes the list being walked.
   const QDN_intArray children(record.children), parents(record.parents);
-  for (int i = 0; i < children.GetCount(); ++i) (void)RemoveArc(handle, children.At(i), 0);
-  for (int i = 0; i < parents.GetCount(); ++i) (void)RemoveArc(parents.At(i), handle, 0);
+  for (int i = 0; i < children.GetCount(); ++i)
+    (void)RemoveArc(handle, children.At(i), 0);
+  for (int i = 0; i < parents.GetCount(); ++i)
+    (void)RemoveArc(parents.At(i), handle, 0);
   const QDN_intArray cost_children(record.cost_children), cost_parents(record.cost_parents);
   for (int i = 0; i < cost_children.GetCount(); ++i)
     (void)RemoveArc(handle, cost_children.At(i), kCostArc);
@@ -378,10 +381,11 @@ const QDN_intArray& QDN_network::PartialOrderNodes() {
   constexpr unsigned kVisited = 16;
   // A node being visited: guards against a cycle, which the arc checks exclude.
   constexpr unsigned kInProgress = 128;
-  for (Record& record : records_) record.marks &= ~(kVisited | kInProgress);
+  for (Record& record : records_)
+    record.marks &= ~(kVisited | kInProgress);
   // Iterative depth-first walk over parents, in list order, appending each
   // node after all its parents: the order a recursive walk gives.
-  std::vector<std::pair<int, int>> stack;  // (node, next parent index)
+  std::vector<std::pair<int, int>> stack; // (node, next parent index)
   for (int start = GetFirstNode(); start >= 0; start = GetNextNode(start)) {
     if (At(start).marks & kVisited) continue;
     stack.emplace_back(start, 0);
@@ -418,7 +422,8 @@ int QDN_network::IsTarget(int handle) const {
 }
 
 int QDN_network::ClearAllTargets() {
-  for (Record& record : records_) record.marks &= ~kTargetMark;
+  for (Record& record : records_)
+    record.marks &= ~kTargetMark;
   target_count_ = 0;
   return QDN_NO_ERROR;
 }

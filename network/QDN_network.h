@@ -32,7 +32,7 @@ struct QDN_episParameters {
 // and the handles of the remaining nodes never change. Node and submodel
 // identifiers share one namespace.
 class QDN_network : public QDN_object, private QDN_idListener {
- public:
+public:
   static constexpr int kMainSubmodel = 16384;
   static constexpr unsigned kDefaultNotificationMask = 463;
   static constexpr int kCostArc = 1;
@@ -136,7 +136,7 @@ class QDN_network : public QDN_object, private QDN_idListener {
   void CheckReadiness(int deep) override;
   void CheckConsistency(int deep) override;
 
- private:
+private:
   struct Record {
     std::unique_ptr<QDN_node> node;
     QDN_intArray parents;

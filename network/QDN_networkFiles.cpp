@@ -13,11 +13,11 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
   if (formatNumber == QDN_FORMAT_BY_EXTENSION) formatNumber = FormatFromExtension(fileName);
   std::unique_ptr<QDN_textFormat> format;
   switch (formatNumber) {
-    case QDN_FORMAT_XQDN:
-      if (QDN_formatFactory factory = QDN_GetFormat8Factory()) format = factory(this);
-      break;
-    default:
-      break;
+  case QDN_FORMAT_XQDN:
+    if (QDN_formatFactory factory = QDN_GetFormat8Factory()) format = factory(this);
+    break;
+  default:
+    break;
   }
   if (!format) QDN_Log(QDN_OUT_OF_RANGE, "Unknown File Format");
   return format;
@@ -94,7 +94,8 @@ void QDN_network::CheckConsistency(int deep) {
     QDN_node* node = GetNode(h);
     if (deep) node->CheckConsistency(deep);
     if (!node->IsConsistent()) {
-      const std::string message = std::string("ERROR: Node [") + (node->GetId() ? node->GetId() : "") +
+      const std::string message = std::string("ERROR: Node [") +
+                                  (node->GetId() ? node->GetId() : "") +
                                   "] is not consistent. Inference may not be correct";
       QDN_Log(QDN_NOT_CONSISTENT, message.c_str());
       ClearFlag(kConsistent);

@@ -8,9 +8,7 @@
 #include "network/QDN_network.h"
 
 QDN_node::QDN_node(QDN_network* network, int handle)
-    : network_(network),
-      handle_(handle),
-      submodel_(QDN_network::kMainSubmodel),
+    : network_(network), handle_(handle), submodel_(QDN_network::kMainSubmodel),
       cost_(std::make_unique<QDN_costDefinition>(network, handle)) {}
 
 QDN_node::~QDN_node() = default;

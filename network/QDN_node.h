@@ -15,7 +15,7 @@ class QDN_extraDefinition;
 // observation costs and diagnostic attributes. Ready when its information,
 // definition and value exist and are ready.
 class QDN_node : public QDN_object {
- public:
+public:
   QDN_node(QDN_network* network, int handle);
   QDN_node(const QDN_node&) = delete;
   QDN_node& operator=(const QDN_node&) = delete;
@@ -49,7 +49,7 @@ class QDN_node : public QDN_object {
   void CheckReadiness(int deep) override;
   void CheckConsistency(int deep) override;
 
- private:
+private:
   QDN_network* network_;
   int handle_;
   int submodel_;

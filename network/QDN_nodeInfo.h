@@ -8,7 +8,7 @@
 // Descriptive information of a node: header, screen data, user properties
 // and documentation links.
 class QDN_nodeInfo : public QDN_object {
- public:
+public:
   QDN_nodeInfo() = default;
   // Copies header, screen data and user properties; the documentation starts empty.
   QDN_nodeInfo(const QDN_nodeInfo& other);

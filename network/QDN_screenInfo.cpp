@@ -22,12 +22,11 @@ int QDN_screenInfo::ApplyDefaults(const QDN_screenInfo& defaults) {
   if (!defaults.IsReady()) return QDN_OBJECT_NOT_READY;
   if (position.x1 == 0) position.x1 = defaults.position.x1;
   if (position.y1 == 0) position.y1 = defaults.position.y1;
-  for (auto [field, value] : {std::pair{&color, defaults.color},
-                              std::pair{&selection_color, defaults.selection_color},
-                              std::pair{&font, defaults.font},
-                              std::pair{&font_color, defaults.font_color},
-                              std::pair{&border_thickness, defaults.border_thickness},
-                              std::pair{&border_color, defaults.border_color}}) {
+  for (auto [field, value] :
+       {std::pair{&color, defaults.color}, std::pair{&selection_color, defaults.selection_color},
+        std::pair{&font, defaults.font}, std::pair{&font_color, defaults.font_color},
+        std::pair{&border_thickness, defaults.border_thickness},
+        std::pair{&border_color, defaults.border_color}}) {
     if (*field == kUnset) *field = value;
   }
   return QDN_NO_ERROR;

@@ -11,7 +11,7 @@ struct QDN_rectangle {
 // Screen data of a node or submodel: position, colours, font, border and the
 // arc display flags. Colour and font numbers are stored and passed on unchanged.
 class QDN_screenInfo : public QDN_object {
- public:
+public:
   // Marks a field that was never set.
   static constexpr int kUnset = -2147483647;
   static constexpr unsigned kShowInArcs = 1;

@@ -15,7 +15,7 @@ struct QDN_screenComment {
 
 // A group of nodes shown together; submodels form a tree under the main one.
 class QDN_submodel : public QDN_object {
- public:
+public:
   QDN_header header;
   QDN_screenInfo screen;
   QDN_rectangle window_position;

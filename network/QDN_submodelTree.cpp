@@ -12,24 +12,24 @@ namespace {
 // The index of the node default used for a definition type.
 size_t DefaultIndexOf(int definitionType) {
   switch (definitionType) {
-    case 20:
-      return 1;
-    case 17:
-      return 2;
-    case 8:
-      return 3;
-    case 4:
-      return 4;
-    case 2:
-      return 5;
-    case 136:
-      return 8;
-    case 530:
-      return 9;
-    case 1028:
-      return 12;
-    default:
-      return 0;
+  case 20:
+    return 1;
+  case 17:
+    return 2;
+  case 8:
+    return 3;
+  case 4:
+    return 4;
+  case 2:
+    return 5;
+  case 136:
+    return 8;
+  case 530:
+    return 9;
+  case 1028:
+    return 12;
+  default:
+    return 0;
   }
 }
 
@@ -45,7 +45,7 @@ void SetScreenDefaults(QDN_screenInfo& screen, int border_thickness) {
   screen.arc_flags = 3;
 }
 
-}  // namespace
+} // namespace
 
 QDN_submodelTree::~QDN_submodelTree() {
   for (Slot& slot : slots_)
@@ -95,7 +95,8 @@ int QDN_submodelTree::CreateMainSubmodel() {
   (void)main.submodel->header.SetName(id.c_str());
   main.submodel->header.SetListener(this);
   ids_.emplace(id, 0);
-  for (QDN_screenInfo& screen : node_defaults_) SetScreenDefaults(screen, 1);
+  for (QDN_screenInfo& screen : node_defaults_)
+    SetScreenDefaults(screen, 1);
   SetScreenDefaults(default_submodel_screen_, 3);
   SetScreenDefaults(main.submodel->screen, 3);
   main.submodel->background_color = 16777215;
@@ -116,7 +117,8 @@ int QDN_submodelTree::AddSubmodel(int parentHandle, const char* id) {
   if (id && IsSubmodelIdInUse(id)) return QDN_OUT_OF_RANGE;
   // Submodels are never deleted one by one, so no slot below the hint is free.
   int index = next_free_hint_;
-  while (index < GetSlotCount() && slots_[static_cast<size_t>(index)].submodel) ++index;
+  while (index < GetSlotCount() && slots_[static_cast<size_t>(index)].submodel)
+    ++index;
   next_free_hint_ = index + 1;
   if (index == GetSlotCount()) slots_.resize(slots_.size() + kGrowthStep);
   Slot& slot = slots_[static_cast<size_t>(index)];

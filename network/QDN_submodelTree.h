@@ -19,7 +19,7 @@ class QDN_network;
 // submodel is slot 0. The tree also keeps the default screen information of
 // new nodes (by definition type) and of new submodels.
 class QDN_submodelTree : public QDN_object, private QDN_idListener {
- public:
+public:
   static constexpr int kHandleBit = 16384;
   static constexpr int kNoParent = -8888;
   static constexpr int kFreeSlot = -8889;
@@ -55,7 +55,7 @@ class QDN_submodelTree : public QDN_object, private QDN_idListener {
 
   void Release(int deep) override;
 
- private:
+private:
   struct Slot {
     std::unique_ptr<QDN_submodel> submodel;
     int parent = kFreeSlot;

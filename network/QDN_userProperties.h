@@ -6,7 +6,7 @@
 
 // Ordered name/value pairs; names are identifiers, unique within the list.
 class QDN_userProperties : public QDN_object {
- public:
+public:
   int GetCount() const { return names_.GetCount(); }
   const char* GetName(int i) const { return names_.At(i); }
   const char* GetValue(int i) const { return values_.At(i); }
@@ -28,14 +28,14 @@ class QDN_userProperties : public QDN_object {
   void CheckReadiness(int deep) override;
   void CheckConsistency(int deep) override;
 
- private:
+private:
   QDN_idArray names_;
   QDN_stringArray values_;
 };
 
 // Ordered documentation links: one title and one path each.
 class QDN_documentation : public QDN_object {
- public:
+public:
   int GetCount() const { return titles_.GetCount(); }
   const char* GetTitle(int i) const { return titles_.At(i); }
   const char* GetPath(int i) const { return paths_.At(i); }
@@ -45,7 +45,7 @@ class QDN_documentation : public QDN_object {
   void CheckReadiness(int deep) override;
   void CheckConsistency(int deep) override;
 
- private:
+private:
   QDN_stringArray titles_;
   QDN_stringArray paths_;
 };

@@ -9,8 +9,8 @@
 
 std::string TempPath(std::string_view name) {
   static const std::filesystem::path dir = [] {
-    auto path = std::filesystem::temp_directory_path() /
-                ("callbrima-tests-" + std::to_string(::getpid()));
+    auto path =
+        std::filesystem::temp_directory_path() / ("callbrima-tests-" + std::to_string(::getpid()));
     std::filesystem::create_directories(path);
     return path;
   }();

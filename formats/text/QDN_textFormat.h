@@ -7,7 +7,7 @@ class QDN_network;
 // Base of every model-file format. A format object is made for exactly one
 // read or one write of its network and destroyed right after it.
 class QDN_textFormat : public QDN_object {
- public:
+public:
   explicit QDN_textFormat(QDN_network* network) : network_(network) {}
   QDN_textFormat(const QDN_textFormat&) = delete;
   QDN_textFormat& operator=(const QDN_textFormat&) = delete;
@@ -18,6 +18,6 @@ class QDN_textFormat : public QDN_object {
   // Writes the network to fileName; 0 or a failure status.
   virtual int WriteFile(const char* fileName) = 0;
 
- protected:
+protected:
   QDN_network* network_;
 };

@@ -11,7 +11,8 @@ namespace {
 
 QDN_intArray Ints(std::initializer_list<int> values) {
   QDN_intArray a;
-  for (int v : values) (void)a.Append(v);
+  for (int v : values)
+    (void)a.Append(v);
   return a;
 }
 
@@ -19,7 +20,8 @@ QDN_intArray Ints(std::initializer_list<int> values) {
 QDN_Dmatrix Counting(std::initializer_list<int> sizes) {
   QDN_Dmatrix m;
   EXPECT_EQ(m.Setup(Ints(sizes)), QDN_NO_ERROR);
-  for (int i = 0; i < m.GetSize(); ++i) m.At(i) = i + 1;
+  for (int i = 0; i < m.GetSize(); ++i)
+    m.At(i) = i + 1;
   return m;
 }
 
@@ -32,7 +34,7 @@ std::vector<int> Shape(const QDN_Dmatrix& m) {
   return std::vector<int>(d.Data(), d.Data() + d.GetSize());
 }
 
-}  // namespace
+} // namespace
 
 TEST(DmatrixTest, AddressingFollowsTheLastDimensionFastest) {
   QDN_Dmatrix m = Counting({2, 3});
@@ -55,7 +57,7 @@ TEST(DmatrixTest, AddressingFollowsTheLastDimensionFastest) {
   EXPECT_EQ(last.At(1), 2);
 
   EXPECT_EQ(m.At(Ints({1, 0})), 4.0);
-  EXPECT_EQ(m.At(Ints({2, 0})), -2.0);  // invalid coordinates reach the out-of-range slot
+  EXPECT_EQ(m.At(Ints({2, 0})), -2.0); // invalid coordinates reach the out-of-range slot
   EXPECT_EQ(m.At(Ints({1})), -2.0);
 }
 
@@ -79,7 +81,8 @@ TEST(DmatrixTest, NormalizeRuns) {
   QDN_Dmatrix m;
   ASSERT_EQ(m.Setup(Ints({3, 2})), QDN_NO_ERROR);
   const double cells[] = {0, 0, 2, 2, 0.25, 0.75};
-  for (int i = 0; i < 6; ++i) m.At(i) = cells[i];
+  for (int i = 0; i < 6; ++i)
+    m.At(i) = cells[i];
   ASSERT_EQ(m.Normalize(), QDN_NO_ERROR);
   EXPECT_EQ(Cells(m), (std::vector<double>{0.5, 0.5, 0.5, 0.5, 0.25, 0.75}));
   QDN_Dmatrix three;
@@ -92,7 +95,7 @@ TEST(DmatrixTest, NormalizeRuns) {
 
 TEST(DmatrixTest, ComplementAndSum) {
   QDN_Dmatrix m = Counting({2, 3});
-  ASSERT_EQ(m.ComplementAt(4), QDN_NO_ERROR);  // run {4, 5, 6}
+  ASSERT_EQ(m.ComplementAt(4), QDN_NO_ERROR); // run {4, 5, 6}
   EXPECT_EQ(m.At(4), 1.0 - 4 - 6);
   EXPECT_EQ(m.Complement(Ints({2, 0})), QDN_OUT_OF_RANGE);
   QDN_Dmatrix a = Counting({2, 3}), b = Counting({2, 3}), other = Counting({3, 2});
@@ -110,7 +113,7 @@ TEST(DmatrixTest, InsertAndRemoveDimensionsKeepCoordinates) {
   EXPECT_EQ(Shape(one), (std::vector<int>{2, 2}));
   EXPECT_EQ(Cells(one), (std::vector<double>{0.3, 0.7, 0.3, 0.7}));
 
-  QDN_Dmatrix m = Counting({2, 3, 2});  // cells 1..12
+  QDN_Dmatrix m = Counting({2, 3, 2}); // cells 1..12
   ASSERT_EQ(m.InsertDimension(1, 2), QDN_NO_ERROR);
   EXPECT_EQ(Shape(m), (std::vector<int>{2, 2, 3, 2}));
   for (int a = 0; a < 2; ++a)
@@ -119,7 +122,7 @@ TEST(DmatrixTest, InsertAndRemoveDimensionsKeepCoordinates) {
         for (int c = 0; c < 2; ++c)
           EXPECT_EQ(m.At(Ints({a, k, b, c})), 1 + a * 6 + b * 2 + c);
 
-  QDN_Dmatrix square = Counting({2, 2});  // a b c d
+  QDN_Dmatrix square = Counting({2, 2}); // a b c d
   ASSERT_EQ(square.RemoveDimension(0, 1), QDN_NO_ERROR);
   EXPECT_EQ(Cells(square), (std::vector<double>{3, 4}));
   ASSERT_EQ(square.RemoveDimension(0), QDN_NO_ERROR);
@@ -136,7 +139,8 @@ TEST(DmatrixTest, InsertAndRemoveDimensionsKeepCoordinates) {
 TEST(DmatrixTest, SumOutWeighsEachPosition) {
   QDN_Dmatrix m = Counting({2, 3});
   QDN_doubleArray weights;
-  for (double w : {0.5, 0.5}) (void)weights.Append(w);
+  for (double w : {0.5, 0.5})
+    (void)weights.Append(w);
   ASSERT_EQ(m.SumOutDimension(0, weights), QDN_NO_ERROR);
   EXPECT_EQ(Cells(m), (std::vector<double>{2.5, 3.5, 4.5}));
   QDN_Dmatrix short_weights = Counting({3, 2});
@@ -144,7 +148,7 @@ TEST(DmatrixTest, SumOutWeighsEachPosition) {
 }
 
 TEST(DmatrixTest, GrowingAndShrinkingADimension) {
-  QDN_Dmatrix m = Counting({2, 2});  // a b c d
+  QDN_Dmatrix m = Counting({2, 2}); // a b c d
   ASSERT_EQ(m.IncreaseDimensionSize(1), QDN_NO_ERROR);
   ASSERT_EQ(m.OpenPosition(1, 0), QDN_NO_ERROR);
   EXPECT_EQ(Shape(m), (std::vector<int>{2, 3}));
@@ -174,7 +178,8 @@ TEST(DmatrixTest, ReorderingDimensionsAndPositions) {
   EXPECT_EQ(Shape(moved), (std::vector<int>{4, 2, 3}));
   for (int a = 0; a < 2; ++a)
     for (int b = 0; b < 3; ++b)
-      for (int c = 0; c < 4; ++c) EXPECT_EQ(moved.At(Ints({c, a, b})), m.At(Ints({a, b, c})));
+      for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(moved.At(Ints({c, a, b})), m.At(Ints({a, b, c})));
   EXPECT_EQ(moved.ChangeOrderOfDimensions(Ints({0, 1})), QDN_OUT_OF_RANGE);
   EXPECT_EQ(moved.ChangeOrderOfDimensions(Ints({0, 1, 1})), QDN_OUT_OF_RANGE);
 }

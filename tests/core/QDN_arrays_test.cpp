@@ -13,7 +13,8 @@ namespace {
 
 QDN_intArray Ints(std::initializer_list<int> values) {
   QDN_intArray a;
-  for (int v : values) EXPECT_EQ(a.Append(v), QDN_NO_ERROR);
+  for (int v : values)
+    EXPECT_EQ(a.Append(v), QDN_NO_ERROR);
   return a;
 }
 
@@ -23,21 +24,24 @@ std::vector<int> Items(const QDN_intArray& a) {
 
 std::vector<std::string> Texts(const QDN_stringArray& a) {
   std::vector<std::string> out;
-  for (int i = 0; i < a.GetCount(); ++i) out.emplace_back(a.At(i) ? a.At(i) : "(null)");
+  for (int i = 0; i < a.GetCount(); ++i)
+    out.emplace_back(a.At(i) ? a.At(i) : "(null)");
   return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(IntArrayTest, StaysInlineUpTo32ItemsThenDoubles) {
   QDN_intArray a;
-  for (int i = 0; i < 32; ++i) ASSERT_EQ(a.Append(i), QDN_NO_ERROR);
+  for (int i = 0; i < 32; ++i)
+    ASSERT_EQ(a.Append(i), QDN_NO_ERROR);
   EXPECT_FALSE(a.UsesHeap());
   EXPECT_EQ(a.GetCapacity(), 32);
   ASSERT_EQ(a.Append(32), QDN_NO_ERROR);
   EXPECT_TRUE(a.UsesHeap());
   EXPECT_EQ(a.GetCapacity(), 64);
-  for (int i = 0; i < 33; ++i) EXPECT_EQ(a.At(i), i);
+  for (int i = 0; i < 33; ++i)
+    EXPECT_EQ(a.At(i), i);
   a.Release(0);
   EXPECT_FALSE(a.UsesHeap());
   EXPECT_EQ(a.GetCapacity(), 32);
@@ -55,7 +59,7 @@ TEST(IntArrayTest, RemovalKeepsOrderOnlyWhenOrdered) {
 }
 
 TEST(IntArrayTest, RemoveAtChecksTheCountNotTheSize) {
-  QDN_intArray a(5, 0);  // size 5, count 0
+  QDN_intArray a(5, 0); // size 5, count 0
   EXPECT_EQ(a.RemoveAt(0), QDN_OUT_OF_RANGE);
   ASSERT_EQ(a.Append(7), QDN_NO_ERROR);
   EXPECT_EQ(a.RemoveAt(1), QDN_OUT_OF_RANGE);
@@ -91,7 +95,8 @@ TEST(IntArrayTest, SizingRules) {
 
 TEST(IntArrayTest, CopyAndAdoptKeepItems) {
   QDN_intArray big;
-  for (int i = 0; i < 100; ++i) (void)big.Append(i);
+  for (int i = 0; i < 100; ++i)
+    (void)big.Append(i);
   QDN_intArray copy(big);
   EXPECT_EQ(Items(copy), Items(big));
   QDN_intArray adopted;
@@ -111,13 +116,15 @@ TEST(ArraysTest, PermuteMovesItemsOrRefuses) {
   EXPECT_EQ(Items(ints), (std::vector<int>{30, 10, 20}));
 
   QDN_doubleArray doubles;
-  for (double v : {10.0, 20.0, 30.0}) (void)doubles.Append(v);
+  for (double v : {10.0, 20.0, 30.0})
+    (void)doubles.Append(v);
   ASSERT_EQ(doubles.Permute(order), QDN_NO_ERROR);
   EXPECT_EQ(doubles.At(0), 30.0);
   EXPECT_EQ(doubles.At(2), 20.0);
 
   QDN_stringArray texts;
-  for (const char* t : {"a", "b", "c"}) (void)texts.Append(t);
+  for (const char* t : {"a", "b", "c"})
+    (void)texts.Append(t);
   ASSERT_EQ(texts.Permute(order), QDN_NO_ERROR);
   EXPECT_EQ(Texts(texts), (std::vector<std::string>{"c", "a", "b"}));
 
@@ -134,7 +141,8 @@ TEST(DoubleArrayTest, GrowsByDeltaAndBoundsAccess) {
   EXPECT_EQ(a.At(0), -2.0);
   ASSERT_EQ(a.Append(1.5), QDN_NO_ERROR);
   EXPECT_EQ(a.GetSize(), 10);
-  for (int i = 0; i < 10; ++i) ASSERT_EQ(a.Append(i), QDN_NO_ERROR);
+  for (int i = 0; i < 10; ++i)
+    ASSERT_EQ(a.Append(i), QDN_NO_ERROR);
   EXPECT_EQ(a.GetSize(), 20);
   EXPECT_EQ(a.GetCount(), 11);
   // Writing through the out-of-range slot never reaches the items.
@@ -146,12 +154,13 @@ TEST(DoubleArrayTest, GrowsByDeltaAndBoundsAccess) {
   EXPECT_EQ(wide.GetSize(), 100);
   wide.Release(0);
   (void)wide.Append(1);
-  EXPECT_EQ(wide.GetSize(), 10);  // Release returns the step to 10
+  EXPECT_EQ(wide.GetSize(), 10); // Release returns the step to 10
 }
 
 TEST(DoubleArrayTest, InsertRemoveResize) {
   QDN_doubleArray a;
-  for (double v : {1.0, 2.0, 3.0}) (void)a.Append(v);
+  for (double v : {1.0, 2.0, 3.0})
+    (void)a.Append(v);
   EXPECT_EQ(a.InsertAt(4, 9.0), QDN_OUT_OF_RANGE);
   ASSERT_EQ(a.InsertAt(1, 9.0), QDN_NO_ERROR);
   EXPECT_EQ(a.At(1), 9.0);
@@ -219,7 +228,7 @@ TEST(IdArrayTest, EnforcesIdentifiersAndUniqueness) {
 TEST(IdArrayTest, LongListsStayUniqueThroughTheIndex) {
   QDN_idArray ids;
   for (int i = 0; i < 1000; ++i) {
-    std::string name = "s";  // appended, not "s" + ...: g++ 12 warns falsely on that form
+    std::string name = "s"; // appended, not "s" + ...: g++ 12 warns falsely on that form
     name += std::to_string(i);
     ASSERT_EQ(ids.Append(name.c_str()), QDN_NO_ERROR);
   }

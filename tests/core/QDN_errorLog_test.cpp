@@ -12,15 +12,15 @@ TEST(ErrorNameTest, NamesEveryCode) {
     int code;
     const char* name;
   };
-  for (const Case& c : {Case{0, "NO ERROR"}, Case{-1, "NO ERROR"}, Case{-38, "NO ERROR"},
-                        Case{-127, "NO ERROR"}, Case{-567, "NO ERROR"}, Case{-568, "NO ERROR"},
-                        Case{-2, "OUT OF RANGE"}, Case{-32, "DUPLICATED IDENTIFIER"},
-                        Case{-42, "OUT OF MEMORY"}, Case{-51, "WRONG NODE TYPE"},
-                        Case{-103, "FILE I/O FAILED"}, Case{-111, "NO MORE TOKENS"},
-                        Case{-126, "LEXICAL ERROR. CHARACTER UNKNOWN"},
-                        Case{-128, "UNEXPECTED END OF FILE"}, Case{-1000, "INVALID IDENTIFIER"},
-                        Case{5, "UNKNOWN ERROR CODE"}, Case{-6, "UNKNOWN ERROR CODE"},
-                        Case{-26, "UNKNOWN ERROR CODE"}, Case{-129, "UNKNOWN ERROR CODE"}}) {
+  for (const Case& c :
+       {Case{0, "NO ERROR"}, Case{-1, "NO ERROR"}, Case{-38, "NO ERROR"}, Case{-127, "NO ERROR"},
+        Case{-567, "NO ERROR"}, Case{-568, "NO ERROR"}, Case{-2, "OUT OF RANGE"},
+        Case{-32, "DUPLICATED IDENTIFIER"}, Case{-42, "OUT OF MEMORY"},
+        Case{-51, "WRONG NODE TYPE"}, Case{-103, "FILE I/O FAILED"}, Case{-111, "NO MORE TOKENS"},
+        Case{-126, "LEXICAL ERROR. CHARACTER UNKNOWN"}, Case{-128, "UNEXPECTED END OF FILE"},
+        Case{-1000, "INVALID IDENTIFIER"}, Case{5, "UNKNOWN ERROR CODE"},
+        Case{-6, "UNKNOWN ERROR CODE"}, Case{-26, "UNKNOWN ERROR CODE"},
+        Case{-129, "UNKNOWN ERROR CODE"}}) {
     SCOPED_TRACE(c.code);
     EXPECT_STREQ(ErrorName(c.code), c.name);
   }
@@ -51,8 +51,7 @@ TEST(ErrorLogTest, CutsOverlongMessagesAndKeepsTheNewestEntries) {
     log.Log(-2, std::to_string(i).c_str(), nullptr);
   EXPECT_EQ(log.GetCount(), QDN_errorLog::kCapacity);
   EXPECT_EQ(log.GetDropped(), 6u);
-  EXPECT_EQ(log.GetEntry(log.GetCount() - 1).message,
-            std::to_string(QDN_errorLog::kCapacity + 4));
+  EXPECT_EQ(log.GetEntry(log.GetCount() - 1).message, std::to_string(QDN_errorLog::kCapacity + 4));
 }
 
 TEST(ErrorLogTest, LastErrorTextKeepsItsEndingWhenCut) {

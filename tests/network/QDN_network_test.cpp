@@ -18,7 +18,7 @@ std::vector<int> Items(const QDN_intArray& a) {
 
 std::string IdOf(const QDN_network& net, int handle) { return net.GetNode(handle)->GetId(); }
 
-}  // namespace
+} // namespace
 
 TEST(NetworkTest, HandlesAndDefaultIdentifiers) {
   QDN_network net;
@@ -32,12 +32,13 @@ TEST(NetworkTest, HandlesAndDefaultIdentifiers) {
   EXPECT_STREQ(fresh.GetNode(h)->GetName(), "1abc");
 
   QDN_network defaults;
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(defaults.AddNode(18, nullptr), i);
+  for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(defaults.AddNode(18, nullptr), i);
   EXPECT_EQ(IdOf(defaults, 1), "Node1");
   ASSERT_EQ(defaults.DeleteNode(1), QDN_NO_ERROR);
   EXPECT_EQ(defaults.GetNode(1), nullptr);
   EXPECT_EQ(defaults.AddNode(18, nullptr), 1);
-  EXPECT_EQ(IdOf(defaults, 1), "Node3");  // Node2 is taken
+  EXPECT_EQ(IdOf(defaults, 1), "Node3"); // Node2 is taken
   EXPECT_EQ(defaults.FindNode("Node1"), QDN_OUT_OF_RANGE);
   EXPECT_EQ(defaults.FindNode("Node3"), 1);
 }
@@ -67,9 +68,11 @@ TEST(NetworkTest, NodesAndSubmodelsShareOneNamespace) {
 
 TEST(NetworkTest, TableGrowsWithoutMovingHandles) {
   QDN_network net;
-  for (int i = 0; i < 51; ++i) ASSERT_EQ(net.AddNode(0, nullptr), i);
+  for (int i = 0; i < 51; ++i)
+    ASSERT_EQ(net.AddNode(0, nullptr), i);
   EXPECT_EQ(net.GetCapacity(), 100);
-  for (int i = 0; i < 51; ++i) EXPECT_EQ(net.GetNode(i)->GetHandle(), i);
+  for (int i = 0; i < 51; ++i)
+    EXPECT_EQ(net.GetNode(i)->GetHandle(), i);
   EXPECT_EQ(net.GetNextNode(50), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.GetNextNode(-5), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.GetFirstNode(), 0);
@@ -87,10 +90,10 @@ TEST(NetworkTest, ArcRefusals) {
   EXPECT_EQ(net.AddArc(c, a, 0), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.AddArc(a, a, 0), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.AddArc(a, 99, 0), QDN_OUT_OF_RANGE);
-  ASSERT_EQ(net.AddArc(a, c, 0), QDN_NO_ERROR);  // a shortcut is no cycle
+  ASSERT_EQ(net.AddArc(a, c, 0), QDN_NO_ERROR); // a shortcut is no cycle
   EXPECT_EQ(Items(net.GetParents(c, 0)), (std::vector<int>{b, a}));
   EXPECT_EQ(net.AddArc(a, a, 1), QDN_OUT_OF_RANGE);
-  EXPECT_EQ(net.AddArc(c, a, 1), QDN_NO_ERROR);  // cost arcs are not cycle-tested
+  EXPECT_EQ(net.AddArc(c, a, 1), QDN_NO_ERROR); // cost arcs are not cycle-tested
   EXPECT_EQ(net.GetNumberOfParents(a, 1), 1);
 
   // Naming an arc backwards changes nothing; a missing arc is refused.
@@ -121,7 +124,8 @@ TEST(NetworkTest, DeletingANodeRemovesItsArcsAndTargetMark) {
 
 TEST(NetworkTest, PartialOrderPutsAncestorsFirst) {
   QDN_network net;
-  for (const char* id : {"n0", "n1", "n2", "n3"}) (void)net.AddNode(0, id);
+  for (const char* id : {"n0", "n1", "n2", "n3"})
+    (void)net.AddNode(0, id);
   ASSERT_EQ(net.AddArc(2, 0, 0), QDN_NO_ERROR);
   EXPECT_EQ(Items(net.PartialOrderNodes()), (std::vector<int>{2, 0, 1, 3}));
   ASSERT_EQ(net.AddArc(3, 2, 0), QDN_NO_ERROR);
@@ -133,17 +137,21 @@ TEST(NetworkTest, PartialOrderPutsAncestorsFirst) {
 TEST(NetworkTest, LongChainNeitherOverflowsTheStackNorSlowsDown) {
   constexpr int kNodes = 100000;
   QDN_network net;
-  for (int i = 0; i < kNodes; ++i) ASSERT_EQ(net.AddNode(0, nullptr), i);
+  for (int i = 0; i < kNodes; ++i)
+    ASSERT_EQ(net.AddNode(0, nullptr), i);
   // Node i's parent is i + 1; the arcs are added from one end, then (in a
   // second network) from the other, so each cycle search faces a long path
   // on one side.
-  for (int i = 0; i + 1 < kNodes; ++i) ASSERT_EQ(net.AddArc(i + 1, i, 0), QDN_NO_ERROR);
-  EXPECT_EQ(net.AddArc(0, kNodes - 1, 0), QDN_OUT_OF_RANGE);  // would close the chain
+  for (int i = 0; i + 1 < kNodes; ++i)
+    ASSERT_EQ(net.AddArc(i + 1, i, 0), QDN_NO_ERROR);
+  EXPECT_EQ(net.AddArc(0, kNodes - 1, 0), QDN_OUT_OF_RANGE); // would close the chain
   QDN_network reverse;
-  for (int i = 0; i < kNodes; ++i) ASSERT_EQ(reverse.AddNode(0, nullptr), i);
-  for (int i = kNodes - 2; i >= 0; --i) ASSERT_EQ(reverse.AddArc(i + 1, i, 0), QDN_NO_ERROR);
+  for (int i = 0; i < kNodes; ++i)
+    ASSERT_EQ(reverse.AddNode(0, nullptr), i);
+  for (int i = kNodes - 2; i >= 0; --i)
+    ASSERT_EQ(reverse.AddArc(i + 1, i, 0), QDN_NO_ERROR);
   EXPECT_EQ(reverse.AddArc(0, kNodes - 1, 0), QDN_OUT_OF_RANGE);
-  EXPECT_EQ(reverse.AddArc(kNodes - 1, 0, 0), QDN_NO_ERROR);  // a shortcut is allowed
+  EXPECT_EQ(reverse.AddArc(kNodes - 1, 0, 0), QDN_NO_ERROR); // a shortcut is allowed
   const QDN_intArray& order = net.PartialOrderNodes();
   ASSERT_EQ(order.GetCount(), kNodes);
   EXPECT_EQ(order.At(0), kNodes - 1);

@@ -82,7 +82,8 @@ TEST(ExtraDefinitionTest, PerOutcomeDataFollowsTheOutcomes) {
   EXPECT_EQ(extra.GetOutcome(1).fault_label, "L0");
   ASSERT_EQ(extra.RemoveOutcome(1), QDN_NO_ERROR);
   QDN_intArray order;
-  for (int i : {2, 0, 1}) (void)order.Append(i);
+  for (int i : {2, 0, 1})
+    (void)order.Append(i);
   ASSERT_EQ(extra.ReorderOutcomes(order), QDN_NO_ERROR);
   EXPECT_EQ(extra.default_state, 0);
   EXPECT_TRUE(extra.GetOutcome(0).fault);
