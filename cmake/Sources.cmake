@@ -21,6 +21,13 @@ set(CALLBRIMA_ENGINE_SOURCES
   network/QDN_costDefinition.cpp
   network/QDN_submodelTree.cpp
   definitions/QDN_nodeDefinition.cpp
+  definitions/QDN_definitionFactory.cpp
+  definitions/QDN_nodeValue.cpp
+  definitions/QDN_cpt.cpp
+  definitions/QDN_truthTable.cpp
+  definitions/QDN_noisyMAX.cpp
+  definitions/QDN_cast.cpp
+  definitions/QDN_list.cpp
   xml/QDN_xqdnFactory.cpp
 )
 

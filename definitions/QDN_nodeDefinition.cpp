@@ -1,36 +1,274 @@
 #include "definitions/QDN_nodeDefinition.h"
 
+#include <cstring>
+#include <string>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
 #include "core/QDN_status.h"
+#include "core/QDN_stringArray.h"
+#include "network/QDN_costDefinition.h"
+#include "network/QDN_extraDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
 
 bool IsKnownDefinitionType(int type) {
   switch (type) {
-  case 0:
-  case QDN_DISTRIBUTION:
-  case QDN_EQUATION:
-  case QDN_TABLE:
-  case QDN_LIST:
-  case QDN_CPT:
-  case QDN_TRUTHTABLE:
-  case QDN_MAU:
-  case QDN_CAST:
-  case QDN_NOISY_MAX:
-  case QDN_EQUATION_SCC:
-    return true;
-  default:
-    return false;
+    case 0:
+    case QDN_DISTRIBUTION:
+    case QDN_EQUATION:
+    case QDN_TABLE:
+    case QDN_LIST:
+    case QDN_CPT:
+    case QDN_TRUTHTABLE:
+    case QDN_MAU:
+    case QDN_CAST:
+    case QDN_NOISY_MAX:
+    case QDN_EQUATION_SCC:
+      return true;
+    default:
+      return false;
   }
 }
 
-int QDN_CreateDefinition(int type, QDN_network*, int, std::unique_ptr<QDN_nodeDefinition>& out) {
-  out.reset();
-  if (!IsKnownDefinitionType(type)) return QDN_OUT_OF_RANGE;
-  // The typed definitions are not part of this build yet: a node of any
-  // known type starts without a definition.
+int DefinitionTypeFromName(const char* name) {
+  if (!name) return QDN_OUT_OF_RANGE;
+  struct Entry {
+    const char* name;
+    int type;
+  };
+  static constexpr Entry kTypes[] = {{"CPT", QDN_CPT},         {"TRUTHTABLE", QDN_TRUTHTABLE},
+                                     {"LIST", QDN_LIST},       {"TABLE", QDN_TABLE},
+                                     {"NOISY_MAX", QDN_NOISY_MAX}, {"MAU", QDN_MAU},
+                                     {"CAST", QDN_CAST}};
+  for (const Entry& entry : kTypes)
+    if (std::strcmp(entry.name, name) == 0) return entry.type;
+  return QDN_OUT_OF_RANGE;
+}
+
+QDN_nodeDefinition::QDN_nodeDefinition(QDN_network* network, int handle)
+    : network_(network), handle_(handle) {
+  CheckReadiness(0);
+}
+
+QDN_nodeDefinition::QDN_nodeDefinition(const QDN_nodeDefinition& other)
+    : QDN_object(other),
+      network_(other.IsReady() ? other.network_ : nullptr),
+      handle_(other.IsReady() ? other.handle_ : -1) {
+  QDN_nodeDefinition::CheckReadiness(0);
+}
+
+void QDN_nodeDefinition::CheckReadiness(int) {
+  AssignFlag(kReady, network_ && handle_ >= 0 && handle_ < network_->GetCapacity() &&
+                         network_->GetNode(handle_));
+}
+
+QDN_node* QDN_nodeDefinition::Node() const {
+  return network_ ? network_->GetNode(handle_) : nullptr;
+}
+
+const QDN_intArray* QDN_nodeDefinition::Parents() const {
+  return network_ ? &network_->GetParents(handle_, 0) : nullptr;
+}
+
+int QDN_nodeDefinition::ParentIndex(int parent) const {
+  const QDN_intArray* parents = Parents();
+  return parents ? parents->IndexOf(parent) : QDN_OUT_OF_RANGE;
+}
+
+QDN_nodeDefinition* QDN_nodeDefinition::DefinitionOf(int handle) const {
+  const QDN_node* node = network_ ? network_->GetNode(handle) : nullptr;
+  return node ? node->GetDefinition() : nullptr;
+}
+
+int QDN_nodeDefinition::ParentOutcomes(int parent) const {
+  const QDN_nodeDefinition* definition = DefinitionOf(parent);
+  return definition ? definition->GetNumberOfOutcomes() : QDN_OUT_OF_RANGE;
+}
+
+void QDN_nodeDefinition::Notify(unsigned code) const {
+  if (network_) network_->NotifyChange(handle_, code);
+}
+
+int QDN_nodeDefinition::TellOutcomeInserted(int position) const {
+  if (!network_ || !Node()) return QDN_NO_ERROR;
+  int first_error = QDN_NO_ERROR;
+  auto keep = [&](int status) {
+    if (first_error == QDN_NO_ERROR && status < 0) first_error = status;
+  };
+  const QDN_intArray& children = network_->GetChildren(handle_, 0);
+  for (int i = 0; i < children.GetCount(); ++i)
+    if (QDN_nodeDefinition* child = DefinitionOf(children.At(i)))
+      keep(child->AddParentOutcome(handle_, position));
+  const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
+  for (int i = 0; i < cost_children.GetCount(); ++i)
+    keep(network_->GetNode(cost_children.At(i))->GetCost().AddParentOutcome(handle_, position));
+  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
+    keep(extra->InsertOutcome(position));
+  return first_error;
+}
+
+int QDN_nodeDefinition::TellOutcomeRemoved(int position) const {
+  if (!network_ || !Node()) return QDN_NO_ERROR;
+  int first_error = QDN_NO_ERROR;
+  auto keep = [&](int status) {
+    if (first_error == QDN_NO_ERROR && status < 0) first_error = status;
+  };
+  const QDN_intArray& children = network_->GetChildren(handle_, 0);
+  for (int i = 0; i < children.GetCount(); ++i)
+    if (QDN_nodeDefinition* child = DefinitionOf(children.At(i)))
+      keep(child->RemoveParentOutcome(handle_, position));
+  const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
+  for (int i = 0; i < cost_children.GetCount(); ++i)
+    keep(network_->GetNode(cost_children.At(i))->GetCost().RemoveParentOutcome(handle_, position));
+  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
+    keep(extra->RemoveOutcome(position));
+  return first_error;
+}
+
+int QDN_nodeDefinition::TellOutcomesReordered(const QDN_intArray& order) const {
+  if (!network_ || !Node()) return QDN_NO_ERROR;
+  int first_error = QDN_NO_ERROR;
+  auto keep = [&](int status) {
+    if (first_error == QDN_NO_ERROR && status < 0) first_error = status;
+  };
+  const QDN_intArray& children = network_->GetChildren(handle_, 0);
+  for (int i = 0; i < children.GetCount(); ++i)
+    if (QDN_nodeDefinition* child = DefinitionOf(children.At(i)))
+      keep(child->ChangeOrderOfParentOutcomes(handle_, order));
+  const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
+  for (int i = 0; i < cost_children.GetCount(); ++i)
+    keep(network_->GetNode(cost_children.At(i))->GetCost().ReorderParentOutcomes(handle_, order));
+  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
+    keep(extra->ReorderOutcomes(order));
+  return first_error;
+}
+
+void QDN_nodeDefinition::TellOutcomesRebuilt() const {
+  QDN_node* node = Node();
+  if (!node) return;
+  const int outcomes = GetNumberOfOutcomes();
+  if (QDN_extraDefinition* extra = node->GetExtraDefinition())
+    extra->Rebuild(outcomes > 0 ? outcomes : 0);
+  const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
+  for (int i = 0; i < cost_children.GetCount(); ++i)
+    (void)network_->GetNode(cost_children.At(i))->GetCost().RebuildParent(handle_);
+}
+
+void QDN_nodeDefinition::AddEveryParent() {
+  const QDN_intArray* parents = Parents();
+  if (!parents) return;
+  // Parents are read through a copy: AddParent must not see the list change.
+  const QDN_intArray list(*parents);
+  for (int i = 0; i < list.GetCount(); ++i)
+    if (int status = AddParent(list.At(i)); status < 0)
+      QDN_Log(status, "Parent could not be added");
+}
+
+void QDN_nodeDefinition::RemoveAllParentArcs() const {
+  if (!network_) return;
+  while (network_->GetNumberOfParents(handle_, 0) > 0) {
+    const int parent = network_->GetParents(handle_, 0).At(0);
+    if (network_->RemoveArc(parent, handle_, 0) != QDN_NO_ERROR) return;
+  }
+}
+
+int QDN_nodeDefinition::AddParent(int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::RemoveParent(int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::RemoveParentWithEvidence(int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::SumOutParent(int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::AddParentOutcome(int, int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::RemoveParentOutcome(int, int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::ChangeOrderOfParentOutcomes(int, const QDN_intArray&) {
+  return QDN_WRONG_NODE_TYPE;
+}
+int QDN_nodeDefinition::ChangeOrderOfParents(const QDN_intArray&) { return QDN_WRONG_NODE_TYPE; }
+
+int QDN_nodeDefinition::RemoveIncompatibleParents() {
+  const QDN_intArray* parents = Parents();
+  if (!parents) return QDN_OUT_OF_RANGE;
+  const QDN_intArray list(*parents);
+  for (int i = 0; i < list.GetCount(); ++i) {
+    const QDN_nodeDefinition* parent = DefinitionOf(list.At(i));
+    if (!parent || !parent->IsOfType(QDN_DISCRETE_BIT))
+      (void)network_->RemoveArc(list.At(i), handle_, 0);
+  }
   return QDN_NO_ERROR;
 }
 
-int QDN_CreateValue(int type, QDN_network*, int, std::unique_ptr<QDN_nodeValue>& out) {
-  out.reset();
-  if (!IsKnownDefinitionType(type)) return QDN_OUT_OF_RANGE;
+int QDN_nodeDefinition::HandleEvent(int code) {
+  if (code == 123445) Notify(123445);
   return QDN_NO_ERROR;
+}
+
+int QDN_nodeDefinition::GetSize() const { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::AdoptDefinition(QDN_nodeDefinition&) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::CreateTable() { return QDN_WRONG_NODE_TYPE; }
+
+int QDN_nodeDefinition::CopyParameters(const QDN_nodeDefinition& source) {
+  if (!source.IsReady()) return QDN_OBJECT_NOT_READY;
+  network_ = source.network_;
+  handle_ = source.handle_;
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeDefinition::SetDefinitionInParentOrder(int, const QDN_intArray&, const QDN_intArray&,
+                                                   const QDN_doubleArray&) {
+  return QDN_WRONG_NODE_TYPE;
+}
+
+int QDN_nodeDefinition::AddOutcome(const char*) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::InsertOutcome(int, const char*) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::RemoveOutcome(int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::GetNumberOfOutcomes() const { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::RenameOutcome(int, const char*) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::RenameOutcomes(const QDN_stringArray&) { return QDN_WRONG_NODE_TYPE; }
+const QDN_idArray* QDN_nodeDefinition::GetOutcomesNames() const { return nullptr; }
+int QDN_nodeDefinition::SetNumberOfOutcomes(const QDN_stringArray&) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::SetNumberOfOutcomes(int) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::ChangeOrderOfOutcomes(const QDN_intArray&) { return QDN_WRONG_NODE_TYPE; }
+QDN_Dmatrix* QDN_nodeDefinition::GetTable() { return nullptr; }
+const QDN_Dmatrix* QDN_nodeDefinition::GetProbabilityTable() { return nullptr; }
+int QDN_nodeDefinition::SetDefinition(const QDN_Dmatrix&) { return QDN_WRONG_NODE_TYPE; }
+int QDN_nodeDefinition::SetDefinition(const QDN_doubleArray&) { return QDN_WRONG_NODE_TYPE; }
+
+int QDN_nodeDefinition::ReplaceOutcomes(const QDN_stringArray& names, const QDN_intArray& mapping) {
+  const int n = GetNumberOfOutcomes();
+  if (n < 0) return n;
+  if (mapping.GetCount() != names.GetCount()) return QDN_OUT_OF_RANGE;
+  QDN_intArray map(mapping);
+  int kept = 0;
+  for (int i = 0; i < map.GetCount(); ++i) {
+    if (map.At(i) >= n) return QDN_OUT_OF_RANGE;
+    if (map.At(i) >= 0) ++kept;
+  }
+  // Temporary outcomes keep the node at two outcomes or more throughout.
+  const int temporaries = kept < 2 ? 2 - kept : 0;
+  std::string temporary = "tmpStateUI";
+  for (int t = 0; t < temporaries; ++t) {
+    temporary += '0';
+    CB_TRY(AddOutcome(temporary.c_str()));
+  }
+  for (int j = n - 1; j >= 0; --j) {
+    if (map.Contains(j)) continue;
+    CB_TRY(RemoveOutcome(j));
+    for (int i = 0; i < map.GetCount(); ++i)
+      if (map.At(i) > j) --map.At(i);
+  }
+  int added = 0;
+  for (int i = 0; i < map.GetCount(); ++i) {
+    if (map.At(i) != -1) continue;
+    CB_TRY(AddOutcome(names.At(i)));
+    map.At(i) = kept + temporaries + added++;
+  }
+  for (int t = 0; t < temporaries; ++t) {
+    CB_TRY(RemoveOutcome(kept));
+    for (int i = 0; i < map.GetCount(); ++i)
+      if (map.At(i) > kept) --map.At(i);
+  }
+  CB_TRY(ChangeOrderOfOutcomes(map));
+  return RenameOutcomes(names);
 }

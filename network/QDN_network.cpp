@@ -10,6 +10,8 @@
 #include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
+#include "definitions/QDN_nodeValue.h"
+#include "network/QDN_extraDefinition.h"
 #include "network/QDN_costDefinition.h"
 #include "network/QDN_node.h"
 
@@ -468,4 +470,37 @@ void QDN_network::NotifyChange(int handle, unsigned code) {
       pending.push_back(child);
     }
   }
+}
+
+void QDN_network::EvidenceChanged(int handle) {
+  if (!IsValidHandle(handle)) return;
+  // Evidence changes what every other node's value would be; the descendants
+  // are the ones whose stored results it invalidates directly.
+  const QDN_intArray& children = At(handle).children;
+  for (int i = 0; i < children.GetCount(); ++i)
+    NotifyChange(children.At(i), kValuesChanged);
+}
+
+int QDN_network::ChangeNodeType(int handle, int definitionType) {
+  QDN_node* node = GetNode(handle);
+  if (!node) return QDN_OUT_OF_RANGE;
+  std::unique_ptr<QDN_nodeDefinition> definition;
+  CB_TRY(QDN_CreateDefinition(definitionType, this, handle, definition));
+  std::unique_ptr<QDN_nodeValue> value;
+  CB_TRY(QDN_CreateValue(definitionType, this, handle, value));
+  if (definition && node->GetDefinition()) {
+    const int status = definition->CopyParameters(*node->GetDefinition());
+    if (status < 0) QDN_Log(status, nullptr);
+  }
+  if (value && node->GetValue()) (void)value->CopyFrom(*node->GetValue());
+  node->SetDefinition(std::move(definition), std::move(value));
+  if (QDN_nodeValue* fresh = node->GetValue()) (void)fresh->CreateResult();
+  if (QDN_extraDefinition* extra = node->GetExtraDefinition()) {
+    const int outcomes = GetNumberOfOutcomes(handle);
+    if (outcomes != extra->GetNumberOfOutcomes()) extra->Rebuild(outcomes);
+  }
+  (void)node->GetInfo().screen.ApplyDefaults(submodels_.GetDefaultScreenInfo(definitionType));
+  node->CheckReadiness(1);
+  NotifyChange(handle, kDefinitionRebuilt);
+  return QDN_NO_ERROR;
 }

@@ -111,6 +111,12 @@ public:
   int GetFaultNameFormat() const { return fault_name_format_; }
   void SetFaultNameFormat(int format) { fault_name_format_ = format; }
 
+  // Replaces a node's definition and value by those of another type; the new
+  // definition takes over what it can of the old one. -2 for an unknown type.
+  int ChangeNodeType(int handle, int definitionType);
+  // Evidence of a node was set or cleared: values that depend on it are out of date.
+  void EvidenceChanged(int handle);
+
   // A change of a node's structure or parameters: values of the node (and,
   // for outcome and value changes, of its descendants) go out of date.
   void NotifyChange(int handle, unsigned code);

@@ -3,6 +3,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
+#include "definitions/QDN_nodeValue.h"
 #include "network/QDN_costDefinition.h"
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"

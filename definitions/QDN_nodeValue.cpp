@@ -1,0 +1,151 @@
+#include "definitions/QDN_nodeValue.h"
+
+#include <new>
+
+#include "core/QDN_status.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+
+QDN_nodeValue::QDN_nodeValue(QDN_network* network, int handle)
+    : network_(network), handle_(handle) {}
+
+int QDN_nodeValue::NumberOfOutcomes() const {
+  const QDN_node* node = network_ ? network_->GetNode(handle_) : nullptr;
+  const QDN_nodeDefinition* definition = node ? node->GetDefinition() : nullptr;
+  return definition ? definition->GetNumberOfOutcomes() : 0;
+}
+
+void QDN_nodeValue::TellNetwork() const {
+  if (network_) network_->EvidenceChanged(handle_);
+}
+
+int QDN_nodeValue::CreateResult() {
+  const int outcomes = NumberOfOutcomes();
+  result_.Release(0);
+  if (outcomes < 1) return QDN_NO_ERROR;
+  return result_.AddDimension(outcomes);
+}
+
+int QDN_nodeValue::CopyFrom(const QDN_nodeValue& source) {
+  if (!source.IsReady()) return QDN_OBJECT_NOT_READY;
+  if (&source == this) return QDN_NO_ERROR;
+  Release(1);
+  network_ = source.network_;
+  handle_ = source.handle_;
+  value_flags_ = source.value_flags_;
+  (void)indexing_parents_.CopyFrom(source.indexing_parents_);
+  const int evidence = source.GetEvidence();
+  if (source.GetType() == GetType()) {
+    CB_TRY(result_.CopyFrom(source.result_));
+  } else {
+    CB_TRY(CreateResult());
+  }
+  if (evidence >= 0) evidence_ = evidence;
+  CheckReadiness(1);
+  CheckConsistency(1);
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeValue::GetEvidence() const {
+  return IsEvidence() ? evidence_ : QDN_OUT_OF_RANGE;
+}
+
+int QDN_nodeValue::SetEvidenceValue(int state) {
+  if (state < 0 || state >= NumberOfOutcomes()) return QDN_OUT_OF_RANGE;
+  evidence_ = state;
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeValue::SetEvidence(int state) {
+  if (IsRealEvidence()) (void)ClearEvidence();
+  if (IsEvidence() && evidence_ != state) return QDN_OUT_OF_RANGE;
+  if (SetEvidenceValue(state) != QDN_NO_ERROR) return QDN_NO_ERROR;
+  value_flags_ = (value_flags_ & ~kPropagatedEvidence) | kRealEvidence;
+  TellNetwork();
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeValue::ClearEvidence() {
+  if (!IsRealEvidence()) return QDN_OUT_OF_RANGE;
+  value_flags_ &= ~(kValid | kRealEvidence);
+  TellNetwork();
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeValue::SetPropagatedEvidence(int state) {
+  if (IsEvidence()) return QDN_OUT_OF_RANGE;
+  CB_TRY(SetEvidenceValue(state));
+  value_flags_ |= kPropagatedEvidence;
+  TellNetwork();
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeValue::ClearPropagatedEvidence() {
+  if (!IsPropagatedEvidence()) return QDN_OUT_OF_RANGE;
+  value_flags_ &= ~(kValid | kPropagatedEvidence);
+  TellNetwork();
+  return QDN_NO_ERROR;
+}
+
+void QDN_nodeValue::Release(int deep) {
+  result_.Release(deep);
+  evidence_ = 0;
+  value_flags_ = 0;
+  QDN_object::Release(deep);
+}
+
+int QDN_expectedUtility::CreateResult() {
+  result_.Release(0);
+  return result_.AddDimension(1);
+}
+
+int QDN_equationEvaluation::CreateResult() {
+  samples_.clear();
+  count_ = 0;
+  sum_ = sum_of_squares_ = 0;
+  return QDN_NO_ERROR;
+}
+
+void QDN_equationEvaluation::AddSample(double x) {
+  if (keep_samples) samples_.push_back(x);
+  sum_ += x;
+  sum_of_squares_ += x * x;
+  ++count_;
+}
+
+int QDN_CreateValue(int type, QDN_network* network, int handle,
+                    std::unique_ptr<QDN_nodeValue>& out) {
+  out.reset();
+  try {
+    switch (type) {
+      case 0:
+        return QDN_NO_ERROR;
+      case QDN_CPT:
+      case QDN_TRUTHTABLE:
+      case QDN_CAST:
+      case QDN_NOISY_MAX:
+        out = std::make_unique<QDN_beliefVector>(network, handle);
+        break;
+      case QDN_LIST:
+        out = std::make_unique<QDN_listOfDecisions>(network, handle);
+        break;
+      case QDN_TABLE:
+        out = std::make_unique<QDN_expectedUtility>(network, handle, 4);
+        break;
+      case QDN_MAU:
+        out = std::make_unique<QDN_expectedUtility>(network, handle, 7);
+        break;
+      case QDN_EQUATION:
+      case QDN_EQUATION_SCC:
+        out = std::make_unique<QDN_equationEvaluation>(network, handle);
+        break;
+      default:
+        return QDN_OUT_OF_RANGE;
+    }
+  } catch (const std::bad_alloc&) {
+    return QDN_OUT_OF_MEMORY;
+  }
+  (void)out->CreateResult();
+  return QDN_NO_ERROR;
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_object.h"
+
+class QDN_network;
+
+// The value of a node: recorded evidence (an observed outcome or a made
+// decision) and the result inference computes. Results are not computed
+// here; the value keeps them and knows whether they are current.
+class QDN_nodeValue : public QDN_object {
+ public:
+  static constexpr unsigned kRealEvidence = 1;
+  static constexpr unsigned kValid = 2;
+  static constexpr unsigned kPropagatedEvidence = 4;
+
+  QDN_nodeValue(QDN_network* network, int handle);
+  ~QDN_nodeValue() override = default;
+
+  virtual int GetType() const = 0;
+  virtual const char* GetTypeName() const = 0;
+  // Copies flags, indexing parents, the result (same value type) and evidence.
+  virtual int CopyFrom(const QDN_nodeValue& source);
+  virtual int CreateResult();
+  virtual int GetSize() const { return result_.GetSize(); }
+  QDN_intArray& GetIndexingParents() { return indexing_parents_; }
+
+  int IsValueValid() const { return (value_flags_ & kValid) ? 1 : 0; }
+  int SetValueValid() {
+    value_flags_ |= kValid;
+    return 0;
+  }
+  int SetValueInvalid() {
+    value_flags_ &= ~kValid;
+    return 0;
+  }
+  // Marks the computed value as out of date.
+  void Invalidate() { (void)SetValueInvalid(); }
+
+  // The evidence state, or -2 without evidence of either kind.
+  int GetEvidence() const;
+  virtual int SetEvidence(int state);
+  virtual int ClearEvidence();
+  virtual int SetPropagatedEvidence(int state);
+  virtual int ClearPropagatedEvidence();
+  int IsEvidence() const { return (value_flags_ & (kRealEvidence | kPropagatedEvidence)) ? 1 : 0; }
+  int IsRealEvidence() const { return (value_flags_ & kRealEvidence) ? 1 : 0; }
+  int IsPropagatedEvidence() const { return (value_flags_ & kPropagatedEvidence) ? 1 : 0; }
+
+  QDN_Dmatrix* GetResultMatrix() { return &result_; }
+  int SetResult(const QDN_Dmatrix& result) { return result_.CopyFrom(result); }
+
+  void Release(int deep) override;
+
+ protected:
+  // Stores an evidence state; -2 outside [0, number of outcomes).
+  virtual int SetEvidenceValue(int state);
+  int NumberOfOutcomes() const;
+  void TellNetwork() const;
+
+  QDN_network* network_;
+  int handle_;
+  unsigned value_flags_ = 0;
+  int evidence_ = 0;
+  QDN_intArray indexing_parents_;
+  QDN_Dmatrix result_;
+};
+
+// Belief over the outcomes of a chance or deterministic node.
+class QDN_beliefVector : public QDN_nodeValue {
+ public:
+  using QDN_nodeValue::QDN_nodeValue;
+  int GetType() const override { return 3; }
+  const char* GetTypeName() const override { return "BELIEF VECTOR"; }
+};
+
+// Values of the choices of a decision node; the chosen decision is its evidence.
+class QDN_listOfDecisions : public QDN_nodeValue {
+ public:
+  using QDN_nodeValue::QDN_nodeValue;
+  int GetType() const override { return 6; }
+  const char* GetTypeName() const override { return "LIST OF DECISIONS"; }
+};
+
+// Expected utility of a utility node (type 4) or multi-attribute utility node (type 7).
+class QDN_expectedUtility : public QDN_nodeValue {
+ public:
+  QDN_expectedUtility(QDN_network* network, int handle, int type)
+      : QDN_nodeValue(network, handle), type_(type) {}
+  int GetType() const override { return type_; }
+  const char* GetTypeName() const override { return "EXPECTED UTILITY"; }
+  int CreateResult() override;
+  int SetEvidence(int) override { return 0; }
+  int SetPropagatedEvidence(int) override { return 0; }
+
+ private:
+  int type_;
+};
+
+// Samples of an equation node, with running count, sum and sum of squares.
+class QDN_equationEvaluation : public QDN_nodeValue {
+ public:
+  using QDN_nodeValue::QDN_nodeValue;
+  int GetType() const override { return 8; }
+  const char* GetTypeName() const override { return "EQUATION EVALUATION"; }
+  int CreateResult() override;
+  int GetSize() const override { return static_cast<int>(samples_.size()); }
+  int SetEvidence(int) override { return 0; }
+  int SetPropagatedEvidence(int) override { return 0; }
+  void AddSample(double x);
+  int GetSampleCount() const { return count_; }
+  double GetSum() const { return sum_; }
+  double GetSumOfSquares() const { return sum_of_squares_; }
+  bool keep_samples = true;
+
+ private:
+  std::vector<double> samples_;
+  int count_ = 0;
+  double sum_ = 0;
+  double sum_of_squares_ = 0;
+};
+
+// Creates the value object of a definition type (type 0: none); -2 for a type
+// without values.
+int QDN_CreateValue(int type, QDN_network* network, int handle,
+                    std::unique_ptr<QDN_nodeValue>& out);
