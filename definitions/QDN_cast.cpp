@@ -26,7 +26,8 @@ const QDN_idArray* QDN_cast::GetOutcomesNames() const {
 int QDN_cast::Recompute() {
   const int m = positive_.GetCount();
   QDN_intArray sizes;
-  for (int i = 0; i < m; ++i) (void)sizes.Append(2);
+  for (int i = 0; i < m; ++i)
+    (void)sizes.Append(2);
   (void)sizes.Append(2);
   CB_TRY(table_.Setup(sizes));
   std::vector<int> states(static_cast<size_t>(m), 0);
@@ -42,7 +43,8 @@ int QDN_cast::Recompute() {
       }
     }
     double d = 0;
-    if (positive + negative != 0) d = positive >= negative ? negative / positive - 1 : 1 - positive / negative;
+    if (positive + negative != 0)
+      d = positive >= negative ? negative / positive - 1 : 1 - positive / negative;
     const double p_true = d < 0 ? baseline_ + baseline_ * d : baseline_ + (1 - baseline_) * d;
     cells[2 * run] = p_true;
     cells[2 * run + 1] = 1 - p_true;
@@ -97,13 +99,15 @@ int QDN_cast::SetBaseline(double baseline) {
 
 int QDN_cast::SetPositiveWeights(const QDN_doubleArray& weights) {
   if (weights.GetCount() != positive_.GetCount()) return QDN_OUT_OF_RANGE;
-  for (int i = 0; i < weights.GetCount(); ++i) positive_.At(i) = weights.At(i);
+  for (int i = 0; i < weights.GetCount(); ++i)
+    positive_.At(i) = weights.At(i);
   return Recompute();
 }
 
 int QDN_cast::SetNegativeWeights(const QDN_doubleArray& weights) {
   if (weights.GetCount() != negative_.GetCount()) return QDN_OUT_OF_RANGE;
-  for (int i = 0; i < weights.GetCount(); ++i) negative_.At(i) = weights.At(i);
+  for (int i = 0; i < weights.GetCount(); ++i)
+    negative_.At(i) = weights.At(i);
   return Recompute();
 }
 

@@ -9,7 +9,7 @@
 // False), combined with a baseline. The expanded table is recomputed on
 // every change.
 class QDN_cast : public QDN_nodeDefinition {
- public:
+public:
   QDN_cast(QDN_network* network, int handle);
 
   int GetType() const override { return QDN_CAST; }
@@ -37,7 +37,7 @@ class QDN_cast : public QDN_nodeDefinition {
   void Release(int deep) override;
   void CheckReadiness(int deep) override;
 
- private:
+private:
   int Recompute();
 
   QDN_Dmatrix table_;

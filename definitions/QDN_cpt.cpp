@@ -135,14 +135,14 @@ int QDN_cpt::ChangeOrderOfParentOutcomes(int parent, const QDN_intArray& order) 
 
 int QDN_cpt::ChangeOrderOfParents(const QDN_intArray& order) {
   QDN_intArray full;
-  for (int i = 0; i < order.GetCount(); ++i) (void)full.Append(order.At(i));
+  for (int i = 0; i < order.GetCount(); ++i)
+    (void)full.Append(order.At(i));
   (void)full.Append(order.GetCount());
   return table_.ChangeOrderOfDimensions(full);
 }
 
 int QDN_cpt::SetDefinitionInParentOrder(int outcomes, const QDN_intArray& given,
-                                        const QDN_intArray& target,
-                                        const QDN_doubleArray& values) {
+                                        const QDN_intArray& target, const QDN_doubleArray& values) {
   const QDN_intArray* parents = Parents();
   if (!parents || given.GetCount() != target.GetCount() ||
       given.GetCount() != parents->GetCount() || outcomes < 2)
@@ -212,7 +212,8 @@ int QDN_cpt::RenameOutcomes(const QDN_stringArray& names) {
   if (!IsReady() || !names.IsReady()) return QDN_OBJECT_NOT_READY;
   if (names.GetCount() < outcomes_) return QDN_OUT_OF_RANGE;
   ids_.Release(0);
-  for (int i = 0; i < outcomes_; ++i) CB_TRY(ids_.AppendUniqueId(names.At(i), -1));
+  for (int i = 0; i < outcomes_; ++i)
+    CB_TRY(ids_.AppendUniqueId(names.At(i), -1));
   CheckReadiness(0);
   return QDN_NO_ERROR;
 }
@@ -220,7 +221,8 @@ int QDN_cpt::RenameOutcomes(const QDN_stringArray& names) {
 int QDN_cpt::SetNumberOfOutcomes(int count) {
   Release(1);
   if (count <= 0) return QDN_OUT_OF_RANGE;
-  for (int i = 0; i < count; ++i) CB_TRY(ids_.AppendUniqueId("State", i));
+  for (int i = 0; i < count; ++i)
+    CB_TRY(ids_.AppendUniqueId("State", i));
   outcomes_ = count;
   const int status = CreateTable();
   TellOutcomesRebuilt();
@@ -280,54 +282,54 @@ int QDN_cpt::CopyParameters(const QDN_nodeDefinition& source) {
   CB_TRY(QDN_nodeDefinition::CopyParameters(source));
   QDN_nodeDefinition& writable = const_cast<QDN_nodeDefinition&>(source);
   switch (source.GetType()) {
-    case QDN_DISTRIBUTION:
-    case QDN_EQUATION:
-    case QDN_EQUATION_SCC:
-      break;
-    case QDN_TABLE: {
-      const QDN_Dmatrix* utilities = writable.GetTable();
-      QDN_stringArray names;
-      (void)names.Append("State0");
-      (void)names.Append("State1");
-      CB_TRY(ids_.Assign(names));
-      CB_TRY(CreateTable());
-      (void)table_.Fill(0.0);
-      if (!utilities || utilities->GetSize() * 2 != table_.GetSize()) break;
-      const double* u = utilities->GetItems().Data();
-      const int count = utilities->GetSize();
-      const double low = *std::min_element(u, u + count), high = *std::max_element(u, u + count);
-      const double range = high - low == 0 ? 1.0 : high - low;
-      for (int k = 0; k < count; ++k) {
-        const double p = (u[k] - low) / range;
-        table_.At(2 * k) = p;
-        table_.At(2 * k + 1) = 1 - p;
-      }
-      break;
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    break;
+  case QDN_TABLE: {
+    const QDN_Dmatrix* utilities = writable.GetTable();
+    QDN_stringArray names;
+    (void)names.Append("State0");
+    (void)names.Append("State1");
+    CB_TRY(ids_.Assign(names));
+    CB_TRY(CreateTable());
+    (void)table_.Fill(0.0);
+    if (!utilities || utilities->GetSize() * 2 != table_.GetSize()) break;
+    const double* u = utilities->GetItems().Data();
+    const int count = utilities->GetSize();
+    const double low = *std::min_element(u, u + count), high = *std::max_element(u, u + count);
+    const double range = high - low == 0 ? 1.0 : high - low;
+    for (int k = 0; k < count; ++k) {
+      const double p = (u[k] - low) / range;
+      table_.At(2 * k) = p;
+      table_.At(2 * k + 1) = 1 - p;
     }
-    case QDN_LIST:
-      CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
-      RemoveAllParentArcs();
-      CB_TRY(CreateTable());
-      break;
-    case QDN_CPT:
-    case QDN_TRUTHTABLE:
-    case QDN_NOISY_MAX: {
-      CB_TRY(CopyDiscreteParameters(source));
-      const QDN_Dmatrix* table = writable.GetProbabilityTable();
-      if (table && table->GetSize() == table_.GetSize())
-        CB_TRY(table_.GetItems().CopyValues(table->GetItems()));
-      break;
-    }
-    case QDN_MAU: {
-      QDN_stringArray names;
-      (void)names.Append("State0");
-      (void)names.Append("State1");
-      CB_TRY(ids_.Assign(names));
-      CB_TRY(CreateTable());
-      break;
-    }
-    default:
-      return QDN_OUT_OF_RANGE;
+    break;
+  }
+  case QDN_LIST:
+    CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
+    RemoveAllParentArcs();
+    CB_TRY(CreateTable());
+    break;
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_NOISY_MAX: {
+    CB_TRY(CopyDiscreteParameters(source));
+    const QDN_Dmatrix* table = writable.GetProbabilityTable();
+    if (table && table->GetSize() == table_.GetSize())
+      CB_TRY(table_.GetItems().CopyValues(table->GetItems()));
+    break;
+  }
+  case QDN_MAU: {
+    QDN_stringArray names;
+    (void)names.Append("State0");
+    (void)names.Append("State1");
+    CB_TRY(ids_.Assign(names));
+    CB_TRY(CreateTable());
+    break;
+  }
+  default:
+    return QDN_OUT_OF_RANGE;
   }
   CheckReadiness(1);
   CheckConsistency(1);
@@ -386,8 +388,8 @@ void QDN_cpt::CheckReadiness(int deep) {
   }
   QDN_nodeDefinition::CheckReadiness(deep);
   const bool base_ready = IsReady();
-  AssignFlag(kReady, base_ready && table_.IsReady() && ids_.IsReady() &&
-                         outcomes_ == ids_.GetCount());
+  AssignFlag(kReady,
+             base_ready && table_.IsReady() && ids_.IsReady() && outcomes_ == ids_.GetCount());
 }
 
 void QDN_cpt::CheckConsistency(int deep) {

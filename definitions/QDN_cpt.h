@@ -9,7 +9,7 @@
 // has one dimension per parent, in parent-list order, and the node's own
 // outcomes last.
 class QDN_cpt : public QDN_nodeDefinition {
- public:
+public:
   // Two outcomes State0 and State1, uniform, over the node's current parents.
   QDN_cpt(QDN_network* network, int handle);
   ~QDN_cpt() override = default;
@@ -60,7 +60,7 @@ class QDN_cpt : public QDN_nodeDefinition {
   void CheckReadiness(int deep) override;
   void CheckConsistency(int deep) override;
 
- protected:
+protected:
   // Used by derived tables: no table is built.
   struct NoTable {};
   QDN_cpt(QDN_network* network, int handle, NoTable);

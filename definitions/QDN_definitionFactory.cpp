@@ -14,32 +14,32 @@ int QDN_CreateDefinition(int type, QDN_network* network, int handle,
   out.reset();
   try {
     switch (type) {
-      case 0:
-        return QDN_NO_ERROR;
-      case QDN_CPT:
-        out = std::make_unique<QDN_cpt>(network, handle);
-        return QDN_NO_ERROR;
-      case QDN_TRUTHTABLE:
-        out = std::make_unique<QDN_truthTable>(network, handle);
-        return QDN_NO_ERROR;
-      case QDN_NOISY_MAX:
-        out = std::make_unique<QDN_noisyMAX>(network, handle);
-        return QDN_NO_ERROR;
-      case QDN_CAST:
-        out = std::make_unique<QDN_cast>(network, handle);
-        return QDN_NO_ERROR;
-      case QDN_LIST:
-        out = std::make_unique<QDN_list>(network, handle);
-        return QDN_NO_ERROR;
-      case QDN_TABLE:
-        out = std::make_unique<QDN_table>(network, handle);
-        return QDN_NO_ERROR;
-      case QDN_MAU:
-        out = std::make_unique<QDN_mau>(network, handle);
-        return QDN_NO_ERROR;
-      default:
-        // Equation types have no definition in this build; any other type is unknown.
-        return QDN_OUT_OF_RANGE;
+    case 0:
+      return QDN_NO_ERROR;
+    case QDN_CPT:
+      out = std::make_unique<QDN_cpt>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_TRUTHTABLE:
+      out = std::make_unique<QDN_truthTable>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_NOISY_MAX:
+      out = std::make_unique<QDN_noisyMAX>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_CAST:
+      out = std::make_unique<QDN_cast>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_LIST:
+      out = std::make_unique<QDN_list>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_TABLE:
+      out = std::make_unique<QDN_table>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_MAU:
+      out = std::make_unique<QDN_mau>(network, handle);
+      return QDN_NO_ERROR;
+    default:
+      // Equation types have no definition in this build; any other type is unknown.
+      return QDN_OUT_OF_RANGE;
     }
   } catch (const std::bad_alloc&) {
     return QDN_OUT_OF_MEMORY;

@@ -14,7 +14,7 @@ bool IsDiscreteParentType(int type) {
   return type == QDN_LIST || type == QDN_CPT || type == QDN_TRUTHTABLE || type == QDN_NOISY_MAX;
 }
 
-}  // namespace
+} // namespace
 
 QDN_list::QDN_list(QDN_network* network, int handle) : QDN_nodeDefinition(network, handle) {
   (void)CreateTable();
@@ -22,7 +22,8 @@ QDN_list::QDN_list(QDN_network* network, int handle) : QDN_nodeDefinition(networ
 }
 
 int QDN_list::CreateTable() {
-  for (int n = ids_.GetCount(); n < 2; ++n) CB_TRY(ids_.AppendUniqueId("Choice", n));
+  for (int n = ids_.GetCount(); n < 2; ++n)
+    CB_TRY(ids_.AppendUniqueId("Choice", n));
   AddEveryParent();
   return QDN_NO_ERROR;
 }
@@ -63,7 +64,8 @@ int QDN_list::RenameOutcomes(const QDN_stringArray& names) {
   if (!names.IsReady()) return QDN_OBJECT_NOT_READY;
   if (names.GetCount() < n) return QDN_OUT_OF_RANGE;
   ids_.Release(0);
-  for (int i = 0; i < n; ++i) CB_TRY(ids_.AppendUniqueId(names.At(i), -1));
+  for (int i = 0; i < n; ++i)
+    CB_TRY(ids_.AppendUniqueId(names.At(i), -1));
   return QDN_NO_ERROR;
 }
 
@@ -71,7 +73,8 @@ int QDN_list::SetNumberOfOutcomes(int count) {
   Release(1);
   // A decision always has at least two choices.
   count = std::max(count, 2);
-  for (int i = 0; i < count; ++i) CB_TRY(ids_.AppendUniqueId("Choice", i));
+  for (int i = 0; i < count; ++i)
+    CB_TRY(ids_.AppendUniqueId("Choice", i));
   TellOutcomesRebuilt();
   CheckReadiness(0);
   Notify(QDN_network::kDefinitionRebuilt);
@@ -111,28 +114,28 @@ int QDN_list::CopyParameters(const QDN_nodeDefinition& source) {
   Release(1);
   CB_TRY(QDN_nodeDefinition::CopyParameters(source));
   switch (source.GetType()) {
-    case QDN_DISTRIBUTION:
-    case QDN_EQUATION:
-    case QDN_EQUATION_SCC:
-      break;
-    case QDN_TABLE:
-    case QDN_MAU:
-      CB_TRY(CreateTable());
-      break;
-    case QDN_LIST:
-      CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
-      CB_TRY(CreateTable());
-      break;
-    case QDN_CPT:
-    case QDN_TRUTHTABLE:
-    case QDN_NOISY_MAX:
-      CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
-      // The parents of a chance node do not carry over as informational arcs.
-      RemoveAllParentArcs();
-      CB_TRY(CreateTable());
-      break;
-    default:
-      return QDN_OUT_OF_RANGE;
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    break;
+  case QDN_TABLE:
+  case QDN_MAU:
+    CB_TRY(CreateTable());
+    break;
+  case QDN_LIST:
+    CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
+    CB_TRY(CreateTable());
+    break;
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_NOISY_MAX:
+    CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
+    // The parents of a chance node do not carry over as informational arcs.
+    RemoveAllParentArcs();
+    CB_TRY(CreateTable());
+    break;
+  default:
+    return QDN_OUT_OF_RANGE;
   }
   CheckReadiness(1);
   CheckConsistency(1);
@@ -273,31 +276,31 @@ int QDN_table::CopyParameters(const QDN_nodeDefinition& source) {
   CB_TRY(QDN_nodeDefinition::CopyParameters(source));
   auto& writable = const_cast<QDN_nodeDefinition&>(source);
   switch (source.GetType()) {
-    case 0:
-    case QDN_DISTRIBUTION:
-    case QDN_EQUATION:
-    case QDN_EQUATION_SCC:
-      break;
-    case QDN_LIST:
-      RemoveAllParentArcs();
-      CB_TRY(CreateTable());
-      break;
-    case QDN_TABLE:
-    case QDN_CPT:
-    case QDN_TRUTHTABLE:
-    case QDN_NOISY_MAX: {
-      CB_TRY(CreateTable());
-      const QDN_Dmatrix* table = source.GetType() == QDN_NOISY_MAX ? writable.GetProbabilityTable()
-                                                                  : writable.GetTable();
-      if (table && writable.GetSize() == utilities_.GetSize())
-        (void)utilities_.GetItems().CopyValues(table->GetItems());
-      break;
-    }
-    case QDN_MAU:
-      CB_TRY(CreateTable());
-      break;
-    default:
-      return QDN_OUT_OF_RANGE;
+  case 0:
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    break;
+  case QDN_LIST:
+    RemoveAllParentArcs();
+    CB_TRY(CreateTable());
+    break;
+  case QDN_TABLE:
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_NOISY_MAX: {
+    CB_TRY(CreateTable());
+    const QDN_Dmatrix* table =
+        source.GetType() == QDN_NOISY_MAX ? writable.GetProbabilityTable() : writable.GetTable();
+    if (table && writable.GetSize() == utilities_.GetSize())
+      (void)utilities_.GetItems().CopyValues(table->GetItems());
+    break;
+  }
+  case QDN_MAU:
+    CB_TRY(CreateTable());
+    break;
+  default:
+    return QDN_OUT_OF_RANGE;
   }
   CheckReadiness(1);
   CheckConsistency(1);
@@ -376,27 +379,27 @@ int QDN_mau::CopyParameters(const QDN_nodeDefinition& source) {
   if (&source == this) return QDN_NO_ERROR;
   CB_TRY(QDN_nodeDefinition::CopyParameters(source));
   switch (source.GetType()) {
-    case 0:
-    case QDN_DISTRIBUTION:
-    case QDN_EQUATION:
-    case QDN_EQUATION_SCC:
-      break;
-    case QDN_TABLE:
-    case QDN_CPT:
-    case QDN_TRUTHTABLE:
-    case QDN_NOISY_MAX:
-      CB_TRY(CreateTable());
-      break;
-    case QDN_LIST:
-      RemoveAllParentArcs();
-      CB_TRY(CreateTable());
-      break;
-    case QDN_MAU:
-      CB_TRY(CreateTable());
-      (void)weights_.CopyValues(static_cast<const QDN_mau&>(source).weights_);
-      break;
-    default:
-      return QDN_OUT_OF_RANGE;
+  case 0:
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    break;
+  case QDN_TABLE:
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_NOISY_MAX:
+    CB_TRY(CreateTable());
+    break;
+  case QDN_LIST:
+    RemoveAllParentArcs();
+    CB_TRY(CreateTable());
+    break;
+  case QDN_MAU:
+    CB_TRY(CreateTable());
+    (void)weights_.CopyValues(static_cast<const QDN_mau&>(source).weights_);
+    break;
+  default:
+    return QDN_OUT_OF_RANGE;
   }
   CheckReadiness(1);
   CheckConsistency(1);

@@ -9,7 +9,7 @@
 // over its parents (its arcs are informational). The auxiliary array is
 // carried, permuted with the choices and exchanged through SetDefinition.
 class QDN_list : public QDN_nodeDefinition {
- public:
+public:
   QDN_list(QDN_network* network, int handle);
 
   int GetType() const override { return QDN_LIST; }
@@ -39,7 +39,7 @@ class QDN_list : public QDN_nodeDefinition {
   void Release(int deep) override;
   void CheckReadiness(int deep) override;
 
- private:
+private:
   QDN_idArray ids_;
   QDN_doubleArray auxiliary_;
 };
@@ -47,7 +47,7 @@ class QDN_list : public QDN_nodeDefinition {
 // A utility node: one utility per combination of parent states. The table has
 // one dimension per parent and a last dimension of size 1.
 class QDN_table : public QDN_nodeDefinition {
- public:
+public:
   QDN_table(QDN_network* network, int handle);
 
   int GetType() const override { return QDN_TABLE; }
@@ -73,7 +73,7 @@ class QDN_table : public QDN_nodeDefinition {
   void Release(int deep) override;
   void CheckReadiness(int deep) override;
 
- private:
+private:
   bool IsTableParent(int parent) const;
 
   QDN_Dmatrix utilities_;
@@ -81,7 +81,7 @@ class QDN_table : public QDN_nodeDefinition {
 
 // Multi-attribute utility: one weight per parent utility node.
 class QDN_mau : public QDN_nodeDefinition {
- public:
+public:
   QDN_mau(QDN_network* network, int handle);
 
   int GetType() const override { return QDN_MAU; }
@@ -101,6 +101,6 @@ class QDN_mau : public QDN_nodeDefinition {
   void Release(int deep) override;
   void CheckReadiness(int deep) override;
 
- private:
+private:
   QDN_doubleArray weights_;
 };

@@ -17,20 +17,20 @@
 
 bool IsKnownDefinitionType(int type) {
   switch (type) {
-    case 0:
-    case QDN_DISTRIBUTION:
-    case QDN_EQUATION:
-    case QDN_TABLE:
-    case QDN_LIST:
-    case QDN_CPT:
-    case QDN_TRUTHTABLE:
-    case QDN_MAU:
-    case QDN_CAST:
-    case QDN_NOISY_MAX:
-    case QDN_EQUATION_SCC:
-      return true;
-    default:
-      return false;
+  case 0:
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_TABLE:
+  case QDN_LIST:
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_MAU:
+  case QDN_CAST:
+  case QDN_NOISY_MAX:
+  case QDN_EQUATION_SCC:
+    return true;
+  default:
+    return false;
   }
 }
 
@@ -40,10 +40,10 @@ int DefinitionTypeFromName(const char* name) {
     const char* name;
     int type;
   };
-  static constexpr Entry kTypes[] = {{"CPT", QDN_CPT},         {"TRUTHTABLE", QDN_TRUTHTABLE},
-                                     {"LIST", QDN_LIST},       {"TABLE", QDN_TABLE},
-                                     {"NOISY_MAX", QDN_NOISY_MAX}, {"MAU", QDN_MAU},
-                                     {"CAST", QDN_CAST}};
+  static constexpr Entry kTypes[] = {
+      {"CPT", QDN_CPT},     {"TRUTHTABLE", QDN_TRUTHTABLE}, {"LIST", QDN_LIST},
+      {"TABLE", QDN_TABLE}, {"NOISY_MAX", QDN_NOISY_MAX},   {"MAU", QDN_MAU},
+      {"CAST", QDN_CAST}};
   for (const Entry& entry : kTypes)
     if (std::strcmp(entry.name, name) == 0) return entry.type;
   return QDN_OUT_OF_RANGE;
@@ -55,8 +55,7 @@ QDN_nodeDefinition::QDN_nodeDefinition(QDN_network* network, int handle)
 }
 
 QDN_nodeDefinition::QDN_nodeDefinition(const QDN_nodeDefinition& other)
-    : QDN_object(other),
-      network_(other.IsReady() ? other.network_ : nullptr),
+    : QDN_object(other), network_(other.IsReady() ? other.network_ : nullptr),
       handle_(other.IsReady() ? other.handle_ : -1) {
   QDN_nodeDefinition::CheckReadiness(0);
 }

@@ -39,7 +39,7 @@ int DefinitionTypeFromName(const char* name);
 // stay attached to the same parent states. Operations a type lacks return
 // QDN_WRONG_NODE_TYPE.
 class QDN_nodeDefinition : public QDN_object {
- public:
+public:
   QDN_nodeDefinition(QDN_network* network, int handle);
   QDN_nodeDefinition(const QDN_nodeDefinition& other);
   QDN_nodeDefinition& operator=(const QDN_nodeDefinition&) = delete;
@@ -68,8 +68,7 @@ class QDN_nodeDefinition : public QDN_object {
   // Takes over what it can of another definition (type conversion).
   virtual int CopyParameters(const QDN_nodeDefinition& source);
   virtual int SetDefinitionInParentOrder(int outcomes, const QDN_intArray& given,
-                                         const QDN_intArray& target,
-                                         const QDN_doubleArray& values);
+                                         const QDN_intArray& target, const QDN_doubleArray& values);
 
   // Outcomes.
   virtual int AddOutcome(const char* name);
@@ -99,7 +98,7 @@ class QDN_nodeDefinition : public QDN_object {
   int GetHandle() const { return handle_; }
   void CheckReadiness(int deep) override;
 
- protected:
+protected:
   // The node, or null when the definition is not attached to a live node.
   QDN_node* Node() const;
   const QDN_intArray* Parents() const;

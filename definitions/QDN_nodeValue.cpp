@@ -47,9 +47,7 @@ int QDN_nodeValue::CopyFrom(const QDN_nodeValue& source) {
   return QDN_NO_ERROR;
 }
 
-int QDN_nodeValue::GetEvidence() const {
-  return IsEvidence() ? evidence_ : QDN_OUT_OF_RANGE;
-}
+int QDN_nodeValue::GetEvidence() const { return IsEvidence() ? evidence_ : QDN_OUT_OF_RANGE; }
 
 int QDN_nodeValue::SetEvidenceValue(int state) {
   if (state < 0 || state >= NumberOfOutcomes()) return QDN_OUT_OF_RANGE;
@@ -119,29 +117,29 @@ int QDN_CreateValue(int type, QDN_network* network, int handle,
   out.reset();
   try {
     switch (type) {
-      case 0:
-        return QDN_NO_ERROR;
-      case QDN_CPT:
-      case QDN_TRUTHTABLE:
-      case QDN_CAST:
-      case QDN_NOISY_MAX:
-        out = std::make_unique<QDN_beliefVector>(network, handle);
-        break;
-      case QDN_LIST:
-        out = std::make_unique<QDN_listOfDecisions>(network, handle);
-        break;
-      case QDN_TABLE:
-        out = std::make_unique<QDN_expectedUtility>(network, handle, 4);
-        break;
-      case QDN_MAU:
-        out = std::make_unique<QDN_expectedUtility>(network, handle, 7);
-        break;
-      case QDN_EQUATION:
-      case QDN_EQUATION_SCC:
-        out = std::make_unique<QDN_equationEvaluation>(network, handle);
-        break;
-      default:
-        return QDN_OUT_OF_RANGE;
+    case 0:
+      return QDN_NO_ERROR;
+    case QDN_CPT:
+    case QDN_TRUTHTABLE:
+    case QDN_CAST:
+    case QDN_NOISY_MAX:
+      out = std::make_unique<QDN_beliefVector>(network, handle);
+      break;
+    case QDN_LIST:
+      out = std::make_unique<QDN_listOfDecisions>(network, handle);
+      break;
+    case QDN_TABLE:
+      out = std::make_unique<QDN_expectedUtility>(network, handle, 4);
+      break;
+    case QDN_MAU:
+      out = std::make_unique<QDN_expectedUtility>(network, handle, 7);
+      break;
+    case QDN_EQUATION:
+    case QDN_EQUATION_SCC:
+      out = std::make_unique<QDN_equationEvaluation>(network, handle);
+      break;
+    default:
+      return QDN_OUT_OF_RANGE;
     }
   } catch (const std::bad_alloc&) {
     return QDN_OUT_OF_MEMORY;

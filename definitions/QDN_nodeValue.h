@@ -13,7 +13,7 @@ class QDN_network;
 // decision) and the result inference computes. Results are not computed
 // here; the value keeps them and knows whether they are current.
 class QDN_nodeValue : public QDN_object {
- public:
+public:
   static constexpr unsigned kRealEvidence = 1;
   static constexpr unsigned kValid = 2;
   static constexpr unsigned kPropagatedEvidence = 4;
@@ -56,7 +56,7 @@ class QDN_nodeValue : public QDN_object {
 
   void Release(int deep) override;
 
- protected:
+protected:
   // Stores an evidence state; -2 outside [0, number of outcomes).
   virtual int SetEvidenceValue(int state);
   int NumberOfOutcomes() const;
@@ -72,7 +72,7 @@ class QDN_nodeValue : public QDN_object {
 
 // Belief over the outcomes of a chance or deterministic node.
 class QDN_beliefVector : public QDN_nodeValue {
- public:
+public:
   using QDN_nodeValue::QDN_nodeValue;
   int GetType() const override { return 3; }
   const char* GetTypeName() const override { return "BELIEF VECTOR"; }
@@ -80,7 +80,7 @@ class QDN_beliefVector : public QDN_nodeValue {
 
 // Values of the choices of a decision node; the chosen decision is its evidence.
 class QDN_listOfDecisions : public QDN_nodeValue {
- public:
+public:
   using QDN_nodeValue::QDN_nodeValue;
   int GetType() const override { return 6; }
   const char* GetTypeName() const override { return "LIST OF DECISIONS"; }
@@ -88,7 +88,7 @@ class QDN_listOfDecisions : public QDN_nodeValue {
 
 // Expected utility of a utility node (type 4) or multi-attribute utility node (type 7).
 class QDN_expectedUtility : public QDN_nodeValue {
- public:
+public:
   QDN_expectedUtility(QDN_network* network, int handle, int type)
       : QDN_nodeValue(network, handle), type_(type) {}
   int GetType() const override { return type_; }
@@ -97,13 +97,13 @@ class QDN_expectedUtility : public QDN_nodeValue {
   int SetEvidence(int) override { return 0; }
   int SetPropagatedEvidence(int) override { return 0; }
 
- private:
+private:
   int type_;
 };
 
 // Samples of an equation node, with running count, sum and sum of squares.
 class QDN_equationEvaluation : public QDN_nodeValue {
- public:
+public:
   using QDN_nodeValue::QDN_nodeValue;
   int GetType() const override { return 8; }
   const char* GetTypeName() const override { return "EQUATION EVALUATION"; }
@@ -117,7 +117,7 @@ class QDN_equationEvaluation : public QDN_nodeValue {
   double GetSumOfSquares() const { return sum_of_squares_; }
   bool keep_samples = true;
 
- private:
+private:
   std::vector<double> samples_;
   int count_ = 0;
   double sum_ = 0;

@@ -38,7 +38,7 @@ void CopyMessage(const std::string& text, char* buffer, int length) {
   buffer[n] = '\0';
 }
 
-}  // namespace
+} // namespace
 
 QDN_noisyMAX::QDN_noisyMAX(QDN_network* network, int handle) : QDN_nodeDefinition(network, handle) {
   (void)CreateTable();
@@ -55,7 +55,8 @@ bool QDN_noisyMAX::IsTableParent(int parent) const {
 int QDN_noisyMAX::GetParentStartingPosition(int i) const {
   if (i < 0 || i >= GetNumberOfParentBlocks()) return QDN_OUT_OF_RANGE;
   int start = 0;
-  for (int j = 0; j < i; ++j) start += strengths_[static_cast<size_t>(j)].GetCount();
+  for (int j = 0; j < i; ++j)
+    start += strengths_[static_cast<size_t>(j)].GetCount();
   return start;
 }
 
@@ -120,12 +121,12 @@ int QDN_noisyMAX::AddParent(int parent) {
   if (position > GetNumberOfParentBlocks()) return QDN_OUT_OF_RANGE;
   const int k = ParentOutcomes(parent);
   if (k < 1) return QDN_OUT_OF_RANGE;
-  const int start = position == GetNumberOfParentBlocks()
-                        ? Rows() - 1
-                        : GetParentStartingPosition(position);
+  const int start =
+      position == GetNumberOfParentBlocks() ? Rows() - 1 : GetParentStartingPosition(position);
   CB_TRY(InsertRows(start, k));
   QDN_intArray identity;
-  for (int i = 0; i < k; ++i) (void)identity.Append(i);
+  for (int i = 0; i < k; ++i)
+    (void)identity.Append(i);
   strengths_.insert(strengths_.begin() + position, identity);
   SetDistinguishedRow(start + k - 1);
   (void)parameters_.Normalize();
@@ -249,14 +250,16 @@ int QDN_noisyMAX::RenameOutcomes(const QDN_stringArray& names) {
   const int n = GetNumberOfOutcomes();
   if (names.GetCount() < n) return QDN_OUT_OF_RANGE;
   ids_.Release(0);
-  for (int i = 0; i < n; ++i) CB_TRY(ids_.AppendUniqueId(names.At(i), -1));
+  for (int i = 0; i < n; ++i)
+    CB_TRY(ids_.AppendUniqueId(names.At(i), -1));
   return QDN_NO_ERROR;
 }
 
 int QDN_noisyMAX::SetNumberOfOutcomes(int count) {
   if (count < 2) return QDN_OUT_OF_RANGE;
   Release(1);
-  for (int i = 0; i < count; ++i) CB_TRY(ids_.AppendUniqueId("State", i));
+  for (int i = 0; i < count; ++i)
+    CB_TRY(ids_.AppendUniqueId("State", i));
   const int status = CreateTable();
   TellOutcomesRebuilt();
   CheckReadiness(0);
@@ -302,7 +305,8 @@ int QDN_noisyMAX::ComputeCpt() {
   const int m = GetNumberOfParentBlocks();
   if (n < 1 || Rows() < 1) return QDN_OBJECT_NOT_READY;
   QDN_intArray sizes;
-  for (int i = 0; i < m; ++i) (void)sizes.Append(strengths_[static_cast<size_t>(i)].GetCount());
+  for (int i = 0; i < m; ++i)
+    (void)sizes.Append(strengths_[static_cast<size_t>(i)].GetCount());
   (void)sizes.Append(n);
   CB_TRY(expanded_.Setup(sizes));
   std::vector<double> tails(static_cast<size_t>(Rows()) * n);
@@ -310,7 +314,8 @@ int QDN_noisyMAX::ComputeCpt() {
     TailSums(parameters_.GetItems().Data() + r * n, n, tails.data() + r * n);
   const double* leak = tails.data() + (Rows() - 1) * n;
   std::vector<int> starts(static_cast<size_t>(m)), coords(static_cast<size_t>(m), 0);
-  for (int i = 0; i < m; ++i) starts[static_cast<size_t>(i)] = GetParentStartingPosition(i);
+  for (int i = 0; i < m; ++i)
+    starts[static_cast<size_t>(i)] = GetParentStartingPosition(i);
   std::vector<double> product(static_cast<size_t>(n));
   double* cells = expanded_.GetItems().Data();
   const int runs = expanded_.GetSize() / n;
@@ -319,7 +324,8 @@ int QDN_noisyMAX::ComputeCpt() {
     for (int i = 0; i < m; ++i) {
       const size_t pi = static_cast<size_t>(i);
       const int row = starts[pi] + strengths_[pi].At(coords[pi]);
-      for (int k = 0; k < n; ++k) product[static_cast<size_t>(k)] *= tails[static_cast<size_t>(row * n + k)];
+      for (int k = 0; k < n; ++k)
+        product[static_cast<size_t>(k)] *= tails[static_cast<size_t>(row * n + k)];
     }
     Differences(product.data(), n, cells + static_cast<size_t>(run) * n);
     for (int i = m - 1; i >= 0; --i) {
@@ -352,10 +358,12 @@ int QDN_noisyMAX::GetParameters(QDN_doubleArray& out) const {
       std::copy_n(cells + r * n, n, row.begin());
     } else {
       TailSums(cells + r * n, n, tails.data());
-      for (int k = 0; k < n; ++k) tails[static_cast<size_t>(k)] *= leak[static_cast<size_t>(k)];
+      for (int k = 0; k < n; ++k)
+        tails[static_cast<size_t>(k)] *= leak[static_cast<size_t>(k)];
       Differences(tails.data(), n, row.data());
     }
-    for (double v : row) CB_TRY(out.Append(v));
+    for (double v : row)
+      CB_TRY(out.Append(v));
   }
   return QDN_NO_ERROR;
 }
@@ -440,7 +448,8 @@ int QDN_noisyMAX::SetParentOutcomeStrengths(int parentIndex, const QDN_intArray&
   if (order.GetCount() != k || PermutationLength(order, k, k) != k) return QDN_OUT_OF_RANGE;
   const int start = GetParentStartingPosition(parentIndex);
   QDN_intArray rows;
-  for (int r = 0; r < Rows(); ++r) (void)rows.Append(r >= start && r < start + k ? start + order.At(r - start) : r);
+  for (int r = 0; r < Rows(); ++r)
+    (void)rows.Append(r >= start && r < start + k ? start + order.At(r - start) : r);
   CB_TRY(parameters_.ChangeOrderWithinDimension(0, rows));
   SetDistinguishedRow(start + k - 1);
   CB_TRY(strengths.Permute(order));
@@ -530,46 +539,46 @@ int QDN_noisyMAX::CopyParameters(const QDN_nodeDefinition& source) {
   CB_TRY(QDN_nodeDefinition::CopyParameters(source));
   auto& writable = const_cast<QDN_nodeDefinition&>(source);
   switch (source.GetType()) {
-    case QDN_DISTRIBUTION:
-    case QDN_EQUATION:
-    case QDN_EQUATION_SCC:
-      break;
-    case QDN_TABLE: {
-      CB_TRY(CreateTable());
-      const QDN_Dmatrix* utilities = writable.GetTable();
-      if (utilities && ComputeCpt() == QDN_NO_ERROR && utilities->GetSize() == expanded_.GetSize())
-        (void)expanded_.GetItems().CopyValues(utilities->GetItems());
-      break;
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    break;
+  case QDN_TABLE: {
+    CB_TRY(CreateTable());
+    const QDN_Dmatrix* utilities = writable.GetTable();
+    if (utilities && ComputeCpt() == QDN_NO_ERROR && utilities->GetSize() == expanded_.GetSize())
+      (void)expanded_.GetItems().CopyValues(utilities->GetItems());
+    break;
+  }
+  case QDN_LIST:
+    CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
+    RemoveAllParentArcs();
+    CB_TRY(CreateTable());
+    break;
+  case QDN_NOISY_MAX: {
+    const auto& other = static_cast<const QDN_noisyMAX&>(source);
+    CB_TRY(ids_.Assign(other.ids_));
+    CB_TRY(CreateTable());
+    if (other.parameters_.GetSize() == parameters_.GetSize()) {
+      strengths_ = other.strengths_;
+      (void)parameters_.CopyFrom(other.parameters_);
     }
-    case QDN_LIST:
-      CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
-      RemoveAllParentArcs();
-      CB_TRY(CreateTable());
-      break;
-    case QDN_NOISY_MAX: {
-      const auto& other = static_cast<const QDN_noisyMAX&>(source);
-      CB_TRY(ids_.Assign(other.ids_));
-      CB_TRY(CreateTable());
-      if (other.parameters_.GetSize() == parameters_.GetSize()) {
-        strengths_ = other.strengths_;
-        (void)parameters_.CopyFrom(other.parameters_);
-      }
-      break;
+    break;
+  }
+  case QDN_CPT:
+  case QDN_TRUTHTABLE: {
+    CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
+    CB_TRY(CreateTable());
+    const QDN_Dmatrix* table = writable.GetProbabilityTable();
+    CB_TRY(ComputeCpt());
+    if (table && table->GetSize() == expanded_.GetSize()) {
+      (void)expanded_.GetItems().CopyValues(table->GetItems());
+      CB_TRY(FitParameters());
     }
-    case QDN_CPT:
-    case QDN_TRUTHTABLE: {
-      CB_TRY(ids_.Assign(*source.GetOutcomesNames()));
-      CB_TRY(CreateTable());
-      const QDN_Dmatrix* table = writable.GetProbabilityTable();
-      CB_TRY(ComputeCpt());
-      if (table && table->GetSize() == expanded_.GetSize()) {
-        (void)expanded_.GetItems().CopyValues(table->GetItems());
-        CB_TRY(FitParameters());
-      }
-      break;
-    }
-    default:
-      return QDN_OUT_OF_RANGE;
+    break;
+  }
+  default:
+    return QDN_OUT_OF_RANGE;
   }
   CheckReadiness(1);
   CheckConsistency(1);

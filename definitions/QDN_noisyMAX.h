@@ -16,7 +16,7 @@
 // comes after all blocks. Strengths map each parent outcome to the row of its
 // block that it uses. The expanded probability table has the CPT layout.
 class QDN_noisyMAX : public QDN_nodeDefinition {
- public:
+public:
   QDN_noisyMAX(QDN_network* network, int handle);
 
   int GetType() const override { return QDN_NOISY_MAX; }
@@ -79,9 +79,11 @@ class QDN_noisyMAX : public QDN_nodeDefinition {
   void CheckReadiness(int deep) override;
   void CheckConsistency(int deep) override;
 
- private:
+private:
   bool IsTableParent(int parent) const;
-  int Rows() const { return parameters_.GetNumberOfDimensions() == 2 ? parameters_.GetDimensionSize(0) : 0; }
+  int Rows() const {
+    return parameters_.GetNumberOfDimensions() == 2 ? parameters_.GetDimensionSize(0) : 0;
+  }
   bool IsDistinguishedRow(int row) const;
   void SetDistinguishedRow(int row);
   int InsertRows(int start, int count);

@@ -9,7 +9,8 @@
 
 QDN_truthTable::QDN_truthTable(QDN_network* network, int handle) : QDN_cpt(network, handle) {
   (void)table_.Fill(0.0);
-  for (int i = 0; i < table_.GetSize(); ++i) (void)table_.ComplementAt(i);
+  for (int i = 0; i < table_.GetSize(); ++i)
+    (void)table_.ComplementAt(i);
 }
 
 int QDN_truthTable::SetResultingState(const QDN_intArray& coords) {

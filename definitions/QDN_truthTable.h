@@ -8,7 +8,7 @@ class QDN_stringArray;
 // outcome has probability 1. Files store it as one resulting outcome per
 // parent combination.
 class QDN_truthTable : public QDN_cpt {
- public:
+public:
   // Every parent combination points to outcome 0.
   QDN_truthTable(QDN_network* network, int handle);
 
@@ -29,6 +29,6 @@ class QDN_truthTable : public QDN_cpt {
   int MakeDeterministic();
   void CheckConsistency(int deep) override;
 
- protected:
+protected:
   void FixInsertedParentSlice() override { (void)MakeDeterministic(); }
 };

@@ -11,8 +11,8 @@
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_nodeValue.h"
-#include "network/QDN_extraDefinition.h"
 #include "network/QDN_costDefinition.h"
+#include "network/QDN_extraDefinition.h"
 #include "network/QDN_node.h"
 
 QDN_network::QDN_network() { (void)Initialize(50, 50); }

@@ -18,6 +18,8 @@ void QDN_node::SetDefinition(std::unique_ptr<QDN_nodeDefinition> definition,
                              std::unique_ptr<QDN_nodeValue> value) {
   definition_ = std::move(definition);
   value_ = std::move(value);
+  // The value's result is shaped by the definition's outcomes.
+  if (value_) (void)value_->CreateResult();
   if (definition_ && !extra_)
     extra_ = std::make_unique<QDN_extraDefinition>(network_, handle_,
                                                    definition_->GetNumberOfOutcomes());
