@@ -28,6 +28,11 @@ set(CALLBRIMA_ENGINE_SOURCES
   definitions/QDN_noisyMAX.cpp
   definitions/QDN_cast.cpp
   definitions/QDN_list.cpp
+  formats/text/QDN_lexer.cpp
+  formats/text/QDN_textFile.cpp
+  formats/text/QDN_textFormat.cpp
+  formats/native/QDN_qdnReader.cpp
+  formats/native/QDN_qdnWriter.cpp
   xml/QDN_xqdnFactory.cpp
 )
 

@@ -345,7 +345,7 @@ int QDN_cpt::SetDefinition(const QDN_Dmatrix& table) {
 int QDN_cpt::SetDefinition(const QDN_doubleArray& values) {
   // The leading values fill the table; an array shorter than the table is
   // refused rather than read past.
-  if (values.GetSize() < table_.GetSize()) return QDN_OUT_OF_RANGE;
+  if (values.GetCount() < table_.GetSize()) return QDN_OUT_OF_RANGE;
   std::copy_n(values.Data(), table_.GetSize(), table_.GetItems().Data());
   return QDN_NO_ERROR;
 }

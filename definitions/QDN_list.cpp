@@ -255,7 +255,7 @@ int QDN_table::ChangeOrderOfParents(const QDN_intArray& order) {
 }
 
 int QDN_table::SetDefinition(const QDN_doubleArray& values) {
-  if (values.GetSize() < utilities_.GetSize()) return QDN_OUT_OF_RANGE;
+  if (values.GetCount() < utilities_.GetSize()) return QDN_OUT_OF_RANGE;
   std::copy_n(values.Data(), utilities_.GetSize(), utilities_.GetItems().Data());
   return QDN_NO_ERROR;
 }
@@ -359,7 +359,7 @@ int QDN_mau::RemoveParent(int parent) {
 }
 
 int QDN_mau::SetDefinition(const QDN_doubleArray& values) {
-  if (values.GetSize() < weights_.GetCount()) return QDN_OUT_OF_RANGE;
+  if (values.GetCount() < weights_.GetCount()) return QDN_OUT_OF_RANGE;
   std::copy_n(values.Data(), weights_.GetCount(), weights_.Data());
   return QDN_NO_ERROR;
 }

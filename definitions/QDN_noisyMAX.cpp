@@ -294,7 +294,7 @@ int QDN_noisyMAX::SetDefinition(const QDN_Dmatrix& table) {
 }
 
 int QDN_noisyMAX::SetDefinition(const QDN_doubleArray& values) {
-  if (values.GetSize() < parameters_.GetSize()) return QDN_OUT_OF_RANGE;
+  if (values.GetCount() < parameters_.GetSize()) return QDN_OUT_OF_RANGE;
   std::copy_n(values.Data(), parameters_.GetSize(), parameters_.GetItems().Data());
   Invalidate();
   return QDN_NO_ERROR;

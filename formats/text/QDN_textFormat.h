@@ -1,23 +1,116 @@
 #pragma once
 
+#include <memory>
+#include <string>
+#include <string_view>
+
 #include "core/QDN_object.h"
+#include "formats/text/QDN_lexer.h"
+#include "formats/text/QDN_textFile.h"
 
 class QDN_network;
+class QDN_stringArray;
+class QDN_doubleArray;
+class QDN_intArray;
 
-// Base of every model-file format. A format object is made for exactly one
-// read or one write of its network and destroyed right after it.
+// Base of every model-file format: the lexer of one read, the output file of
+// one write, and the statement readers and writers the text formats share
+// (keyword "=" value ";", parenthesised lists, blocks in braces). A format
+// object is made for exactly one read or one write of its network.
 class QDN_textFormat : public QDN_object {
 public:
   explicit QDN_textFormat(QDN_network* network) : network_(network) {}
   QDN_textFormat(const QDN_textFormat&) = delete;
   QDN_textFormat& operator=(const QDN_textFormat&) = delete;
-  ~QDN_textFormat() override = default;
+  ~QDN_textFormat() override;
 
   // Reads fileName into the network; 0 or a failure status.
   virtual int ReadFile(const char* fileName, int flags) = 0;
-  // Writes the network to fileName; 0 or a failure status.
+  // Writes the network to fileName; 0 or a failure status. The old file
+  // survives a failed write.
   virtual int WriteFile(const char* fileName) = 0;
 
+  // Skips tokens up to the ";" at brace depth 0 (left unconsumed).
+  virtual int SkipStatement();
+  virtual int SkipBlock() { return SkipStatement(); }
+  // "(" items separated by "," ")"; items are appended.
+  virtual int ReadIdentifierList(QDN_stringArray& out);
+  virtual int ReadStringList(QDN_stringArray& out);
+  virtual int ReadDoubleList(QDN_doubleArray& out);
+  virtual int ReadIntList(QDN_intArray& out);
+  virtual int WriteIdentifierListStatement(const char* name, const QDN_stringArray& list,
+                                           bool use_size);
+  virtual int WriteIdentifierList(const QDN_stringArray& list, bool use_size);
+  virtual int WriteStringListStatement(const char* name, const QDN_stringArray& list,
+                                       bool use_size);
+  virtual int WriteStringList(const QDN_stringArray& list, bool use_size);
+  virtual int WriteDoubleListStatement(const char* name, const QDN_doubleArray& list,
+                                       bool use_size);
+  virtual int WriteDoubleList(const QDN_doubleArray& list, bool use_size);
+  virtual int WriteIntListStatement(const char* name, const QDN_intArray& list, bool use_size);
+  virtual int WriteIntList(const QDN_intArray& list, bool use_size);
+  // keyword "=" value: -129 (no message) when the keyword is not next.
+  virtual int ReadAssignment(const char* keyword, int kind);
+  virtual int ReadIntAssignment(const char* keyword, int& value);
+  virtual int ReadBoolAssignment(const char* keyword, int& value);
+  virtual int WriteStringStatement(const char* name, std::string_view value, bool quoted,
+                                   bool escaped);
+  virtual int WriteIntStatement(const char* name, int value);
+  virtual int WriteBoolStatement(const char* name, bool value);
+  virtual int WriteQuotedStatement(const char* name, std::string_view value);
+  virtual int ReadBlockStart(const char* keyword);
+  virtual int ReadBlockEnd();
+  virtual int WriteBlockStart(const char* name);
+  virtual int WriteBlockEnd();
+  // 1 when the next token is "}" or there is none.
+  virtual int IsBlockEnd();
+  // Logs message with the "(line %d) : " prefix and returns status (0: nothing).
+  virtual int ReportError(int status, std::string_view message);
+  virtual int BeginQuotedText() { return 0; }
+  virtual int EndQuotedText() { return 0; }
+
+  // Consumes the next token when it is of kind (and text, compared without
+  // regard to ASCII case); otherwise reports "... expected" with -127.
+  int Expect(int kind, const char* text);
+  // As Expect without a message: 0, -127 (token left), -2 without a lexer.
+  int Match(int kind, const char* text);
+  // Peek predicates: 1 or 0, -111 at the end of the input.
+  int NextIsIdentifier();
+  int NextIsString();
+  int NextIsPunctuator(const char* text);
+  int NextIsNumber();
+  int NextIsInteger();
+  // The next token's text when it is exactly text (case-sensitive).
+  bool NextTextIs(std::string_view text);
+  int ReadInteger(int& value);
+  int ReadReal(double& value);
+  // The current token (the one last peeked or consumed).
+  QDN_token CurrentToken() const;
+  int GetLine() const;
+
+  // Reserved texts give the reserved values; other texts convert as strtod
+  // does, without locale. -2 when nothing converts.
+  static int ParseReal(std::string_view text, double& value);
+  // atoi-like (leading digits, optional sign); -2 when out of range or no digits.
+  static int ParseInt(std::string_view text, int& value);
+  // Reserved values as their texts; others as "%.8f" when that reads back to
+  // the same double, else the shortest text that does.
+  static std::string FormatReal(double value);
+  static std::string EscapeString(std::string_view text);
+
+  int WriteIndentedLine(std::string_view text) { return out_.WriteLine(text, 2); }
+  int WriteText(std::string_view text, bool escaped);
+  int SetLineWidth(int n) { return out_.SetLineWidth(n); }
+
 protected:
+  // Creates the lexer of one read and opens the file.
+  int BeginRead(const char* fileName, int variant);
+  void EndRead() { lexer_.reset(); }
+  int Peek(QDN_token& token);
+  // Composes "ERROR: '<token>' : <what>" for the current token and reports it.
+  int ReportUnknown(const char* what);
+
   QDN_network* network_;
+  QDN_textFile out_;
+  std::unique_ptr<QDN_lexer> lexer_;
 };

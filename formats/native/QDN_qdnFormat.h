@@ -1,0 +1,78 @@
+#pragma once
+
+#include <string>
+
+#include "formats/text/QDN_textFormat.h"
+
+class QDN_header;
+class QDN_screenInfo;
+class QDN_submodel;
+class QDN_userProperties;
+class QDN_documentation;
+class QDN_node;
+struct QDN_rectangle;
+
+// The native text format (format 4, ".qdn"): a "net" block with the
+// network's descriptive information, submodels, nodes with definitions and
+// diagnostic extensions, and observation costs. The reader recovers
+// statement by statement: a faulty statement is logged with its line and
+// skipped.
+class QDN_qdnFormat : public QDN_textFormat {
+public:
+  explicit QDN_qdnFormat(QDN_network* network) : QDN_textFormat(network) {}
+
+  int ReadFile(const char* fileName, int flags) override;
+  int WriteFile(const char* fileName) override;
+  // keyword "=" "{"; -129 when the keyword is not next.
+  int ReadBlockStart(const char* keyword) override;
+  int WriteBlockStart(const char* name) override;
+  int BeginQuotedText() override;
+  int EndQuotedText() override;
+
+private:
+  // Reading. Each statement reader returns 0, a reported failure, or -129
+  // when its keyword is not next.
+  template <typename Statement> int ReadBlock(Statement statement);
+  int ReadNet();
+  int ReadNetStatement();
+  int ReadHeader(QDN_header& header, int node_handle);
+  int ReadCreation();
+  int ReadScreen(QDN_screenInfo& screen);
+  int ReadRectangle(const char* keyword, QDN_rectangle& rectangle);
+  int ReadProperties(QDN_userProperties& properties);
+  int ReadDocumentation(const char* keyword, QDN_documentation& documentation);
+  int ReadScreenComment(QDN_submodel& submodel);
+  int ReadSubmodel();
+  int ReadNode();
+  int ReadNodeStatement(int handle);
+  int ReadType(int handle);
+  int ReadParents(int handle, int arc_type);
+  int ReadDefinition(int handle);
+  int ReadDefinitionStatement(int handle);
+  int ReadProbabilities(int handle, const char* keyword);
+  int ReadExtraDefinition(int handle);
+  int ReadExtraStatement(int handle);
+  int ReadObservationCosts();
+  int ReadCostNode();
+  // Reads "keyword = string"; -129 when the keyword is not next.
+  int ReadStringAssignment(const char* keyword, std::string& value);
+
+  // Writing.
+  int WriteNet();
+  void WriteHeader(const QDN_header& header);
+  void WriteScreen(const QDN_screenInfo& screen);
+  void WriteRectangle(const char* name, const QDN_rectangle& rectangle);
+  void WriteProperties(const QDN_userProperties& properties);
+  void WriteDocumentation(const char* name, const QDN_documentation& documentation);
+  void WriteScreenComments(const QDN_submodel& submodel);
+  int WriteSubmodel(int handle);
+  int WriteNode(int handle);
+  void WriteDefinition(const QDN_node& node);
+  void WriteExtraDefinition(const QDN_node& node);
+  void WriteObservationCosts();
+  void WriteOptionalQuoted(const char* name, const char* text);
+
+  bool noisy_or_ = false;
+  bool noisy_and_ = false;
+  int state_documentation_ = 0;
+};

@@ -1,0 +1,448 @@
+#include "formats/text/QDN_lexer.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/QDN_errorLog.h"
+#include "core/QDN_status.h"
+#include "formats/text/QDN_textFile.h"
+
+namespace {
+
+enum Action : uint8_t {
+  kSkip = 0,
+  kString = 70,
+  kLineComment = 75,
+  kBlockComment = 80,
+  kNestedComment = 85,
+  kUnknown = 90,
+  kEnd = 95,
+};
+
+// Character classes, tested in order: e/E, other letters, ", #, %, *, + -, ",",
+// ".", "/", digits, "=", "_", "|", other punctuation, separators, the rest.
+constexpr std::array<uint8_t, 256> MakeClasses() {
+  std::array<uint8_t, 256> classes{};
+  for (int c = 0; c < 256; ++c)
+    classes[c] = 12;
+  for (int c = 'a'; c <= 'z'; ++c)
+    classes[c] = 0;
+  for (int c = 'A'; c <= 'Z'; ++c)
+    classes[c] = 0;
+  for (int c = '0'; c <= '9'; ++c)
+    classes[c] = 1;
+  for (char c : std::string_view("!@$^&()[]{};:'<>?`~\\"))
+    classes[static_cast<uint8_t>(c)] = 10;
+  classes['e'] = classes['E'] = 16;
+  classes['"'] = 9;
+  classes['#'] = 6;
+  classes['%'] = 13;
+  classes['*'] = 5;
+  classes['+'] = classes['-'] = 8;
+  classes[','] = 14;
+  classes['.'] = 7;
+  classes['/'] = 3;
+  classes['='] = 4;
+  classes['_'] = 2;
+  classes['|'] = 15;
+  // Line ends of every convention are separators, like blank, tab and NUL.
+  classes[' '] = classes['\t'] = classes['\n'] = classes['\r'] = classes[0] = 11;
+  return classes;
+}
+
+constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
+
+constexpr uint8_t E = kEnd;
+constexpr std::array<std::array<uint8_t, 17>, 16> kVariant1 = {{
+    {1, 2, 8, 4, 5, 8, 8, 7, 9, 70, 8, 0, 90, 8, 8, 8, 1},
+    {1, 1, 1, E, E, E, E, E, E, E, E, E, 90, E, E, E, 1},
+    {E, 2, E, E, E, E, E, 7, E, E, E, E, E, E, E, E, 10},
+    {E, 3, E, E, E, E, E, E, E, E, E, E, E, E, E, E, 11},
+    {E, E, E, 75, E, 80, 85, E, E, E, E, E, E, E, E, E, E},
+    {E, E, E, E, 6, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, E, E, E, 90, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 3, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 2, E, E, E, E, E, 3, E, E, E, E, E, E, E, E, E},
+    {E, 14, E, E, E, E, E, E, 12, E, E, E, E, E, E, E, E},
+    {E, 15, E, E, E, E, E, E, 13, E, E, E, E, E, E, E, E},
+    {E, 14, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 15, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 14, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 15, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+}};
+
+constexpr std::array<std::array<uint8_t, 17>, 16> kVariant2 = {{
+    {1, 2, 1, 8, 1, 8, 1, 1, 9, 1, 1, 0, 90, 1, 1, 1, 1},
+    {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, E, 90, 1, 1, 1, 1},
+    {1, 2, 1, 1, 1, 1, 1, 7, 1, 1, 1, E, E, 1, 1, 1, 10},
+    {1, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, E, E, 1, 1, 1, 11},
+    {1, 1, 1, E, 1, E, 1, 1, 1, 1, 1, E, E, 1, 1, 1, E},
+    {E, E, E, E, 6, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, E, E, E, 90, E, E, E, E, E, E, E, E, E, E, E, E},
+    {1, 3, 1, E, 1, E, 1, 1, 1, 1, 1, E, E, 1, 1, 1, E},
+    {1, 1, 1, E, 1, E, 1, 1, 1, 1, 1, E, E, 1, 1, 1, E},
+    {1, 2, 1, E, 1, E, 1, 3, 1, 1, 1, E, E, 1, 1, 1, E},
+    {E, 14, E, E, E, E, E, E, 12, E, E, E, E, E, E, E, E},
+    {E, 15, E, E, E, E, E, E, 13, E, E, E, E, E, E, E, E},
+    {E, 14, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 15, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 10, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+    {E, 11, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
+}};
+
+int KindOfState(int state) {
+  if (state == 10 || state == 12 || state == 14) return QDN_TOKEN_INTEGER;
+  if (state == 11 || state == 13 || state == 15) return QDN_TOKEN_REAL;
+  return state;
+}
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+} // namespace
+
+const char* TokenKindName(int kind) {
+  switch (kind) {
+  case QDN_TOKEN_IDENTIFIER:
+    return "Identifier";
+  case QDN_TOKEN_INTEGER:
+    return "Integer";
+  case QDN_TOKEN_REAL:
+    return "Real Number";
+  case QDN_TOKEN_PUNCTUATOR:
+    return "Punctuator";
+  case QDN_TOKEN_STRING:
+    return "String";
+  default:
+    return nullptr;
+  }
+}
+
+QDN_lexer::QDN_lexer(int variant) {
+  switch (variant) {
+  case 1:
+  case 3:
+  case 4:
+  case 5:
+    table_ = kVariant1;
+    break;
+  case 2:
+    table_ = kVariant2;
+    break;
+  default:
+    status_ = QDN_OUT_OF_RANGE;
+    return;
+  }
+  if (variant == 3) table_[0][13] = kLineComment;
+  if (variant == 3 || variant == 4) {
+    table_[14][1] = 10;
+    table_[15][1] = 11;
+  }
+  if (variant == 4) table_[0][14] = table_[0][15] = kSkip;
+  if (variant == 5) table_[0][8] = 8;
+}
+
+int QDN_lexer::OpenFile(const char* fileName) {
+  const int status = QDN_textFile::ReadAll(fileName, text_);
+  if (status < 0) return status;
+  file_mode_ = true;
+  pos_ = pending_pos_ = 0;
+  line_ = pending_line_ = 1;
+  count_ = 0;
+  index_ = -1;
+  peeked_ = false;
+  return text_.empty() ? QDN_END_OF_INPUT : QDN_NO_ERROR;
+}
+
+int QDN_lexer::SetString(std::string_view text) {
+  text_.assign(text);
+  file_mode_ = false;
+  pos_ = pending_pos_ = 0;
+  line_ = pending_line_ = 1;
+  count_ = 0;
+  index_ = -1;
+  peeked_ = false;
+  return QDN_NO_ERROR;
+}
+
+size_t QDN_lexer::SkipLineEnd(size_t i) {
+  if (text_[i] == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n') ++i;
+  ++pending_line_;
+  return i + 1;
+}
+
+void QDN_lexer::Push(Entry entry) {
+  if (count_ < kHistory) {
+    history_[static_cast<size_t>(count_++)] = std::move(entry);
+  } else {
+    for (size_t i = 1; i < kHistory; ++i)
+      history_[i - 1] = std::move(history_[i]);
+    history_[kHistory - 1] = std::move(entry);
+  }
+  index_ = count_ - 1;
+}
+
+int QDN_lexer::SkipLineComment(size_t i) {
+  while (i < text_.size() && !IsLineEnd(text_[i]))
+    ++i;
+  if (i >= text_.size()) {
+    pending_pos_ = i;
+    return QDN_NO_MORE_TOKENS;
+  }
+  pending_pos_ = SkipLineEnd(i);
+  return QDN_NO_ERROR;
+}
+
+int QDN_lexer::SkipBlockComment(size_t i) {
+  for (; i + 1 < text_.size(); ++i) {
+    if (text_[i] == '*' && text_[i + 1] == '/') {
+      pending_pos_ = i + 2;
+      return QDN_NO_ERROR;
+    }
+    if (IsLineEnd(text_[i])) i = SkipLineEnd(i) - 1;
+  }
+  pending_pos_ = text_.size();
+  if (!file_mode_) return QDN_NO_MORE_TOKENS;
+  return QDN_Log(QDN_UNEXPECTED_END_OF_FILE, "ERROR: UNEXPECTED END OF FILE. UNMATCHED '/*'");
+}
+
+int QDN_lexer::SkipNestedComment(size_t i) {
+  int depth = 1;
+  while (i + 1 < text_.size()) {
+    if (text_[i] == '#' && text_[i + 1] == '/') {
+      i += 2;
+      if (--depth == 0) {
+        pending_pos_ = i;
+        return QDN_NO_ERROR;
+      }
+    } else if (text_[i] == '/' && text_[i + 1] == '#') {
+      i += 2;
+      ++depth;
+    } else if (IsLineEnd(text_[i])) {
+      i = SkipLineEnd(i);
+    } else {
+      ++i;
+    }
+  }
+  pending_pos_ = text_.size();
+  if (!file_mode_) return QDN_NO_MORE_TOKENS;
+  return QDN_Log(QDN_UNEXPECTED_END_OF_FILE, "ERROR: UNEXPECTED END OF FILE. UNMATCHED '/#'");
+}
+
+int QDN_lexer::ScanString(size_t i, Entry& entry) {
+  std::string& out = entry.storage;
+  out.clear();
+  const size_t n = text_.size();
+  auto unterminated = [&] {
+    pending_pos_ = n;
+    return QDN_Log(QDN_UNEXPECTED_END_OF_FILE,
+                   "ERROR: UNEXPECTED END OF FILE. UNTERMINATED STRING");
+  };
+  while (i < n) {
+    const char c = text_[i];
+    if (c == '"') {
+      pending_pos_ = i + 1;
+      entry.kind = QDN_TOKEN_STRING;
+      entry.owned = true;
+      return QDN_NO_ERROR;
+    }
+    if (IsLineEnd(c)) {
+      i = SkipLineEnd(i);
+      continue;
+    }
+    if (c != '\\') {
+      out += c;
+      ++i;
+      continue;
+    }
+    if (i + 1 >= n) return unterminated();
+    const char next = text_[i + 1];
+    switch (next) {
+    case '"':
+    case '\\':
+      out += next;
+      i += 2;
+      continue;
+    case 'b':
+      out += '\b';
+      i += 2;
+      continue;
+    case 'n':
+      out += '\n';
+      i += 2;
+      continue;
+    case 'r':
+      out += '\r';
+      i += 2;
+      continue;
+    case 't':
+      out += '\t';
+      i += 2;
+      continue;
+    case '|':
+      i += 2;
+      continue;
+    case '\n':
+    case '\r':
+    case ' ':
+    case '\t':
+    case '\b': {
+      // A continuation: the break and the blanks around it, up to the first
+      // other character of the next line, are dropped; "\|" ends it early.
+      i += 1;
+      while (i < n) {
+        if (text_[i] == ' ' || text_[i] == '\t' || text_[i] == '\b') {
+          ++i;
+        } else if (IsLineEnd(text_[i])) {
+          i = SkipLineEnd(i);
+        } else if (text_[i] == '\\' && i + 1 < n && text_[i + 1] == '|') {
+          i += 2;
+          break;
+        } else {
+          break;
+        }
+      }
+      continue;
+    }
+    default:
+      out += '\\';
+      out += next;
+      i += 2;
+      continue;
+    }
+  }
+  return unterminated();
+}
+
+int QDN_lexer::Scan() {
+  const size_t n = text_.size();
+  size_t i = pos_;
+  pending_line_ = line_;
+  for (;;) {
+    // Separators.
+    while (i < n && kClasses[static_cast<uint8_t>(text_[i])] == 11) {
+      if (IsLineEnd(text_[i])) {
+        i = SkipLineEnd(i);
+      } else {
+        ++i;
+      }
+    }
+    if (i >= n) {
+      pending_pos_ = n;
+      return QDN_NO_MORE_TOKENS;
+    }
+    size_t start = i;
+    int state = 0;
+    bool rescan = false;
+    for (;;) {
+      const uint8_t cls = i < n ? kClasses[static_cast<uint8_t>(text_[i])] : 11;
+      const uint8_t entry = table_[static_cast<size_t>(state)][cls];
+      if (entry > 0 && entry < 16) {
+        state = entry;
+        ++i;
+        continue;
+      }
+      if (entry == kSkip) {
+        if (i >= n) {
+          pending_pos_ = n;
+          return QDN_NO_MORE_TOKENS;
+        }
+        i = IsLineEnd(text_[i]) ? SkipLineEnd(i) : i + 1;
+        start = i;
+        continue;
+      }
+      if (entry == kEnd) {
+        Entry token;
+        token.kind = KindOfState(state);
+        token.offset = start;
+        token.length = i - start;
+        pending_pos_ = i;
+        Push(std::move(token));
+        return QDN_NO_ERROR;
+      }
+      if (entry == kString) {
+        Entry token;
+        CB_TRY(ScanString(i + 1, token));
+        Push(std::move(token));
+        return QDN_NO_ERROR;
+      }
+      if (entry == kLineComment || entry == kBlockComment || entry == kNestedComment) {
+        const int status = entry == kLineComment    ? SkipLineComment(i)
+                           : entry == kBlockComment ? SkipBlockComment(i)
+                                                    : SkipNestedComment(i);
+        if (status < 0) return status;
+        i = pending_pos_;
+        rescan = true;
+        break;
+      }
+      // An unknown character: reported, then skipped. A token already begun
+      // ends before it.
+      char message[64];
+      std::snprintf(message, sizeof message, "ERROR: Line %d : UNKNOWN CHARACTER", pending_line_);
+      QDN_Log(QDN_LEXICAL_ERROR, message);
+      if (state != 0 && i > start) {
+        Entry token;
+        token.kind = KindOfState(state);
+        token.offset = start;
+        token.length = i - start;
+        pending_pos_ = i + 1;
+        Push(std::move(token));
+        return QDN_NO_ERROR;
+      }
+      ++i;
+      rescan = true;
+      break;
+    }
+    if (!rescan) break;
+  }
+  return QDN_NO_MORE_TOKENS;
+}
+
+int QDN_lexer::NextToken(QDN_token& out) {
+  if (status_ < 0) return status_;
+  if (!peeked_ && index_ >= 0 && index_ < count_ - 1) peeked_ = true;
+  if (!peeked_) {
+    const int status = Scan();
+    if (status < 0) {
+      // Nothing can follow: the end stays the end.
+      pos_ = pending_pos_;
+      line_ = pending_line_;
+      return status;
+    }
+    peeked_ = true;
+  }
+  const Entry& entry = history_[static_cast<size_t>(index_)];
+  out.kind = entry.kind;
+  out.text = TextOf(entry);
+  return QDN_NO_ERROR;
+}
+
+void QDN_lexer::Consume() {
+  if (!peeked_) return;
+  if (index_ == count_ - 1) {
+    pos_ = pending_pos_;
+    line_ = pending_line_;
+    peeked_ = false;
+    return;
+  }
+  ++index_;
+  peeked_ = index_ < count_;
+}
+
+int QDN_lexer::StepBack() {
+  if (index_ < 1) return QDN_OUT_OF_RANGE;
+  --index_;
+  peeked_ = false;
+  return QDN_NO_ERROR;
+}
+
+QDN_token QDN_lexer::Current() const {
+  if (index_ < 0) return QDN_token{};
+  const Entry& entry = history_[static_cast<size_t>(index_)];
+  return QDN_token{entry.kind, TextOf(entry)};
+}
+
+bool QDN_lexer::AtEnd() {
+  QDN_token token;
+  return NextToken(token) < 0;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Token kinds.
+inline constexpr int QDN_TOKEN_IDENTIFIER = 1;
+inline constexpr int QDN_TOKEN_INTEGER = 2;
+inline constexpr int QDN_TOKEN_REAL = 3;
+inline constexpr int QDN_TOKEN_SLASH = 4;
+inline constexpr int QDN_TOKEN_EQUALS = 5;
+inline constexpr int QDN_TOKEN_DOUBLE_EQUALS = 6;
+inline constexpr int QDN_TOKEN_DOT = 7;
+inline constexpr int QDN_TOKEN_PUNCTUATOR = 8;
+inline constexpr int QDN_TOKEN_SIGN = 9;
+inline constexpr int QDN_TOKEN_STRING = 70;
+inline constexpr int QDN_TOKEN_NONE = 90;
+
+// Display name of a token kind in messages ("Identifier", ...), or null.
+const char* TokenKindName(int kind);
+
+// One token: its kind and text. For a string the text is the content between
+// the quotes after escape processing. The text stays valid while the lexer
+// keeps the token in its five-token history.
+struct QDN_token {
+  int kind = QDN_TOKEN_NONE;
+  std::string_view text;
+};
+
+// Table-driven tokenizer of the text formats. It reads the whole input (a
+// file or a text in memory) into one buffer and scans it with one of five
+// transition tables. Lines end at LF, CR or CRLF alike, so files of any line
+// ending read the same and a carriage return never reaches a token. Tokens
+// and lines may be of any length. Peek (NextToken), Consume and StepBack work
+// over a history of the last five tokens.
+class QDN_lexer {
+public:
+  static constexpr int kHistory = 5;
+
+  // variant 1 to 5; Status() is -2 for another number.
+  explicit QDN_lexer(int variant);
+  QDN_lexer(const QDN_lexer&) = delete;
+  QDN_lexer& operator=(const QDN_lexer&) = delete;
+
+  int Status() const { return status_; }
+  // Reads the file: 0, -102 for an empty file, -103 (logged "OPEN FILE FAILED").
+  int OpenFile(const char* fileName);
+  // Scans text held in memory.
+  int SetString(std::string_view text);
+
+  // The next token without consuming it: 0, -111 at the end of the input,
+  // -128 for an unterminated string or comment. Characters that no token may
+  // hold are logged (-126) and skipped.
+  int NextToken(QDN_token& out);
+  void Consume();
+  // -2 when there is no earlier token to step back to.
+  int StepBack();
+  // The current token of the history (kind 90 when none).
+  QDN_token Current() const;
+  // Number of lines read so far (the line of the scan position, from 1).
+  int GetLinesRead() const { return peeked_ ? pending_line_ : line_; }
+  bool AtEnd();
+
+private:
+  struct Entry {
+    int kind = QDN_TOKEN_NONE;
+    bool owned = false;
+    size_t offset = 0;
+    size_t length = 0;
+    std::string storage;
+  };
+
+  std::string_view TextOf(const Entry& entry) const {
+    return entry.owned ? std::string_view(entry.storage)
+                       : std::string_view(text_).substr(entry.offset, entry.length);
+  }
+  // Scans one token from pos_ into a new history entry.
+  int Scan();
+  // Advances over one line end at i (LF, CR or CRLF), counting the line.
+  size_t SkipLineEnd(size_t i);
+  int ScanString(size_t i, Entry& entry);
+  int SkipLineComment(size_t i);
+  int SkipBlockComment(size_t i);
+  int SkipNestedComment(size_t i);
+  void Push(Entry entry);
+
+  int status_ = 0;
+  bool file_mode_ = false;
+  std::array<std::array<uint8_t, 17>, 16> table_{};
+  std::string text_;
+  size_t pos_ = 0;         // committed scan position
+  size_t pending_pos_ = 0; // position after the peeked token
+  int line_ = 0;
+  int pending_line_ = 0;
+  std::array<Entry, kHistory> history_;
+  int count_ = 0;
+  int index_ = -1;
+  bool peeked_ = false;
+};

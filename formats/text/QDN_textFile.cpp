@@ -1,0 +1,212 @@
+#include "formats/text/QDN_textFile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "core/QDN_errorLog.h"
+#include "core/QDN_status.h"
+
+QDN_textFile::~QDN_textFile() { Abandon(); }
+
+int QDN_textFile::ReadAll(const char* fileName, std::string& out) {
+  out.clear();
+  std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
+  if (!file) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  int status = QDN_NO_ERROR;
+  if (std::fseek(file, 0, SEEK_END) == 0) {
+    const long size = std::ftell(file);
+    if (size > 0) out.reserve(static_cast<size_t>(size));
+    std::rewind(file);
+  }
+  char chunk[1 << 16];
+  for (;;) {
+    const size_t got = std::fread(chunk, 1, sizeof chunk, file);
+    out.append(chunk, got);
+    if (got < sizeof chunk) break;
+  }
+  if (std::ferror(file)) status = QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  std::fclose(file);
+  return status;
+}
+
+void QDN_textFile::Abandon() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+  if (!temporary_.empty()) std::remove(temporary_.c_str());
+  temporary_.clear();
+  status_ = QDN_FILE_IO_FAILED;
+}
+
+int QDN_textFile::OpenForWrite(const char* fileName) {
+  Abandon();
+  if (!fileName || !*fileName) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  target_ = fileName;
+  temporary_ = target_ + ".tmp" + std::to_string(::getpid());
+  file_ = std::fopen(temporary_.c_str(), "wb");
+  if (!file_) {
+    temporary_.clear();
+    return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  }
+  status_ = QDN_NO_ERROR;
+  column_ = 0;
+  line_.clear();
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFile::Close() {
+  if (!file_) return QDN_FILE_IO_FAILED;
+  Flush();
+  bool ok = status_ == QDN_NO_ERROR;
+  ok = std::fflush(file_) == 0 && ok;
+  ok = ::fsync(fileno(file_)) == 0 && ok;
+  ok = std::fclose(file_) == 0 && ok;
+  file_ = nullptr;
+  if (ok) ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+  if (!ok) {
+    std::remove(temporary_.c_str());
+    temporary_.clear();
+    status_ = QDN_FILE_IO_FAILED;
+    return QDN_FILE_IO_FAILED;
+  }
+  temporary_.clear();
+  status_ = QDN_FILE_IO_FAILED; // closed
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFile::Emit(std::string_view text) {
+  line_.append(text);
+  // Output goes out in large pieces.
+  if (line_.size() >= (1 << 16)) Flush();
+  return file_ ? status_ : QDN_FILE_IO_FAILED;
+}
+
+void QDN_textFile::Flush() {
+  if (!file_) {
+    status_ = QDN_FILE_IO_FAILED;
+  } else if (!line_.empty() && std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) {
+    status_ = QDN_FILE_IO_FAILED;
+  }
+  line_.clear();
+}
+
+int QDN_textFile::SetLineWidth(int n) {
+  if (n < 0 || n < indent_width_ + 1) return QDN_OUT_OF_RANGE;
+  width_ = n > kMaxLineWidth ? kMaxLineWidth : n;
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFile::SetIndentWidth(int n) {
+  if (n < 0 || n > width_ - 1) return QDN_OUT_OF_RANGE;
+  indent_width_ = n;
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFile::IndentMore() {
+  if (level_ * indent_width_ >= kMaxLineWidth) return QDN_OUT_OF_RANGE;
+  ++level_;
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFile::IndentLess() {
+  if (level_ < 1) return QDN_OUT_OF_RANGE;
+  --level_;
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFile::WriteIndent() {
+  const int blanks = level_ * indent_width_;
+  column_ += blanks;
+  return Emit(std::string(static_cast<size_t>(blanks), ' '));
+}
+
+int QDN_textFile::WriteRaw(std::string_view text, int mode) {
+  for (char c : text) {
+    const char one[1] = {c};
+    (void)Emit(std::string_view(one, 1));
+    if (c == '\n') {
+      column_ = 0;
+      if (mode == 2) (void)WriteIndent();
+    } else {
+      ++column_;
+    }
+  }
+  return file_ ? status_ : QDN_FILE_IO_FAILED;
+}
+
+int QDN_textFile::WriteWrapped(std::string_view text, int mode) {
+  // With a continuation text the output is quoted text that the reader joins
+  // again, dropping every blank after the break: such text is broken only at
+  // a blank followed by a non-blank, and never inside a word, so the reader
+  // gets exactly the text back.
+  const bool quoted = !continuation_.empty();
+  auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\b'; };
+  std::string piece; // this call's text on the current line
+  size_t piece_start = 0;
+  size_t last_keep = 0; // length of the piece up to its last usable blank
+  auto can_break_before = [&](char next) {
+    return !piece.empty() && (piece.back() == ' ' || piece.back() == '\t') &&
+           !(quoted && is_blank(next));
+  };
+  const size_t n = text.size();
+  size_t i = 0;
+  auto end_line = [&](std::string_view kept) {
+    (void)Emit(kept);
+    (void)Emit(continuation_);
+    (void)Emit("\n");
+    column_ = 0;
+    if (mode == 2) (void)WriteIndent();
+  };
+  while (i < n) {
+    const char c = text[i];
+    if (c == '\n') {
+      // An explicit line end: the next statement writes its own indentation.
+      piece += '\n';
+      (void)Emit(piece);
+      piece.clear();
+      column_ = 0;
+      piece_start = ++i;
+      last_keep = 0;
+      continue;
+    }
+    if (can_break_before(c)) last_keep = piece.size();
+    if (column_ <= width_) {
+      piece += c;
+      ++column_;
+      ++i;
+      continue;
+    }
+    // The line is full: break after the last usable blank of this call's piece.
+    const size_t keep = last_keep;
+    const int before_piece = column_ - static_cast<int>(piece.size());
+    if (keep > 0) {
+      i = piece_start + keep;
+      end_line(std::string_view(piece).substr(0, keep));
+    } else if (before_piece > level_ * indent_width_ && !piece.empty()) {
+      // Earlier text fills the line: the whole piece starts a new line.
+      i = piece_start;
+      end_line({});
+    } else if (!quoted) {
+      // An unbreakable word alone on its line is broken where it is.
+      end_line(piece);
+    } else {
+      // Quoted text without a safe break: the line runs on.
+      piece += c;
+      ++column_;
+      ++i;
+      continue;
+    }
+    piece.clear();
+    piece_start = i;
+    last_keep = 0;
+  }
+  (void)Emit(piece);
+  return file_ ? status_ : QDN_FILE_IO_FAILED;
+}
+
+int QDN_textFile::WriteLine(std::string_view text, int mode) {
+  (void)WriteIndent();
+  return WriteWrapped(text, mode);
+}

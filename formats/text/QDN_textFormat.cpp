@@ -1,0 +1,544 @@
+#include "formats/text/QDN_textFormat.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_errorLog.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_reservedValues.h"
+#include "core/QDN_status.h"
+#include "core/QDN_stringArray.h"
+
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  return true;
+}
+
+bool IsPunctuatorKind(int kind) {
+  return kind == QDN_TOKEN_PUNCTUATOR || kind == QDN_TOKEN_SLASH || kind == QDN_TOKEN_EQUALS ||
+         kind == QDN_TOKEN_DOUBLE_EQUALS || kind == QDN_TOKEN_DOT || kind == QDN_TOKEN_SIGN;
+}
+
+bool IsNamedKind(int kind) {
+  return kind == QDN_TOKEN_IDENTIFIER || kind == QDN_TOKEN_INTEGER || kind == QDN_TOKEN_REAL ||
+         kind == QDN_TOKEN_PUNCTUATOR || kind == QDN_TOKEN_STRING;
+}
+
+// Whether token matches the expectation (kind, and text when given).
+bool Matches(const QDN_token& token, int kind, const char* text) {
+  if (token.kind == kind) return !text || EqualsIgnoringCase(token.text, text);
+  if (kind == QDN_TOKEN_PUNCTUATOR && text && IsPunctuatorKind(token.kind)) {
+    const std::string_view expected(text);
+    return token.text.size() <= expected.size() &&
+           EqualsIgnoringCase(expected.substr(0, token.text.size()), token.text);
+  }
+  return false;
+}
+
+} // namespace
+
+QDN_textFormat::~QDN_textFormat() = default;
+
+int QDN_textFormat::BeginRead(const char* fileName, int variant) {
+  try {
+    lexer_ = std::make_unique<QDN_lexer>(variant);
+  } catch (const std::bad_alloc&) {
+    return QDN_OUT_OF_MEMORY;
+  }
+  CB_TRY(lexer_->Status());
+  return lexer_->OpenFile(fileName);
+}
+
+int QDN_textFormat::Peek(QDN_token& token) {
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  return lexer_->NextToken(token);
+}
+
+QDN_token QDN_textFormat::CurrentToken() const { return lexer_ ? lexer_->Current() : QDN_token{}; }
+
+int QDN_textFormat::GetLine() const { return lexer_ ? lexer_->GetLinesRead() : 0; }
+
+int QDN_textFormat::ReportError(int status, std::string_view message) {
+  if (status == QDN_NO_ERROR) return QDN_NO_ERROR;
+  char prefix[32];
+  std::snprintf(prefix, sizeof prefix, "(line %d) : ", GetLine());
+  const std::string text(message);
+  return QDN_Log(status, text.empty() ? nullptr : text.c_str(), prefix);
+}
+
+int QDN_textFormat::ReportUnknown(const char* what) {
+  QDN_token token;
+  (void)Peek(token);
+  std::string message = "ERROR: '";
+  message += token.text;
+  message += "' : ";
+  message += what;
+  return ReportError(QDN_SYNTAX_ERROR, message);
+}
+
+int QDN_textFormat::Expect(int kind, const char* text) {
+  if (!lexer_) return QDN_Log(QDN_SYNTAX_ERROR, "ERROR: Unable to parse file");
+  QDN_token token;
+  if (lexer_->NextToken(token) < 0) {
+    const char* name = TokenKindName(kind);
+    std::string message;
+    if (IsNamedKind(kind)) {
+      message = "ERROR: End of File : Expecting ";
+      message += text ? "'" + std::string(text) + "'" : std::string(name ? name : "");
+    } else {
+      message = "ERROR: Unexpected End of File";
+    }
+    return ReportError(QDN_SYNTAX_ERROR, message);
+  }
+  if (Matches(token, kind, text)) {
+    lexer_->Consume();
+    return QDN_NO_ERROR;
+  }
+  std::string message = "ERROR: '";
+  message += token.text;
+  if (IsNamedKind(kind)) {
+    message += "' : ";
+    if (text) {
+      message += "'";
+      message += text;
+      message += "'";
+    } else {
+      message += TokenKindName(kind);
+    }
+    message += " expected";
+  } else {
+    message += "' : Unexpected";
+  }
+  return ReportError(QDN_SYNTAX_ERROR, message);
+}
+
+int QDN_textFormat::Match(int kind, const char* text) {
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  QDN_token token;
+  CB_TRY(lexer_->NextToken(token));
+  if (!Matches(token, kind, text)) return QDN_SYNTAX_ERROR;
+  lexer_->Consume();
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFormat::NextIsIdentifier() {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  return token.kind == QDN_TOKEN_IDENTIFIER ? 1 : 0;
+}
+
+int QDN_textFormat::NextIsString() {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  return token.kind == QDN_TOKEN_STRING ? 1 : 0;
+}
+
+int QDN_textFormat::NextIsPunctuator(const char* text) {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  return IsPunctuatorKind(token.kind) && token.text == text ? 1 : 0;
+}
+
+int QDN_textFormat::NextIsNumber() {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  return token.kind == QDN_TOKEN_INTEGER || token.kind == QDN_TOKEN_REAL ? 1 : 0;
+}
+
+int QDN_textFormat::NextIsInteger() {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  return token.kind == QDN_TOKEN_INTEGER ? 1 : 0;
+}
+
+bool QDN_textFormat::NextTextIs(std::string_view text) {
+  QDN_token token;
+  return Peek(token) == QDN_NO_ERROR && token.text == text;
+}
+
+int QDN_textFormat::ReadInteger(int& value) {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  if (token.kind != QDN_TOKEN_INTEGER) return QDN_SYNTAX_ERROR;
+  lexer_->Consume();
+  if (ParseInt(token.text, value) != QDN_NO_ERROR) {
+    std::string message = "ERROR: '";
+    message += token.text;
+    message += "' : Integer out of range";
+    return ReportError(QDN_OUT_OF_RANGE, message);
+  }
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFormat::ReadReal(double& value) {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  if (token.kind != QDN_TOKEN_INTEGER && token.kind != QDN_TOKEN_REAL) return QDN_SYNTAX_ERROR;
+  lexer_->Consume();
+  return ParseReal(token.text, value);
+}
+
+int QDN_textFormat::ParseReal(std::string_view text, double& value) {
+  if (text == "0.0E-2" || text == "UNDEF.") {
+    value = kUndefinedValue;
+    return QDN_NO_ERROR;
+  }
+  if (text == "0.0E-3" || text == "ILLEGAL") {
+    value = kIllegalValue;
+    return QDN_NO_ERROR;
+  }
+  if (text == "0.0E-4" || text == "NA") {
+    value = kNotApplicableValue;
+    return QDN_NO_ERROR;
+  }
+  size_t skip = 0;
+  while (skip < text.size() && (text[skip] == ' ' || text[skip] == '\t'))
+    ++skip;
+  const bool plus = skip < text.size() && text[skip] == '+';
+  if (plus) ++skip;
+  const char* first = text.data() + skip;
+  const char* last = text.data() + text.size();
+  if (plus && first < last && *first == '-') return QDN_OUT_OF_RANGE;
+  auto [end, error] = std::from_chars(first, last, value);
+  if (end == first) return QDN_OUT_OF_RANGE;
+  if (error == std::errc::result_out_of_range) {
+    // Too large or too small for a double: take what strtod gives (infinity or 0).
+    const std::string copy(first, end);
+    value = std::strtod(copy.c_str(), nullptr);
+  }
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFormat::ParseInt(std::string_view text, int& value) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+    ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long result = 0;
+  const size_t digits_start = i;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    result = result * 10 + (text[i] - '0');
+    if (result > static_cast<long long>(INT_MAX) + 1) return QDN_OUT_OF_RANGE;
+  }
+  if (i == digits_start) return QDN_OUT_OF_RANGE;
+  if (negative) result = -result;
+  if (result > INT_MAX || result < INT_MIN) return QDN_OUT_OF_RANGE;
+  value = static_cast<int>(result);
+  return QDN_NO_ERROR;
+}
+
+std::string QDN_textFormat::FormatReal(double value) {
+  if (value == kUndefinedValue) return "0.0E-2";
+  if (value == kIllegalValue) return "0.0E-3";
+  if (value == kNotApplicableValue) return "0.0E-4";
+  char buffer[400];
+  const int length = std::snprintf(buffer, sizeof buffer, "%.8f", value);
+  if (length > 0 && static_cast<size_t>(length) < sizeof buffer) {
+    double back = 0;
+    auto [end, error] = std::from_chars(buffer, buffer + length, back);
+    if (error == std::errc() && end == buffer + length && back == value &&
+        std::signbit(back) == std::signbit(value))
+      return std::string(buffer, static_cast<size_t>(length));
+  }
+  auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, error == std::errc() ? end : buffer);
+}
+
+std::string QDN_textFormat::EscapeString(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+    case '\t':
+      out += "\\t";
+      break;
+    case '\n':
+      out += "\\n";
+      break;
+    case '\r':
+      out += "\\r";
+      break;
+    case '"':
+      out += "\\\"";
+      break;
+    case '\\':
+      out += "\\\\";
+      break;
+    default:
+      out += c;
+    }
+  }
+  return out;
+}
+
+int QDN_textFormat::WriteText(std::string_view text, bool escaped) {
+  if (!escaped) return out_.WriteWrapped(text, 2);
+  (void)BeginQuotedText();
+  const int status = out_.WriteWrapped(EscapeString(text), 2);
+  (void)EndQuotedText();
+  return status;
+}
+
+int QDN_textFormat::SkipStatement() {
+  int depth = 0;
+  for (;;) {
+    QDN_token token;
+    if (int status = Peek(token); status < 0) return QDN_Log(status, nullptr);
+    if (token.kind == QDN_TOKEN_PUNCTUATOR) {
+      if (token.text == ";" && depth <= 0) return QDN_NO_ERROR;
+      if (token.text == "{") ++depth;
+      if (token.text == "}") --depth;
+    }
+    lexer_->Consume();
+  }
+}
+
+namespace {
+
+// Reads "(" elements separated by "," ")"; read_one consumes and stores one element.
+template <typename IsElement, typename ReadOne>
+int ReadList(QDN_textFormat& format, QDN_lexer& lexer, IsElement is_element, ReadOne read_one) {
+  CB_TRY(format.Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  QDN_token token;
+  if (lexer.NextToken(token) == QDN_NO_ERROR && is_element(token)) {
+    for (;;) {
+      CB_TRY(read_one(token));
+      lexer.Consume();
+      if (lexer.NextToken(token) < 0 || token.kind != QDN_TOKEN_PUNCTUATOR || token.text != ",")
+        break;
+      lexer.Consume();
+      if (lexer.NextToken(token) < 0 || !is_element(token)) return QDN_SYNTAX_ERROR;
+    }
+  }
+  return format.Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+} // namespace
+
+int QDN_textFormat::ReadIdentifierList(QDN_stringArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  return ReadList(
+      *this, *lexer_, [](const QDN_token& t) { return t.kind == QDN_TOKEN_IDENTIFIER; },
+      [&](const QDN_token& t) { return out.Append(std::string(t.text).c_str()); });
+}
+
+int QDN_textFormat::ReadStringList(QDN_stringArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  return ReadList(
+      *this, *lexer_, [](const QDN_token& t) { return t.kind == QDN_TOKEN_STRING; },
+      [&](const QDN_token& t) { return out.Append(std::string(t.text).c_str()); });
+}
+
+int QDN_textFormat::ReadDoubleList(QDN_doubleArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  return ReadList(
+      *this, *lexer_,
+      [](const QDN_token& t) { return t.kind == QDN_TOKEN_INTEGER || t.kind == QDN_TOKEN_REAL; },
+      [&](const QDN_token& t) {
+        double value = 0;
+        if (ParseReal(t.text, value) < 0) return QDN_SYNTAX_ERROR;
+        return out.Append(value);
+      });
+}
+
+int QDN_textFormat::ReadIntList(QDN_intArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  return ReadList(
+      *this, *lexer_, [](const QDN_token& t) { return t.kind == QDN_TOKEN_INTEGER; },
+      [&](const QDN_token& t) {
+        int value = 0;
+        if (ParseInt(t.text, value) < 0) {
+          std::string message = "ERROR: '";
+          message += t.text;
+          message += "' : Integer out of range";
+          return ReportError(QDN_OUT_OF_RANGE, message);
+        }
+        return out.Append(value);
+      });
+}
+
+int QDN_textFormat::ReadAssignment(const char* keyword, int kind) {
+  if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  return Expect(kind, nullptr);
+}
+
+int QDN_textFormat::ReadIntAssignment(const char* keyword, int& value) {
+  CB_TRY(ReadAssignment(keyword, QDN_TOKEN_INTEGER));
+  const QDN_token token = CurrentToken();
+  if (ParseInt(token.text, value) < 0) {
+    std::string message = "ERROR: '";
+    message += token.text;
+    message += "' : Integer out of range";
+    return ReportError(QDN_OUT_OF_RANGE, message);
+  }
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFormat::ReadBoolAssignment(const char* keyword, int& value) {
+  CB_TRY(ReadAssignment(keyword, QDN_TOKEN_IDENTIFIER));
+  const QDN_token token = CurrentToken();
+  if (token.text == "TRUE") {
+    value = 1;
+    return QDN_NO_ERROR;
+  }
+  if (token.text == "FALSE") {
+    value = 0;
+    return QDN_NO_ERROR;
+  }
+  std::string message = "ERROR: (\"";
+  message += token.text;
+  message += "\") : Boolean Expected";
+  return ReportError(QDN_SYNTAX_ERROR, message);
+}
+
+int QDN_textFormat::ReadBlockStart(const char*) { return QDN_NO_ERROR; }
+
+int QDN_textFormat::ReadBlockEnd() { return Expect(QDN_TOKEN_PUNCTUATOR, "}"); }
+
+int QDN_textFormat::IsBlockEnd() {
+  QDN_token token;
+  if (Peek(token) < 0) return 1;
+  return token.text == "}" && token.kind == QDN_TOKEN_PUNCTUATOR ? 1 : 0;
+}
+
+int QDN_textFormat::WriteBlockStart(const char*) { return QDN_NO_ERROR; }
+
+int QDN_textFormat::WriteBlockEnd() {
+  (void)out_.IndentLess();
+  (void)WriteIndentedLine("};\n");
+  (void)out_.IndentLess();
+  return out_.GetStatus();
+}
+
+int QDN_textFormat::WriteStringStatement(const char* name, std::string_view value, bool quoted,
+                                         bool escaped) {
+  (void)WriteIndentedLine(name);
+  (void)out_.WriteWrapped(" = ", 2);
+  if (quoted) (void)out_.WriteRaw("\"", 0);
+  (void)WriteText(value, escaped);
+  if (quoted) (void)out_.WriteRaw("\"", 0);
+  return out_.WriteRaw(";\n", 0);
+}
+
+int QDN_textFormat::WriteIntStatement(const char* name, int value) {
+  return WriteStringStatement(name, std::to_string(value), false, false);
+}
+
+int QDN_textFormat::WriteBoolStatement(const char* name, bool value) {
+  return WriteStringStatement(name, value ? "TRUE" : "FALSE", false, false);
+}
+
+int QDN_textFormat::WriteQuotedStatement(const char* name, std::string_view value) {
+  return WriteStringStatement(name, value, true, true);
+}
+
+namespace {
+
+int ItemCount(const QDN_array& list, bool use_size) {
+  return use_size ? list.GetSize() : list.GetCount();
+}
+
+} // namespace
+
+int QDN_textFormat::WriteIdentifierList(const QDN_stringArray& list, bool use_size) {
+  (void)out_.WriteWrapped("(", 2);
+  const int n = ItemCount(list, use_size);
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) (void)out_.WriteWrapped(", ", 2);
+    (void)out_.WriteRaw(list.ViewAt(i), 0);
+  }
+  return out_.WriteWrapped(")", 2);
+}
+
+int QDN_textFormat::WriteStringList(const QDN_stringArray& list, bool use_size) {
+  (void)out_.WriteWrapped("(", 2);
+  const int n = ItemCount(list, use_size);
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) {
+      (void)out_.WriteRaw(",", 0);
+      if (out_.GetColumn() > out_.GetLineWidth() - 3) {
+        (void)out_.WriteRaw("\n", 2);
+      } else {
+        (void)out_.WriteRaw(" ", 0);
+      }
+    }
+    (void)out_.WriteRaw("\"", 0);
+    (void)WriteText(list.ViewAt(i), true);
+    (void)out_.WriteRaw("\"", 0);
+  }
+  return out_.WriteWrapped(")", 2);
+}
+
+int QDN_textFormat::WriteDoubleList(const QDN_doubleArray& list, bool use_size) {
+  (void)out_.WriteWrapped("(", 2);
+  const int n = ItemCount(list, use_size);
+  std::string item;
+  for (int i = 0; i < n; ++i) {
+    item.clear();
+    if (i > 0) item = ", ";
+    item += FormatReal(list.At(i));
+    (void)out_.WriteWrapped(item, 2);
+  }
+  return out_.WriteWrapped(")", 2);
+}
+
+int QDN_textFormat::WriteIntList(const QDN_intArray& list, bool use_size) {
+  (void)out_.WriteWrapped("(", 2);
+  const int n = use_size ? list.GetSize() : list.GetCount();
+  for (int i = 0; i < n; ++i) {
+    std::string item = i > 0 ? ", " : "";
+    item += std::to_string(list.At(i));
+    (void)out_.WriteWrapped(item, 2);
+  }
+  return out_.WriteWrapped(")", 2);
+}
+
+int QDN_textFormat::WriteIdentifierListStatement(const char* name, const QDN_stringArray& list,
+                                                 bool use_size) {
+  (void)WriteIndentedLine(name);
+  (void)out_.WriteWrapped(" = ", 2);
+  (void)WriteIdentifierList(list, use_size);
+  return out_.WriteRaw(";\n", 0);
+}
+
+int QDN_textFormat::WriteStringListStatement(const char* name, const QDN_stringArray& list,
+                                             bool use_size) {
+  (void)WriteIndentedLine(name);
+  (void)out_.WriteWrapped(" = ", 2);
+  (void)WriteStringList(list, use_size);
+  return out_.WriteRaw(";\n", 0);
+}
+
+int QDN_textFormat::WriteDoubleListStatement(const char* name, const QDN_doubleArray& list,
+                                             bool use_size) {
+  (void)WriteIndentedLine(name);
+  (void)out_.WriteWrapped(" = ", 2);
+  (void)WriteDoubleList(list, use_size);
+  return out_.WriteRaw(";\n", 0);
+}
+
+int QDN_textFormat::WriteIntListStatement(const char* name, const QDN_intArray& list,
+                                          bool use_size) {
+  (void)WriteIndentedLine(name);
+  (void)out_.WriteWrapped(" = ", 2);
+  (void)WriteIntList(list, use_size);
+  return out_.WriteRaw(";\n", 0);
+}
