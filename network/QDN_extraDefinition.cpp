@@ -33,6 +33,8 @@ void QDN_extraDefinition::GetFaultStateIndices(QDN_intArray& out) const {
 }
 
 int QDN_extraDefinition::SetDefaultState(int index) {
+  // A node without outcomes (a utility) keeps the default state 0.
+  if (index == 0 && GetNumberOfOutcomes() == 0) return QDN_NO_ERROR;
   if (index < 0 || index >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
   default_state = index;
   return QDN_NO_ERROR;

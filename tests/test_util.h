@@ -12,3 +12,10 @@ void ClearLog();
 // Number of error-log entries and whether any message contains text.
 size_t LoggedCount();
 bool LogContains(std::string_view text);
+
+class QDN_network;
+// A canonical text of everything a network holds (nodes, definitions,
+// descriptive data, submodels, costs), for comparing networks in tests.
+std::string DescribeNetwork(QDN_network& net);
+// Reads a whole file.
+std::string ReadFileText(const std::string& path);

@@ -285,7 +285,8 @@ int QDN_qdnFormat::ReadSubmodel() {
   const int handle = network_->IsIdentifierInUse(id.c_str(), -1)
                          ? QDN_OUT_OF_RANGE
                          : tree.AddSubmodel(QDN_network::kMainSubmodel, id.c_str());
-  if (handle < 0) return ReportError(handle, "ERROR: Couldn't Create Submodel (\"" + id + "\")");
+  if (handle < 0)
+    return ReportError(handle, Concat({"ERROR: Couldn't Create Submodel (\"", id, "\")"}));
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
   QDN_submodel& submodel = *tree.GetSubmodel(handle);
   return ReadBlock([&]() -> int {
@@ -324,7 +325,8 @@ int QDN_qdnFormat::ReadNode() {
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
   const std::string id(CurrentToken().text);
   const int handle = network_->AddNode(0, id.c_str());
-  if (handle < 0) return ReportError(handle, "ERROR: Couldn't Create Node (\"" + id + "\")");
+  if (handle < 0)
+    return ReportError(handle, Concat({"ERROR: Couldn't Create Node (\"", id, "\")"}));
   state_documentation_ = 0;
   noisy_or_ = noisy_and_ = false;
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
@@ -403,9 +405,9 @@ int QDN_qdnFormat::ReadParents(int handle, int arc_type) {
     const int status = parent < 0 ? parent : network_->AddArc(parent, handle, arc_type);
     if (status == QDN_NO_ERROR) continue;
     const std::string message =
-        std::string(arc_type == QDN_network::kCostArc ? "ERROR: Couldn't add cost arc from node ["
-                                                      : "ERROR: Couldn't add arc from node [") +
-        parents.At(i) + "] to node [" + (child ? child : "") + "]";
+        Concat({arc_type == QDN_network::kCostArc ? "ERROR: Couldn't add cost arc from node ["
+                                                  : "ERROR: Couldn't add arc from node [",
+                parents.At(i), "] to node [", child ? child : "", "]"});
     (void)ReportError(status, message);
   }
   return QDN_NO_ERROR;
@@ -607,7 +609,7 @@ int QDN_qdnFormat::ReadExtraStatement(int handle) {
     for (int i = 0; i < outcomes; ++i) {
       const std::string label(labels.ViewAt(i));
       if ((status = extra->SetFaultLabel(i, label.empty() ? nullptr : label.c_str())) < 0)
-        (void)ReportError(status, "ERROR: '" + label + "' : Fault label is not unique.");
+        (void)ReportError(status, Concat({"ERROR: '", label, "' : Fault label is not unique."}));
     }
     return QDN_NO_ERROR;
   }
@@ -647,7 +649,7 @@ int QDN_qdnFormat::ReadCostNode() {
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
   const std::string id(CurrentToken().text);
   const int handle = network_->FindNode(id.c_str());
-  if (handle < 0) return ReportError(handle, "ERROR: Couldn't Find Node (\"" + id + "\")");
+  if (handle < 0) return ReportError(handle, Concat({"ERROR: Couldn't Find Node (\"", id, "\")"}));
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
   return ReadBlock([&]() -> int {
     int status = ReadParents(handle, QDN_network::kCostArc);

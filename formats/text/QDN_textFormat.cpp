@@ -96,7 +96,7 @@ int QDN_textFormat::Expect(int kind, const char* text) {
     std::string message;
     if (IsNamedKind(kind)) {
       message = "ERROR: End of File : Expecting ";
-      message += text ? "'" + std::string(text) + "'" : std::string(name ? name : "");
+      message += text ? Concat({"'", text, "'"}) : std::string(name ? name : "");
     } else {
       message = "ERROR: Unexpected End of File";
     }
@@ -255,6 +255,13 @@ std::string QDN_textFormat::FormatReal(double value) {
   }
   auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, error == std::errc() ? end : buffer);
+}
+
+std::string QDN_textFormat::Concat(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (std::string_view part : parts)
+    out.append(part);
+  return out;
 }
 
 std::string QDN_textFormat::EscapeString(std::string_view text) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -97,6 +98,8 @@ public:
   // the same double, else the shortest text that does.
   static std::string FormatReal(double value);
   static std::string EscapeString(std::string_view text);
+  // The parts joined into one message text.
+  static std::string Concat(std::initializer_list<std::string_view> parts);
 
   int WriteIndentedLine(std::string_view text) { return out_.WriteLine(text, 2); }
   int WriteText(std::string_view text, bool escaped);

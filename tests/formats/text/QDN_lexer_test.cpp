@@ -1,0 +1,157 @@
+#include "formats/text/QDN_lexer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/QDN_status.h"
+#include "test_util.h"
+
+namespace {
+
+using Tokens = std::vector<std::pair<int, std::string>>;
+
+// Every token of text (memory mode), with the final status.
+Tokens Lex(std::string_view text, int variant = 1, int* final_status = nullptr) {
+  QDN_lexer lexer(variant);
+  (void)lexer.SetString(text);
+  Tokens out;
+  QDN_token token;
+  int status;
+  while ((status = lexer.NextToken(token)) == QDN_NO_ERROR) {
+    out.emplace_back(token.kind, std::string(token.text));
+    lexer.Consume();
+  }
+  if (final_status) *final_status = status;
+  return out;
+}
+
+} // namespace
+
+TEST(LexerTest, NumberKinds) {
+  EXPECT_EQ(Lex("12. "), (Tokens{{7, "12."}}));
+  EXPECT_EQ(Lex("12.5"), (Tokens{{3, "12.5"}}));
+  EXPECT_EQ(Lex(".5"), (Tokens{{3, ".5"}}));
+  EXPECT_EQ(Lex("12e5"), (Tokens{{2, "12e5"}}));
+  EXPECT_EQ(Lex("1.5e-3"), (Tokens{{3, "1.5e-3"}}));
+  EXPECT_EQ(Lex("-5"), (Tokens{{2, "-5"}}));
+  EXPECT_EQ(Lex("-5", 5), (Tokens{{8, "-"}, {2, "5"}}));
+  EXPECT_EQ(Lex("- 5"), (Tokens{{9, "-"}, {2, "5"}}));
+  // Exponent digits alternate between states in variants 3 and 4; the token is the same.
+  EXPECT_EQ(Lex("1e123", 3), (Tokens{{2, "1e123"}}));
+}
+
+TEST(LexerTest, IdentifiersAndPunctuators) {
+  EXPECT_EQ(Lex("_abc"), (Tokens{{8, "_"}, {1, "abc"}}));
+  EXPECT_EQ(Lex("a_1"), (Tokens{{1, "a_1"}}));
+  EXPECT_EQ(Lex("a=b"), (Tokens{{1, "a"}, {5, "="}, {1, "b"}}));
+  EXPECT_EQ(Lex("a==b"), (Tokens{{1, "a"}, {6, "=="}, {1, "b"}}));
+  ClearLog();
+  EXPECT_EQ(Lex("a===b"), (Tokens{{1, "a"}, {6, "=="}, {1, "b"}}));
+  EXPECT_TRUE(LogContains("UNKNOWN CHARACTER"));
+  EXPECT_EQ(Lex("a, b| c", 4), (Tokens{{1, "a"}, {1, "b"}, {1, "c"}}));
+  EXPECT_EQ(Lex("a % b", 3), (Tokens{{1, "a"}}));
+  EXPECT_EQ(Lex("a%b"), (Tokens{{1, "a"}, {8, "%"}, {1, "b"}}));
+  EXPECT_EQ(Lex("x1,y.z/w", 2), (Tokens{{1, "x1,y.z/w"}}));
+}
+
+TEST(LexerTest, Comments) {
+  EXPECT_EQ(Lex("a /*/ b"), (Tokens{{1, "a"}, {1, "b"}}));
+  EXPECT_EQ(Lex("a /* x \n y */ b // rest\nc"), (Tokens{{1, "a"}, {1, "b"}, {1, "c"}}));
+  EXPECT_EQ(Lex("a /# x /# y #/ still #/ b"), (Tokens{{1, "a"}, {1, "b"}}));
+  int status = 0;
+  EXPECT_EQ(Lex("a /# x", 1, &status), (Tokens{{1, "a"}}));
+  EXPECT_EQ(status, QDN_NO_MORE_TOKENS); // memory mode: the end of the text
+  const std::string path = WriteTempFile("nested.txt", "a /# open\nstill open\n");
+  QDN_lexer lexer(1);
+  ASSERT_EQ(lexer.OpenFile(path.c_str()), QDN_NO_ERROR);
+  QDN_token token;
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+  lexer.Consume();
+  ClearLog();
+  EXPECT_EQ(lexer.NextToken(token), QDN_UNEXPECTED_END_OF_FILE);
+  EXPECT_TRUE(LogContains("UNMATCHED '/#'"));
+}
+
+TEST(LexerTest, StringsEscapesAndContinuations) {
+  EXPECT_EQ(Lex(R"("a\nb\t\"q\"\\")"), (Tokens{{70, "a\nb\t\"q\"\\"}}));
+  EXPECT_EQ(Lex("\"first \\ \n     second\""), (Tokens{{70, "first second"}}));
+  EXPECT_EQ(Lex("\"a\\|b\\x\""), (Tokens{{70, "ab\\x"}}));
+  EXPECT_EQ(Lex("\"line\nbreak\""), (Tokens{{70, "linebreak"}}));
+  EXPECT_EQ(Lex("\"caf\xe9\""), (Tokens{{70, "caf\xe9"}}));
+  int status = 0;
+  ClearLog();
+  EXPECT_EQ(Lex("\"open", 1, &status), Tokens{});
+  EXPECT_EQ(status, QDN_UNEXPECTED_END_OF_FILE);
+  EXPECT_TRUE(LogContains("UNTERMINATED STRING"));
+}
+
+TEST(LexerTest, LineEndsOfEveryKindReadAlike) {
+  for (std::string_view end : {"\n", "\r\n", "\r"}) {
+    SCOPED_TRACE(end.size());
+    std::string text = "a // comment";
+    text.append(end)
+        .append("b")
+        .append(end)
+        .append("\"s\\")
+        .append(end)
+        .append("  t\"")
+        .append(end)
+        .append("c");
+    const std::string path = WriteTempFile("ends.txt", text);
+    QDN_lexer lexer(1);
+    ASSERT_EQ(lexer.OpenFile(path.c_str()), QDN_NO_ERROR);
+    Tokens tokens;
+    QDN_token token;
+    while (lexer.NextToken(token) == QDN_NO_ERROR) {
+      tokens.emplace_back(token.kind, std::string(token.text));
+      lexer.Consume();
+    }
+    EXPECT_EQ(tokens, (Tokens{{1, "a"}, {1, "b"}, {70, "st"}, {1, "c"}}));
+    EXPECT_EQ(lexer.GetLinesRead(), 5);
+  }
+}
+
+TEST(LexerTest, HighBytesOutsideStringsAreReportedAndSkipped) {
+  ClearLog();
+  EXPECT_EQ(Lex("a \xe9\xff b c\xe9"
+                "d"),
+            (Tokens{{1, "a"}, {1, "b"}, {1, "c"}, {1, "d"}}));
+  EXPECT_EQ(LoggedCount(), 3u);
+}
+
+TEST(LexerTest, PeekConsumeAndStepBack) {
+  QDN_lexer lexer(1);
+  (void)lexer.SetString("a b c");
+  QDN_token token;
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR); // a peek does not advance
+  EXPECT_EQ(token.text, "a");
+  lexer.Consume();
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+  EXPECT_EQ(token.text, "b");
+  ASSERT_EQ(lexer.StepBack(), QDN_NO_ERROR);
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+  EXPECT_EQ(token.text, "a");
+  lexer.Consume();
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+  EXPECT_EQ(token.text, "b");
+  lexer.Consume();
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+  EXPECT_EQ(token.text, "c");
+  QDN_lexer fresh(1);
+  EXPECT_EQ(fresh.StepBack(), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(QDN_lexer(6).Status(), QDN_OUT_OF_RANGE);
+}
+
+TEST(LexerTest, VeryLongTokensStayWhole) {
+  const std::string name(100000, 'a');
+  const std::string number = "0." + std::string(50000, '1');
+  const Tokens tokens = Lex(name + " " + number + " \"" + name + "\"");
+  ASSERT_EQ(tokens.size(), 3u);
+  EXPECT_EQ(tokens[0].second.size(), name.size());
+  EXPECT_EQ(tokens[1].first, QDN_TOKEN_REAL);
+  EXPECT_EQ(tokens[2].second, name);
+}

@@ -1,0 +1,120 @@
+#include "formats/text/QDN_textFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/QDN_reservedValues.h"
+#include "core/QDN_status.h"
+#include "network/QDN_network.h"
+#include "test_util.h"
+
+namespace {
+
+// A format that only reads tokens, to drive the shared readers.
+class TokenFormat : public QDN_textFormat {
+public:
+  explicit TokenFormat(QDN_network* net) : QDN_textFormat(net) {}
+  int ReadFile(const char* fileName, int) override { return BeginRead(fileName, 1); }
+  int WriteFile(const char* fileName) override {
+    CB_TRY(out_.OpenForWrite(fileName));
+    (void)WriteQuotedStatement("NAME", text);
+    return out_.Close();
+  }
+  int BeginQuotedText() override {
+    out_.SetContinuation("\\ ");
+    return 0;
+  }
+  std::string text;
+};
+
+} // namespace
+
+TEST(TextFormatTest, RealNumbersRoundTripExactly) {
+  for (double v : {0.1, 0.5, 1e-9, 9.999424e-4, 1.0 / 3, 123456789.125, -2.5e-300, 0.0, 1e300}) {
+    SCOPED_TRACE(v);
+    double back = -1;
+    ASSERT_EQ(QDN_textFormat::ParseReal(QDN_textFormat::FormatReal(v), back), QDN_NO_ERROR);
+    EXPECT_EQ(back, v);
+  }
+  EXPECT_EQ(QDN_textFormat::FormatReal(0.1), "0.10000000");
+  EXPECT_EQ(QDN_textFormat::FormatReal(kUndefinedValue), "0.0E-2");
+  double value = 0;
+  ASSERT_EQ(QDN_textFormat::ParseReal("UNDEF.", value), QDN_NO_ERROR);
+  EXPECT_EQ(value, kUndefinedValue);
+  ASSERT_EQ(QDN_textFormat::ParseReal("NA", value), QDN_NO_ERROR);
+  EXPECT_EQ(value, kNotApplicableValue);
+  ASSERT_EQ(QDN_textFormat::ParseReal("+2.5", value), QDN_NO_ERROR);
+  EXPECT_EQ(value, 2.5);
+  ASSERT_EQ(QDN_textFormat::ParseReal("12.", value), QDN_NO_ERROR);
+  EXPECT_EQ(value, 12.0);
+  EXPECT_EQ(QDN_textFormat::ParseReal("x", value), QDN_OUT_OF_RANGE);
+}
+
+TEST(TextFormatTest, IntegersOutOfRangeAreRefused) {
+  int value = 0;
+  EXPECT_EQ(QDN_textFormat::ParseInt("2147483647", value), QDN_NO_ERROR);
+  EXPECT_EQ(QDN_textFormat::ParseInt("-2147483648", value), QDN_NO_ERROR);
+  EXPECT_EQ(value, -2147483647 - 1);
+  EXPECT_EQ(QDN_textFormat::ParseInt("2147483648", value), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(QDN_textFormat::ParseInt("99999999999999999999999", value), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(QDN_textFormat::ParseInt("12e5", value), QDN_NO_ERROR);
+  EXPECT_EQ(value, 12);
+}
+
+TEST(TextFormatTest, ExpectReportsWhatWasExpected) {
+  QDN_network net;
+  TokenFormat format(&net);
+  ASSERT_EQ(format.ReadFile(WriteTempFile("expect.txt", "\n\n}  NODE = x").c_str(), 0), 0);
+  ClearLog();
+  EXPECT_EQ(format.Expect(QDN_TOKEN_PUNCTUATOR, ";"), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("(line 3) : ERROR: '}' : ';' expected"));
+  EXPECT_EQ(format.Expect(QDN_TOKEN_PUNCTUATOR, "}"), QDN_NO_ERROR);
+  EXPECT_EQ(format.Expect(QDN_TOKEN_IDENTIFIER, "node"), QDN_NO_ERROR); // case-blind
+  EXPECT_EQ(format.Expect(QDN_TOKEN_PUNCTUATOR, "="), QDN_NO_ERROR);    // kind 5 counts
+  EXPECT_EQ(format.Expect(QDN_TOKEN_INTEGER, nullptr), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("ERROR: 'x' : Integer expected"));
+  EXPECT_EQ(format.Expect(QDN_TOKEN_IDENTIFIER, nullptr), QDN_NO_ERROR);
+  ClearLog();
+  EXPECT_EQ(format.Expect(QDN_TOKEN_STRING, nullptr), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("ERROR: End of File : Expecting String"));
+}
+
+TEST(TextFormatTest, LongQuotedTextWrapsAndReadsBackWhole) {
+  QDN_network net;
+  TokenFormat writer(&net);
+  std::string text;
+  for (int i = 0; i < 60; ++i)
+    text += "word" + std::to_string(i) + (i % 7 == 0 ? "   " : " ");
+  text += std::string(200, 'z') + " \"quoted\" back\\slash";
+  writer.text = text;
+  const std::string path = TempPath("wrapped.txt");
+  ASSERT_EQ(writer.WriteFile(path.c_str()), QDN_NO_ERROR);
+  const std::string written = ReadFileText(path);
+  EXPECT_NE(written.find("\\ \n"), std::string::npos); // broken with a backslash continuation
+  QDN_lexer lexer(1);
+  ASSERT_EQ(lexer.OpenFile(path.c_str()), QDN_NO_ERROR);
+  QDN_token token;
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+    lexer.Consume();
+  }
+  ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+  EXPECT_EQ(token.kind, QDN_TOKEN_STRING);
+  EXPECT_EQ(token.text, text);
+}
+
+TEST(TextFileTest, FailedWriteKeepsTheOldFile) {
+  const std::string path = WriteTempFile("keep.txt", "old contents");
+  {
+    QDN_textFile file;
+    ASSERT_EQ(file.OpenForWrite(path.c_str()), QDN_NO_ERROR);
+    (void)file.WriteRaw("new", 0);
+    // Abandoned without Close: the old file stays.
+  }
+  EXPECT_EQ(ReadFileText(path), "old contents");
+  QDN_textFile file;
+  ClearLog();
+  EXPECT_EQ(file.OpenForWrite("/nonexistent-dir/x.qdn"), QDN_FILE_IO_FAILED);
+  EXPECT_TRUE(LogContains("OPEN FILE FAILED"));
+}
