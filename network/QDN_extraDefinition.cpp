@@ -4,8 +4,8 @@
 #include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
 
-QDN_extraDefinition::QDN_extraDefinition(QDN_network* network, int handle, int outcomes)
-    : network_(network), handle_(handle) {
+QDN_extraDefinition::QDN_extraDefinition(QDN_network*, int handle, int outcomes)
+    : handle_(handle) {
   Rebuild(outcomes);
 }
 

@@ -74,7 +74,6 @@ public:
   void CheckReadiness(int deep) override;
 
 private:
-  QDN_network* network_;
   int handle_;
   std::vector<Outcome> outcomes_;
 };

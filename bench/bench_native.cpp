@@ -1,0 +1,110 @@
+// Native text format throughput on a generated file of about 50 MB, next to
+// the reference of merely splitting the same file into tokens and converting
+// every number with std::from_chars.
+#include <benchmark/benchmark.h>
+
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_stringArray.h"
+#include "definitions/QDN_cpt.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+
+namespace {
+
+// A network whose child has six ten-state parents and four outcomes: four
+// million probabilities, about 50 MB of text.
+const std::string& LargeFile() {
+  static const std::string path = [] {
+    const std::string file = "/tmp/callbrima-bench-large.qdn";
+    QDN_network net;
+    QDN_stringArray ten;
+    for (int i = 0; i < 10; ++i) (void)ten.Append(std::string("s").append(std::to_string(i)).c_str());
+    const int child = net.AddNode(18, "child");
+    for (int p = 0; p < 6; ++p) {
+      const int parent = net.AddNode(18, std::string("p").append(std::to_string(p)).c_str());
+      (void)net.GetNode(parent)->GetDefinition()->SetNumberOfOutcomes(ten);
+      (void)net.AddArc(parent, child, 0);
+    }
+    auto& cpt = *static_cast<QDN_cpt*>(net.GetNode(child)->GetDefinition());
+    (void)cpt.AddOutcome(nullptr);
+    (void)cpt.AddOutcome(nullptr);
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    QDN_doubleArray& cells = cpt.GetTable()->GetItems();
+    for (int i = 0; i < cells.GetSize(); i += 4) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += cells.At(i + k) = unit(random);
+      for (int k = 0; k < 4; ++k) cells.At(i + k) = static_cast<float>(cells.At(i + k) / sum);
+    }
+    (void)net.WriteFile(file.c_str(), 4);
+    return file;
+  }();
+  return path;
+}
+
+long long FileSize(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  return static_cast<long long>(in.tellg());
+}
+
+}  // namespace
+
+static void BM_ReadNative(benchmark::State& state) {
+  const std::string& path = LargeFile();
+  for (auto _ : state) {
+    QDN_network net;
+    benchmark::DoNotOptimize(net.ReadFile(path.c_str(), 4, 0));
+  }
+  state.SetBytesProcessed(state.iterations() * FileSize(path));
+}
+BENCHMARK(BM_ReadNative)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+static void BM_WriteNative(benchmark::State& state) {
+  const std::string& path = LargeFile();
+  QDN_network net;
+  (void)net.ReadFile(path.c_str(), 4, 0);
+  const std::string out = "/tmp/callbrima-bench-out.qdn";
+  for (auto _ : state) benchmark::DoNotOptimize(net.WriteFile(out.c_str(), 4));
+  state.SetBytesProcessed(state.iterations() * FileSize(out));
+  std::remove(out.c_str());
+}
+BENCHMARK(BM_WriteNative)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Reference: read the file, split it at blanks and punctuation, convert every
+// number with std::from_chars.
+static void BM_TokenizeReference(benchmark::State& state) {
+  const std::string& path = LargeFile();
+  for (auto _ : state) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    const std::string text = buffer.str();
+    double sum = 0;
+    size_t tokens = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+      const char c = *p;
+      if (c == ' ' || c == '\n' || c == ',' || c == '(' || c == ')' || c == ';' || c == '=') {
+        ++p;
+        continue;
+      }
+      const char* start = p;
+      while (p < end && *p != ' ' && *p != '\n' && *p != ',' && *p != ')' && *p != ';') ++p;
+      double v = 0;
+      if (std::from_chars(start, p, v).ec == std::errc()) sum += v;
+      ++tokens;
+    }
+    benchmark::DoNotOptimize(sum);
+    benchmark::DoNotOptimize(tokens);
+  }
+  state.SetBytesProcessed(state.iterations() * FileSize(path));
+}
+BENCHMARK(BM_TokenizeReference)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// One temporary path per fuzzing process, so targets stay deterministic.
+inline std::string FuzzTempPath(const char* name, const char* extension) {
+  return "/tmp/callbrima-fuzz-" + std::to_string(::getpid()) + "-" + name + extension;
+}
+
+inline void WriteAll(const std::string& path, const uint8_t* data, size_t size) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return;
+  if (size > 0) (void)std::fwrite(data, 1, size, file);
+  std::fclose(file);
+}
