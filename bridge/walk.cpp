@@ -1,9 +1,215 @@
+// The walk that hands a loaded network to the Java host.
 #include "bridge/walk.h"
 
-#include "bridge/bridge_state.h"
-#include "network/QDN_network.h"
+#include <cstdio>
+#include <string>
+#include <vector>
 
-bool SendNetwork(const QDN_network&) {
-  // Nothing can be loaded from a file yet, so there is nothing to send.
+#include "bridge/bridge_state.h"
+#include "bridge/java_text.h"
+#include "bridge/jni_support.h"
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "definitions/QDN_noisyMAX.h"
+#include "network/QDN_extraDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodelTree.h"
+
+namespace {
+
+constexpr int kContinue = 0;
+constexpr int kStop = -1;
+// Local references one node needs at most (strings, arrays, their elements
+// live in their own frames).
+constexpr jint kNodeFrame = 32;
+
+JNIEnv* Env() { return Bridge().env; }
+
+// A Java string of stored text; null (exception pending) when the VM fails.
+jstring JavaString(const char* text) {
+  return Env()->NewStringUTF(ToModifiedUtf8(text ? text : "").c_str());
+}
+
+// String[] of count texts; text(i) gives item i (null for none).
+template <typename Text>
+jobjectArray JavaStrings(int count, Text text) {
+  JNIEnv* env = Env();
+  jobjectArray array = env->NewObjectArray(count, Bridge().string_class, Bridge().empty_string);
+  if (!array) return nullptr;
+  for (int i = 0; i < count; ++i) {
+    const char* item = text(i);
+    if (!item) continue;
+    jstring value = JavaString(item);
+    if (!value) return nullptr;
+    env->SetObjectArrayElement(array, i, value);
+    env->DeleteLocalRef(value);
+    if (env->ExceptionCheck()) return nullptr;
+  }
+  return array;
+}
+
+jintArray JavaInts(const std::vector<jint>& values) {
+  JNIEnv* env = Env();
+  jintArray array = env->NewIntArray(static_cast<jsize>(values.size()));
+  if (!array) {
+    Warn("We're in trouble.");
+    return nullptr;
+  }
+  if (!values.empty()) env->SetIntArrayRegion(array, 0, static_cast<jsize>(values.size()), values.data());
+  return env->ExceptionCheck() ? nullptr : array;
+}
+
+jdoubleArray JavaDoubles(const double* values, int count) {
+  JNIEnv* env = Env();
+  jdoubleArray array = env->NewDoubleArray(count);
+  if (!array) return nullptr;
+  if (count > 0) env->SetDoubleArrayRegion(array, 0, count, values);
+  return env->ExceptionCheck() ? nullptr : array;
+}
+
+int SendProperties(const QDN_network& network) {
+  const QDN_userProperties& properties = network.GetProperties();
+  for (int i = 0; i < properties.GetCount(); ++i) {
+    LocalFrame frame(Env(), 4);
+    if (!frame.ok()) return kStop;
+    jstring name = JavaString(properties.GetName(i));
+    if (!name) return kStop;
+    jstring value = JavaString(properties.GetValue(i));
+    if (!value) return kStop;
+    Env()->CallVoidMethod(Bridge().host, Bridge().put_network_parameter, name, value);
+    if (Env()->ExceptionCheck()) return kStop;
+  }
+  return kContinue;
+}
+
+// The tree depth-first, each submodel before its children, without recursion
+// (a file may nest submodels deeply).
+int SendSubmodels(const QDN_network& network) {
+  const QDN_submodelTree& tree = network.GetSubmodels();
+  std::vector<int> pending{QDN_network::kMainSubmodel};
+  while (!pending.empty()) {
+    const int handle = pending.back();
+    pending.pop_back();
+    const QDN_submodel* submodel = tree.GetSubmodel(handle);
+    if (!submodel) {
+      Warn("C++ warning: bad submodel handle.");
+      continue;
+    }
+    QDN_intArray children;
+    (void)tree.GetChildren(handle, children);
+    std::vector<jint> handles(children.Data(), children.Data() + children.GetCount());
+    LocalFrame frame(Env(), 4);
+    if (!frame.ok()) return kStop;
+    jstring name = JavaString(submodel->header.GetName());
+    if (!name) return kStop;
+    jintArray list = JavaInts(handles);
+    if (!list) return kStop;
+    Env()->CallVoidMethod(Bridge().host, Bridge().load_submodel, handle, name,
+                          submodel->screen.position.x0, submodel->screen.position.y0, list);
+    if (Env()->ExceptionCheck()) return kStop;
+    for (auto it = handles.rbegin(); it != handles.rend(); ++it) pending.push_back(*it);
+  }
+  return kContinue;
+}
+
+int NodeKind(int type) {
+  switch (type) {
+    case QDN_CPT:
+      return 0;
+    case QDN_NOISY_MAX:
+      return 1;
+    case QDN_TRUTHTABLE:
+      return 2;
+    default:
+      return -1;
+  }
+}
+
+int SendNode(QDN_network& network, int handle) {
+  QDN_node& node = *network.GetNode(handle);
+  QDN_nodeDefinition* definition = node.GetDefinition();
+  const int type = definition ? definition->GetType() : 0;
+  const int kind = NodeKind(type);
+  if (kind < 0) {
+    const char* name = type == QDN_LIST ? "LIST" : type == QDN_TABLE ? "TABLE" : type == QDN_MAU ? "MAU" : "(null)";
+    const std::string message =
+        std::string("C++ error: Network contains unsupported QDN node type: ").append(name).append(".");
+    ThrowBridgeException(message.c_str());
+    return kStop;
+  }
+  const QDN_extraDefinition* extra = node.GetExtraDefinition();
+  int trouble = extra ? extra->troubleType : QDN_extraDefinition::kAuxiliary;
+  if (trouble < 0 || trouble > 2) {
+    std::fprintf(stderr, "C++ warning: encountered unknown QDN_extraDefinition::troubleType %d\n", trouble);
+    Warn("C++ defaulting to type 'auxiliary'.");
+    trouble = 2;
+  }
+  const QDN_rectangle& position = node.GetInfo().screen.position;
+  std::vector<jint> descriptor = {position.x0, position.y0, position.x1, position.y1, kind, trouble,
+                                  extra && extra->mandatory ? 1 : 0, extra && extra->ranked ? 1 : 0,
+                                  extra && extra->set_as_default ? extra->default_state : -1,
+                                  node.GetSubmodel(), 0};
+  if (extra) {
+    for (int i = 0; i < extra->GetNumberOfOutcomes(); ++i)
+      if (extra->GetOutcome(i).fault) descriptor.push_back(i);
+    descriptor[10] = static_cast<jint>(descriptor.size() - 11);
+  }
+
+  LocalFrame frame(Env(), kNodeFrame);
+  if (!frame.ok()) return kStop;
+  const QDN_idArray* outcomes = definition->GetOutcomesNames();
+  jobjectArray outcome_names = JavaStrings(outcomes ? outcomes->GetCount() : 0, [&](int i) { return outcomes->At(i); });
+  if (!outcome_names) return kStop;
+  jintArray descriptor_array = JavaInts(descriptor);
+  if (!descriptor_array) return kStop;
+  const QDN_intArray& parents = network.GetParents(handle, 0);
+  bool bad_parent = false;
+  jobjectArray parent_ids = JavaStrings(parents.GetCount(), [&](int i) -> const char* {
+    const QDN_node* parent = bad_parent ? nullptr : network.GetNode(parents.At(i));
+    if (!parent && !bad_parent) {
+      bad_parent = true;
+      Warn("C++ error: MakeNodeIDList() called on bad QDN_intArray, either contains invalid node "
+           "handles or not initialized to the right length.");
+    }
+    return parent ? (parent->GetId() ? parent->GetId() : "") : nullptr;
+  });
+  if (!parent_ids) return kStop;
+  jdoubleArray probabilities = nullptr;
+  jintArray strengths = nullptr;
+  const QDN_Dmatrix* table = definition->GetTable();
+  if (type == QDN_NOISY_MAX) {
+    auto* noisy = static_cast<QDN_noisyMAX*>(definition);
+    std::vector<jint> list;
+    for (int i = 0; i < noisy->GetNumberOfParentBlocks(); ++i)
+      for (int k = 0; k < noisy->GetStrengths(i).GetCount(); ++k) list.push_back(noisy->GetStrengths(i).At(k));
+    strengths = JavaInts(list);
+    if (!strengths) return kStop;
+  }
+  probabilities = JavaDoubles(table ? table->GetItems().Data() : nullptr, table ? table->GetSize() : 0);
+  if (!probabilities) return kStop;
+  const QDN_userProperties& properties = node.GetInfo().properties;
+  jobjectArray property_names = JavaStrings(properties.GetCount(), [&](int i) { return properties.GetName(i); });
+  if (!property_names) return kStop;
+  jobjectArray property_values = JavaStrings(properties.GetCount(), [&](int i) { return properties.GetValue(i); });
+  if (!property_values) return kStop;
+  jstring name = JavaString(node.GetName());
+  if (!name) return kStop;
+  jstring id = JavaString(node.GetId());
+  if (!id) return kStop;
+  Env()->CallVoidMethod(Bridge().host, Bridge().load_node, name, id, outcome_names, descriptor_array,
+                        parent_ids, probabilities, strengths, property_names, property_values);
+  return Env()->ExceptionCheck() ? kStop : kContinue;
+}
+
+}  // namespace
+
+bool SendNetwork(QDN_network& network) {
+  if (SendProperties(network) != kContinue) return false;
+  if (SendSubmodels(network) != kContinue) return false;
+  for (int h = network.GetFirstNode(); h >= 0; h = network.GetNextNode(h))
+    if (SendNode(network, h) != kContinue) return false;
   return true;
 }

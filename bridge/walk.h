@@ -7,7 +7,7 @@ class QDN_network;
 // Hands the network to the host: network properties, the submodel tree and
 // every node. False when a step failed or a host callback threw (the
 // exception then stays pending).
-bool SendNetwork(const QDN_network& network);
+bool SendNetwork(QDN_network& network);
 
 struct UpdateArguments {
   jstring input_file;

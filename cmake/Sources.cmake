@@ -40,5 +40,6 @@ set(CALLBRIMA_BRIDGE_SOURCES
   bridge/QDN_bridge.cpp
   bridge/jni_support.cpp
   bridge/walk.cpp
+  bridge/java_text.cpp
   bridge/update.cpp
 )

@@ -35,9 +35,9 @@ public class BRIMAReader {
   public static final class Node {
     public String id;
     public String name;
-    public Object[] descriptor;
-    public int[] parents;
-    public String[] outcomes;
+    public int[] descriptor;
+    public String[] parents;
+    public Object[] outcomes;
     public double[] probabilities;
     public int[] strengths;
     public String[] propertyNames;
@@ -48,9 +48,9 @@ public class BRIMAReader {
   public static final class Submodel {
     public int handle;
     public String name;
-    public int parent;
     public int x;
-    public int[] position;
+    public int y;
+    public int[] children;
   }
 
   public final List<Node> nodes = new ArrayList<>();
@@ -65,8 +65,8 @@ public class BRIMAReader {
     networkParameters.clear();
   }
 
-  public void loadNode(String id, String name, Object[] descriptor, int[] parents,
-      String[] outcomes, double[] probabilities, int[] strengths, String[] propertyNames,
+  public void loadNode(String name, String id, Object[] outcomes, int[] descriptor,
+      String[] parents, double[] probabilities, int[] strengths, String[] propertyNames,
       String[] propertyValues) {
     Node node = new Node();
     node.id = id;
@@ -88,13 +88,13 @@ public class BRIMAReader {
     throw new IllegalStateException("loadChildOfRootSubmodels is never called");
   }
 
-  public void loadSubmodel(int handle, String name, int parent, int x, int[] position) {
+  public void loadSubmodel(int handle, String name, int x, int y, int[] children) {
     Submodel submodel = new Submodel();
     submodel.handle = handle;
     submodel.name = name;
-    submodel.parent = parent;
     submodel.x = x;
-    submodel.position = position;
+    submodel.y = y;
+    submodel.children = children;
     submodels.add(submodel);
   }
 
@@ -141,13 +141,15 @@ public class BRIMAReader {
     }
     System.out.println("Submodels: " + submodels.size());
     for (Submodel s : submodels) {
-      System.out.println("  " + s.handle + " \"" + s.name + "\" in " + s.parent);
+      System.out.println("  " + s.handle + " \"" + s.name + "\" at (" + s.x + ", " + s.y
+          + ") children " + Arrays.toString(s.children));
     }
     System.out.println("Nodes: " + nodes.size());
     for (Node n : nodes) {
       System.out.println("  " + n.id + " \"" + n.name + "\"");
       System.out.println("    outcomes: " + Arrays.toString(n.outcomes));
       System.out.println("    parents: " + Arrays.toString(n.parents));
+      System.out.println("    descriptor: " + Arrays.toString(n.descriptor));
       System.out.println("    probabilities: " + Arrays.toString(n.probabilities));
       if (n.strengths != null && n.strengths.length > 0) {
         System.out.println("    strengths: " + Arrays.toString(n.strengths));

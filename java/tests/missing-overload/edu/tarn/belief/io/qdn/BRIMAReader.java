@@ -17,13 +17,13 @@ public class BRIMAReader {
       String[] networkPropertyNames, String[] networkPropertyValues,
       String[][] nodePropertyNames, String[][] nodePropertyValues, int[][] diagnosisTypes);
 
-  public void loadNode(String id, String name, Object[] descriptor, int[] parents,
-      String[] outcomes, double[] probabilities, int[] strengths, String[] propertyNames,
+  public void loadNode(String name, String id, Object[] outcomes, int[] descriptor,
+      String[] parents, double[] probabilities, int[] strengths, String[] propertyNames,
       String[] propertyValues) {}
 
   public void loadChildOfRootSubmodels(int[] handles, String[] names, int[] a, int[] b) {}
 
-  public void loadSubmodel(int handle, String name, int parent, int x, int[] position) {}
+  public void loadSubmodel(int handle, String name, int x, int y, int[] children) {}
 
   public void debugLoadNode(String text) {}
 
