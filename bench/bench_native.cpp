@@ -25,7 +25,8 @@ const std::string& LargeFile() {
     const std::string file = "/tmp/callbrima-bench-large.qdn";
     QDN_network net;
     QDN_stringArray ten;
-    for (int i = 0; i < 10; ++i) (void)ten.Append(std::string("s").append(std::to_string(i)).c_str());
+    for (int i = 0; i < 10; ++i)
+      (void)ten.Append(std::string("s").append(std::to_string(i)).c_str());
     const int child = net.AddNode(18, "child");
     for (int p = 0; p < 6; ++p) {
       const int parent = net.AddNode(18, std::string("p").append(std::to_string(p)).c_str());
@@ -40,8 +41,10 @@ const std::string& LargeFile() {
     QDN_doubleArray& cells = cpt.GetTable()->GetItems();
     for (int i = 0; i < cells.GetSize(); i += 4) {
       double sum = 0;
-      for (int k = 0; k < 4; ++k) sum += cells.At(i + k) = unit(random);
-      for (int k = 0; k < 4; ++k) cells.At(i + k) = static_cast<float>(cells.At(i + k) / sum);
+      for (int k = 0; k < 4; ++k)
+        sum += cells.At(i + k) = unit(random);
+      for (int k = 0; k < 4; ++k)
+        cells.At(i + k) = static_cast<float>(cells.At(i + k) / sum);
     }
     (void)net.WriteFile(file.c_str(), 4);
     return file;
@@ -54,7 +57,7 @@ long long FileSize(const std::string& path) {
   return static_cast<long long>(in.tellg());
 }
 
-}  // namespace
+} // namespace
 
 static void BM_ReadNative(benchmark::State& state) {
   const std::string& path = LargeFile();
@@ -71,7 +74,8 @@ static void BM_WriteNative(benchmark::State& state) {
   QDN_network net;
   (void)net.ReadFile(path.c_str(), 4, 0);
   const std::string out = "/tmp/callbrima-bench-out.qdn";
-  for (auto _ : state) benchmark::DoNotOptimize(net.WriteFile(out.c_str(), 4));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(net.WriteFile(out.c_str(), 4));
   state.SetBytesProcessed(state.iterations() * FileSize(out));
   std::remove(out.c_str());
 }
@@ -97,7 +101,8 @@ static void BM_TokenizeReference(benchmark::State& state) {
         continue;
       }
       const char* start = p;
-      while (p < end && *p != ' ' && *p != '\n' && *p != ',' && *p != ')' && *p != ';') ++p;
+      while (p < end && *p != ' ' && *p != '\n' && *p != ',' && *p != ')' && *p != ';')
+        ++p;
       double v = 0;
       if (std::from_chars(start, p, v).ec == std::errc()) sum += v;
       ++tokens;

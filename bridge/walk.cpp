@@ -34,8 +34,7 @@ jstring JavaString(const char* text) {
 }
 
 // String[] of count texts; text(i) gives item i (null for none).
-template <typename Text>
-jobjectArray JavaStrings(int count, Text text) {
+template <typename Text> jobjectArray JavaStrings(int count, Text text) {
   JNIEnv* env = Env();
   jobjectArray array = env->NewObjectArray(count, Bridge().string_class, Bridge().empty_string);
   if (!array) return nullptr;
@@ -58,7 +57,8 @@ jintArray JavaInts(const std::vector<jint>& values) {
     Warn("We're in trouble.");
     return nullptr;
   }
-  if (!values.empty()) env->SetIntArrayRegion(array, 0, static_cast<jsize>(values.size()), values.data());
+  if (!values.empty())
+    env->SetIntArrayRegion(array, 0, static_cast<jsize>(values.size()), values.data());
   return env->ExceptionCheck() ? nullptr : array;
 }
 
@@ -110,21 +110,22 @@ int SendSubmodels(const QDN_network& network) {
     Env()->CallVoidMethod(Bridge().host, Bridge().load_submodel, handle, name,
                           submodel->screen.position.x0, submodel->screen.position.y0, list);
     if (Env()->ExceptionCheck()) return kStop;
-    for (auto it = handles.rbegin(); it != handles.rend(); ++it) pending.push_back(*it);
+    for (auto it = handles.rbegin(); it != handles.rend(); ++it)
+      pending.push_back(*it);
   }
   return kContinue;
 }
 
 int NodeKind(int type) {
   switch (type) {
-    case QDN_CPT:
-      return 0;
-    case QDN_NOISY_MAX:
-      return 1;
-    case QDN_TRUTHTABLE:
-      return 2;
-    default:
-      return -1;
+  case QDN_CPT:
+    return 0;
+  case QDN_NOISY_MAX:
+    return 1;
+  case QDN_TRUTHTABLE:
+    return 2;
+  default:
+    return -1;
   }
 }
 
@@ -134,24 +135,37 @@ int SendNode(QDN_network& network, int handle) {
   const int type = definition ? definition->GetType() : 0;
   const int kind = NodeKind(type);
   if (kind < 0) {
-    const char* name = type == QDN_LIST ? "LIST" : type == QDN_TABLE ? "TABLE" : type == QDN_MAU ? "MAU" : "(null)";
+    const char* name = type == QDN_LIST    ? "LIST"
+                       : type == QDN_TABLE ? "TABLE"
+                       : type == QDN_MAU   ? "MAU"
+                                           : "(null)";
     const std::string message =
-        std::string("C++ error: Network contains unsupported QDN node type: ").append(name).append(".");
+        std::string("C++ error: Network contains unsupported QDN node type: ")
+            .append(name)
+            .append(".");
     ThrowBridgeException(message.c_str());
     return kStop;
   }
   const QDN_extraDefinition* extra = node.GetExtraDefinition();
   int trouble = extra ? extra->troubleType : QDN_extraDefinition::kAuxiliary;
   if (trouble < 0 || trouble > 2) {
-    std::fprintf(stderr, "C++ warning: encountered unknown QDN_extraDefinition::troubleType %d\n", trouble);
+    std::fprintf(stderr, "C++ warning: encountered unknown QDN_extraDefinition::troubleType %d\n",
+                 trouble);
     Warn("C++ defaulting to type 'auxiliary'.");
     trouble = 2;
   }
   const QDN_rectangle& position = node.GetInfo().screen.position;
-  std::vector<jint> descriptor = {position.x0, position.y0, position.x1, position.y1, kind, trouble,
-                                  extra && extra->mandatory ? 1 : 0, extra && extra->ranked ? 1 : 0,
+  std::vector<jint> descriptor = {position.x0,
+                                  position.y0,
+                                  position.x1,
+                                  position.y1,
+                                  kind,
+                                  trouble,
+                                  extra && extra->mandatory ? 1 : 0,
+                                  extra && extra->ranked ? 1 : 0,
                                   extra && extra->set_as_default ? extra->default_state : -1,
-                                  node.GetSubmodel(), 0};
+                                  node.GetSubmodel(),
+                                  0};
   if (extra) {
     for (int i = 0; i < extra->GetNumberOfOutcomes(); ++i)
       if (extra->GetOutcome(i).fault) descriptor.push_back(i);
@@ -161,7 +175,8 @@ int SendNode(QDN_network& network, int handle) {
   LocalFrame frame(Env(), kNodeFrame);
   if (!frame.ok()) return kStop;
   const QDN_idArray* outcomes = definition->GetOutcomesNames();
-  jobjectArray outcome_names = JavaStrings(outcomes ? outcomes->GetCount() : 0, [&](int i) { return outcomes->At(i); });
+  jobjectArray outcome_names =
+      JavaStrings(outcomes ? outcomes->GetCount() : 0, [&](int i) { return outcomes->At(i); });
   if (!outcome_names) return kStop;
   jintArray descriptor_array = JavaInts(descriptor);
   if (!descriptor_array) return kStop;
@@ -184,27 +199,32 @@ int SendNode(QDN_network& network, int handle) {
     auto* noisy = static_cast<QDN_noisyMAX*>(definition);
     std::vector<jint> list;
     for (int i = 0; i < noisy->GetNumberOfParentBlocks(); ++i)
-      for (int k = 0; k < noisy->GetStrengths(i).GetCount(); ++k) list.push_back(noisy->GetStrengths(i).At(k));
+      for (int k = 0; k < noisy->GetStrengths(i).GetCount(); ++k)
+        list.push_back(noisy->GetStrengths(i).At(k));
     strengths = JavaInts(list);
     if (!strengths) return kStop;
   }
-  probabilities = JavaDoubles(table ? table->GetItems().Data() : nullptr, table ? table->GetSize() : 0);
+  probabilities =
+      JavaDoubles(table ? table->GetItems().Data() : nullptr, table ? table->GetSize() : 0);
   if (!probabilities) return kStop;
   const QDN_userProperties& properties = node.GetInfo().properties;
-  jobjectArray property_names = JavaStrings(properties.GetCount(), [&](int i) { return properties.GetName(i); });
+  jobjectArray property_names =
+      JavaStrings(properties.GetCount(), [&](int i) { return properties.GetName(i); });
   if (!property_names) return kStop;
-  jobjectArray property_values = JavaStrings(properties.GetCount(), [&](int i) { return properties.GetValue(i); });
+  jobjectArray property_values =
+      JavaStrings(properties.GetCount(), [&](int i) { return properties.GetValue(i); });
   if (!property_values) return kStop;
   jstring name = JavaString(node.GetName());
   if (!name) return kStop;
   jstring id = JavaString(node.GetId());
   if (!id) return kStop;
-  Env()->CallVoidMethod(Bridge().host, Bridge().load_node, name, id, outcome_names, descriptor_array,
-                        parent_ids, probabilities, strengths, property_names, property_values);
+  Env()->CallVoidMethod(Bridge().host, Bridge().load_node, name, id, outcome_names,
+                        descriptor_array, parent_ids, probabilities, strengths, property_names,
+                        property_values);
   return Env()->ExceptionCheck() ? kStop : kContinue;
 }
 
-}  // namespace
+} // namespace
 
 bool SendNetwork(QDN_network& network) {
   if (SendProperties(network) != kContinue) return false;

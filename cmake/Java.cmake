@@ -32,3 +32,9 @@ add_custom_target(example
           -cp ${CALLBRIMA_HOST_CLASSES} edu.tarn.belief.io.qdn.BRIMAReader
           ${CMAKE_SOURCE_DIR}/examples/asia.qdn
   DEPENDS java_classes callbrima USES_TERMINAL VERBATIM)
+
+# Load time through the JVM for 10,000 and 100,000 nodes (prints figures).
+add_custom_target(bench_jvm
+  COMMAND ${CALLBRIMA_JAVA_EXE} -Dcallbrima.library=$<TARGET_FILE:callbrima>
+          -cp ${CALLBRIMA_HOST_CLASSES}:${CALLBRIMA_TEST_CLASSES} edu.tarn.belief.io.qdn.LoadBenchmark
+  DEPENDS java_classes callbrima USES_TERMINAL VERBATIM)

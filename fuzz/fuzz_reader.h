@@ -11,7 +11,7 @@
 // Reads the input in one format; whatever reads must write, and what is
 // written must read back.
 inline int FuzzReader(const uint8_t* data, size_t size, int format, const char* extension) {
-  if (size > (1u << 20)) return 0;  // large inputs only slow the search
+  if (size > (1u << 20)) return 0; // large inputs only slow the search
   static const std::string in = FuzzTempPath("in", extension);
   static const std::string out = FuzzTempPath("out", extension);
   WriteAll(in, data, size);

@@ -1,11 +1,22 @@
 #include "network/QDN_extraDefinition.h"
 
+#include <algorithm>
+
 #include "core/QDN_array.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
 
-QDN_extraDefinition::QDN_extraDefinition(QDN_network*, int handle, int outcomes)
-    : handle_(handle) {
+QDN_documentation& QDN_extraDefinition::Outcome::Documentation() {
+  if (!documentation_) documentation_ = std::make_unique<QDN_documentation>();
+  return *documentation_;
+}
+
+const QDN_documentation& QDN_extraDefinition::Outcome::Documentation() const {
+  static const QDN_documentation kNone;
+  return documentation_ ? *documentation_ : kNone;
+}
+
+QDN_extraDefinition::QDN_extraDefinition(QDN_network*, int handle, int outcomes) : handle_(handle) {
   Rebuild(outcomes);
 }
 
@@ -63,7 +74,8 @@ void QDN_extraDefinition::Rebuild(int outcomes) {
 
 int QDN_extraDefinition::InsertOutcome(int position) {
   if (position < 0 || position > GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
-  outcomes_.insert(outcomes_.begin() + position, Outcome{});
+  outcomes_.emplace_back();
+  std::rotate(outcomes_.begin() + position, outcomes_.end() - 1, outcomes_.end());
   if (default_state >= position && GetNumberOfOutcomes() > 1) ++default_state;
   return QDN_NO_ERROR;
 }

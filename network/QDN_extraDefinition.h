@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,7 +46,12 @@ public:
     std::optional<std::string> repair_info;
     std::optional<std::string> short_name;
     std::optional<std::string> long_name;
-    QDN_documentation documentation;
+    // Documentation links of the outcome, made when first needed.
+    QDN_documentation& Documentation();
+    const QDN_documentation& Documentation() const;
+
+  private:
+    std::unique_ptr<QDN_documentation> documentation_;
   };
 
   int GetNumberOfOutcomes() const { return static_cast<int>(outcomes_.size()); }

@@ -9,8 +9,17 @@
 #include "network/QDN_network.h"
 
 QDN_node::QDN_node(QDN_network* network, int handle)
-    : network_(network), handle_(handle), submodel_(QDN_network::kMainSubmodel),
-      cost_(std::make_unique<QDN_costDefinition>(network, handle)) {}
+    : network_(network), handle_(handle), submodel_(QDN_network::kMainSubmodel) {}
+
+QDN_costDefinition& QDN_node::GetCost() {
+  if (!cost_) cost_ = std::make_unique<QDN_costDefinition>(network_, handle_);
+  return *cost_;
+}
+
+const QDN_costDefinition& QDN_node::GetCost() const {
+  static const QDN_costDefinition kNoCosts(nullptr, -1);
+  return cost_ ? *cost_ : kNoCosts;
+}
 
 QDN_node::~QDN_node() = default;
 

@@ -30,8 +30,9 @@ public:
 
   QDN_nodeDefinition* GetDefinition() const { return definition_.get(); }
   QDN_nodeValue* GetValue() const { return value_.get(); }
-  QDN_costDefinition& GetCost() { return *cost_; }
-  const QDN_costDefinition& GetCost() const { return *cost_; }
+  // The observation costs; made when first needed (most nodes have none).
+  QDN_costDefinition& GetCost();
+  const QDN_costDefinition& GetCost() const;
   QDN_extraDefinition* GetExtraDefinition() const { return extra_.get(); }
 
   // Replaces the definition and value (either may be null); the extra

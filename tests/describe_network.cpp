@@ -135,7 +135,7 @@ std::string DescribeNetwork(QDN_network& net) {
         out << " [" << o.fault << " " << (o.fault_name ? *o.fault_name : "-") << " "
             << (o.fault_label ? *o.fault_label : "-") << " " << (o.comment ? *o.comment : "-")
             << " " << (o.repair_info ? *o.repair_info : "-");
-        Documentation(out, o.documentation);
+        Documentation(out, o.Documentation());
         out << "]";
       }
     }

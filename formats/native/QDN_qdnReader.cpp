@@ -624,7 +624,7 @@ int QDN_qdnFormat::ReadExtraStatement(int handle) {
       return QDN_OUT_OF_RANGE;
     }
     return ReadDocumentation("DOCUMENTATION",
-                             extra->GetOutcome(state_documentation_++).documentation);
+                             extra->GetOutcome(state_documentation_++).Documentation());
   }
   if ((status = read_texts("STATECOMMENTS", "Wrong number of state comments",
                            &QDN_extraDefinition::Outcome::comment)) != QDN_NOT_THIS_STATEMENT)

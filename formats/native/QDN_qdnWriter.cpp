@@ -326,7 +326,7 @@ void QDN_qdnFormat::WriteExtraDefinition(const QDN_node& node) {
                                  false);
   (void)WriteIntStatement("DEFAULT_STATE", extra->default_state);
   for (int i = 0; i < outcomes; ++i)
-    WriteDocumentation("DOCUMENTATION", extra->GetOutcome(i).documentation);
+    WriteDocumentation("DOCUMENTATION", extra->GetOutcome(i).Documentation());
   (void)WriteStringListStatement("STATECOMMENTS", texts(&QDN_extraDefinition::Outcome::comment),
                                  false);
   (void)WriteStringListStatement("STATEREPAIRINFO",

@@ -86,7 +86,7 @@ void BuildRichNetwork(QDN_network& net) {
   (void)extra.SetFaultLabel(2, "HIGH");
   extra.GetOutcome(0).comment = "the low state";
   extra.GetOutcome(1).repair_info = "nothing to do";
-  (void)extra.GetOutcome(2).documentation.Add("Why", "why.html");
+  (void)extra.GetOutcome(2).Documentation().Add("Why", "why.html");
   (void)net.SetTarget(a);
 
   const int b = net.AddNode(QDN_NOISY_MAX, "b");

@@ -4,6 +4,7 @@ import java.io.File;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.ArrayList;
+import java.util.Arrays;
 import java.util.List;
 
 /**
@@ -100,10 +101,154 @@ public class BridgeTest {
     check(!Files.exists(out), "no file written after a failed read");
   }
 
+  static String cpt(String id, String parents, String states, String probabilities,
+      String extra) {
+    return "node " + id + " { TYPE = CPT; HEADER = { ID = " + id + "; NAME = \"" + id
+        + " name\"; }; PARENTS = (" + parents + "); DEFINITION = { NAMESTATES = (" + states
+        + "); PROBABILITIES = (" + probabilities + "); }; " + extra + " };\n";
+  }
+
+  void emptyNetworkSendsOnlyTheMainSubmodel() throws Exception {
+    BRIMAReader reader = new BRIMAReader();
+    Path file = write("empty.qdn", "net empty { };");
+    check(reader.loadQDN(file.toString(), 0) == 16384, "empty network loads");
+    check(reader.networkParameters.isEmpty() && reader.nodes.isEmpty(), "nothing but the tree");
+    check(reader.submodels.size() == 1 && reader.submodels.get(0).handle == 16384
+        && "Sub0".equals(reader.submodels.get(0).name)
+        && reader.submodels.get(0).children.length == 0, "one main submodel named Sub0");
+    Path bad = write("bad.qdn", "net { };");
+    check("QDN_SYNTAX_ERROR".equals(thrown(() -> new BRIMAReader().loadQDN(bad.toString(), 4))),
+        "syntax error in the frame throws QDN_SYNTAX_ERROR");
+  }
+
+  void walkDeliversTreeNodesAndDescriptors() throws Exception {
+    String text = "net walk { USER_PROPERTIES = { owner = \"lab\"; };\n"
+        + "submodel A { }; submodel B { }; submodel C { PARENT = A; };\n"
+        + cpt("a", "", "s0, s1, s2, s3", "0.1, 0.2, 0.3, 0.4",
+            "EXTRA_DEFINITION = { DIAGNOSIS_TYPE = TARGET; FAULT_STATES = (1, 3);"
+                + " DEFAULT_STATE = 2; MANDATORY = TRUE; };")
+        + "node n { TYPE = NOISY_MAX; PARENTS = (a); DEFINITION = { NAMESTATES = (hi, lo);"
+        + " STRENGTHS = (3, 0, 1, 2); }; };\n"
+        + "node c { TYPE = CPT; HEADER = { NAME = \"caf\u00e9\"; }; SUBMODEL = C;"
+        + " USER_PROPERTIES = { unit = \"kg\"; }; };\n"
+        + "};";
+    Path file = write("walk.qdn", text);
+    BRIMAReader reader = new BRIMAReader();
+    check(reader.loadQDN(file.toString(), 0) == 16384, "walk network loads");
+    check("lab".equals(reader.networkParameters.get("owner")), "network property delivered");
+    StringBuilder order = new StringBuilder();
+    for (BRIMAReader.Submodel s : reader.submodels) {
+      order.append(s.name).append(' ');
+    }
+    check(order.toString().equals("Sub0 A C B "), "submodels depth first: " + order);
+    check(reader.nodes.size() == 3, "three nodes");
+    BRIMAReader.Node a = reader.nodes.get(0);
+    check(a.descriptor.length == 13 && a.descriptor[10] == 2 && a.descriptor[11] == 1
+        && a.descriptor[12] == 3, "fault states in descriptor " + Arrays.toString(a.descriptor));
+    check(a.descriptor[8] == -1, "no default state unless set as default");
+    check(a.descriptor[5] == 0 && a.descriptor[6] == 1, "diagnosis type and mandatory flag");
+    check(a.parents.length == 0 && a.strengths == null, "root chance node: no parents, no strengths");
+    check("a name".equals(a.name) && "a".equals(a.id), "name and id");
+    BRIMAReader.Node n = reader.nodes.get(1);
+    check(n.descriptor[4] == 1 && Arrays.equals(n.strengths, new int[] {3, 0, 1, 2}),
+        "noisy-MAX kind and strengths " + Arrays.toString(n.strengths));
+    check(n.parents.length == 1 && "a".equals(n.parents[0]), "parent identifiers");
+    check(n.probabilities.length == 10, "noisy-MAX parameters " + n.probabilities.length);
+    BRIMAReader.Node c = reader.nodes.get(2);
+    check("caf\u00e9".equals(c.name), "ISO-8859-1 name arrives as text: " + c.name);
+    check(c.descriptor[9] == reader.submodels.get(2).handle, "node submodel handle");
+    check(c.propertyNames.length == 1 && "kg".equals(c.propertyValues[0]), "node properties");
+  }
+
+  void unsupportedTypeAndThrowingHost() throws Exception {
+    Path file = write("decision.qdn", "net decisions {\n" + cpt("a", "", "x, y", "0.5, 0.5", "")
+        + "node d { TYPE = LIST; };\n" + cpt("b", "", "x, y", "0.5, 0.5", "") + "};");
+    BRIMAReader reader = new BRIMAReader();
+    String message = thrown(() -> reader.loadQDN(file.toString(), 0));
+    check("C++ error: Network contains unsupported QDN node type: LIST.".equals(message),
+        "unsupported type message: " + message);
+    check(reader.nodes.size() == 1, "nodes before the decision were delivered");
+    BRIMAReader throwing = new BRIMAReader();
+    throwing.throwOnNode = new IllegalStateException("host says no");
+    Path ok = write("ok.qdn", "net ok {\n" + cpt("a", "", "x, y", "0.5, 0.5", "")
+        + cpt("b", "", "x, y", "0.5, 0.5", "") + "};");
+    message = thrown(() -> throwing.loadQDN(ok.toString(), 0));
+    check("host says no".equals(message), "host exception stays pending: " + message);
+    check(throwing.nodes.size() == 1, "walk stopped at the throwing callback");
+  }
+
+  void updateRoundTrip() throws Exception {
+    Path in = write("update-in.qdn", "net u { USER_PROPERTIES = { keep = \"1\";"
+        + " user_properties = \"gone,also\"; gone = \"x\"; also = \"y\"; };\n"
+        + cpt("a", "", "x, y", "0.5, 0.5", "") + cpt("b", "a", "x, y", "0.5, 0.5, 0.5, 0.5", "")
+        + "};");
+    Path out = work.resolve("update-out.qdn");
+    BRIMAReader reader = new BRIMAReader();
+    boolean saved = reader.updateQDN(in.toString(), 0, out.toString(), 0,
+        new String[] {"b", "a"}, new double[][] {{0.1, 0.9, 0.7, 0.3}, {0.25, 0.75}},
+        new String[] {"added"}, new String[] {"yes"},
+        new String[][] {{"unit", "bad name"}, {}}, new String[][] {{"kg", "v"}, {}},
+        new int[][] {{5}, {1}});
+    check(saved, "update saved");
+    BRIMAReader again = new BRIMAReader();
+    check(again.loadQDN(out.toString(), 0) == 16384, "updated file loads");
+    check(again.networkParameters.containsKey("keep") && again.networkParameters.containsKey("added")
+        && !again.networkParameters.containsKey("gone")
+        && !again.networkParameters.containsKey("user_properties"),
+        "network properties prepared and set: " + again.networkParameters);
+    BRIMAReader.Node a = again.nodes.get(0);
+    BRIMAReader.Node b = again.nodes.get(1);
+    check(Arrays.equals(a.probabilities, new double[] {0.25, 0.75}), "a updated");
+    check(Arrays.equals(b.probabilities, new double[] {0.1, 0.9, 0.7, 0.3}), "b updated");
+    check(b.propertyNames.length == 1 && "unit".equals(b.propertyNames[0]), "b properties");
+    check(b.descriptor[5] == 2 && a.descriptor[5] == 1, "diagnosis types stored");
+    Path never = work.resolve("never.qdn");
+    String message = thrown(() -> reader.updateQDN(in.toString(), 0, never.toString(), 0,
+        new String[] {"a", "zz", "b"}, new double[3][], null, null, null, null, null));
+    check(("C++ error: Attempt to update node 'zz' that does not exist in network '" + in + "'")
+        .equals(message), "unknown node message: " + message);
+    check(!Files.exists(never), "nothing written after an unknown node");
+    message = thrown(() -> reader.updateQDN(in.toString(), 0, never.toString(), 7,
+        new String[0], new double[0][], null, null, null, null, null));
+    check("C++ error: Failed to write file.".equals(message), "format 7 refused: " + message);
+    Files.writeString(out, "old contents");
+    message = thrown(() -> reader.updateQDN(in.toString(), 0, out.toString(), 8,
+        new String[0], new double[0][], null, null, null, null, null));
+    check(message != null && Files.readString(out).equals("old contents"),
+        "a failed save leaves the old file");
+    boolean[] result = new boolean[1];
+    message = thrown(() -> result[0] = reader.updateQDN(in.toString(), 0, out.toString(), 0,
+        new String[] {"a"}, new double[][] {null}, null, null, new String[][] {null},
+        new String[][] {null}, new int[][] {null}));
+    check(message == null && result[0], "null rows leave the node as it was");
+  }
+
+  void largeNetworkLoads() throws Exception {
+    StringBuilder text = new StringBuilder("net big {\n");
+    int count = 100000;
+    for (int i = 0; i < count; ++i) {
+      String parents = i == 0 ? "" : "n" + (i - 1);
+      String table = i == 0 ? "0.3, 0.7" : "0.1, 0.9, 0.8, 0.2";
+      text.append("node n").append(i).append(" { TYPE = CPT; PARENTS = (").append(parents)
+          .append("); DEFINITION = { NAMESTATES = (a, b); PROBABILITIES = (").append(table)
+          .append("); }; };\n");
+    }
+    text.append("};\n");
+    Path file = write("big.qdn", text.toString());
+    BRIMAReader reader = new BRIMAReader();
+    check(reader.loadQDN(file.toString(), 0) == 16384, "100,000-node file loads");
+    check(reader.nodes.size() == count, "every node received: " + reader.nodes.size());
+  }
+
   int run() throws Exception {
     librarySupportsEveryNumber();
     unknownFormatsFailWithoutException();
     updateChecksArraysFirst();
+    emptyNetworkSendsOnlyTheMainSubmodel();
+    walkDeliversTreeNodesAndDescriptors();
+    unsupportedTypeAndThrowingHost();
+    updateRoundTrip();
+    largeNetworkLoads();
     System.out.println(passed + " passed, " + failed + " failed");
     return failed == 0 ? 0 : 1;
   }

@@ -1,0 +1,51 @@
+package edu.tarn.belief.io.qdn;
+
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+
+/**
+ * Times loadQDN through the JVM on generated native files of 10,000 and
+ * 100,000 nodes (each node has the previous one as parent) and prints the
+ * best of several runs and the ratio between the two sizes.
+ */
+public class LoadBenchmark {
+  static Path generate(Path dir, int count) throws Exception {
+    StringBuilder text = new StringBuilder("net big {\n");
+    for (int i = 0; i < count; ++i) {
+      String parents = i == 0 ? "" : "n" + (i - 1);
+      String table = i == 0 ? "0.3, 0.7" : "0.1, 0.9, 0.8, 0.2";
+      text.append("node n").append(i).append(" { TYPE = CPT; PARENTS = (").append(parents)
+          .append("); DEFINITION = { NAMESTATES = (a, b); PROBABILITIES = (").append(table)
+          .append("); }; };\n");
+    }
+    text.append("};\n");
+    Path file = dir.resolve("big" + count + ".qdn");
+    Files.writeString(file, text.toString(), StandardCharsets.ISO_8859_1);
+    return file;
+  }
+
+  static double bestSeconds(Path file, int expected) {
+    double best = Double.MAX_VALUE;
+    for (int run = 0; run < 5; ++run) {
+      BRIMAReader reader = new BRIMAReader();
+      long start = System.nanoTime();
+      int result = reader.loadQDN(file.toString(), 0);
+      double seconds = (System.nanoTime() - start) / 1e9;
+      if (result != 16384 || reader.nodes.size() != expected) {
+        throw new IllegalStateException("load failed for " + file);
+      }
+      best = Math.min(best, seconds);
+    }
+    return best;
+  }
+
+  public static void main(String[] args) throws Exception {
+    Path dir = Files.createTempDirectory("callbrima-bench");
+    double small = bestSeconds(generate(dir, 10000), 10000);
+    double large = bestSeconds(generate(dir, 100000), 100000);
+    System.out.printf("loadQDN 10,000 nodes: %.3f s%n", small);
+    System.out.printf("loadQDN 100,000 nodes: %.3f s%n", large);
+    System.out.printf("ratio 100,000 / 10,000: %.2f%n", large / small);
+  }
+}
