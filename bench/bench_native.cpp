@@ -113,3 +113,32 @@ static void BM_TokenizeReference(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * FileSize(path));
 }
 BENCHMARK(BM_TokenizeReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+namespace {
+
+// A chain of n two-state nodes, each the parent of the next.
+std::string ChainFile(int n) {
+  const std::string path = "/tmp/callbrima-bench-chain-" + std::to_string(n) + ".qdn";
+  std::ofstream out(path);
+  out << "net big {\n";
+  for (int i = 0; i < n; ++i) {
+    out << "node n" << i << " { TYPE = CPT; PARENTS = (";
+    if (i > 0) out << "n" << i - 1;
+    out << "); DEFINITION = { NAMESTATES = (a, b); PROBABILITIES = ("
+        << (i == 0 ? "0.3, 0.7" : "0.1, 0.9, 0.8, 0.2") << "); }; };\n";
+  }
+  out << "};\n";
+  return path;
+}
+
+}  // namespace
+
+static void BM_ReadChain(benchmark::State& state) {
+  const std::string path = ChainFile(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    QDN_network net;
+    benchmark::DoNotOptimize(net.ReadFile(path.c_str(), 4, 0));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ReadChain)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseRealTime();

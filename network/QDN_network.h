@@ -137,6 +137,8 @@ public:
   int ReadFile(const char* fileName, int formatNumber, int flags);
   // Writes the network; an explicit format 7 (KI) is refused.
   int WriteFile(const char* fileName, int formatNumber);
+  // Nodes the last successful read removed because they could not be made ready.
+  int GetDroppedNodes() const { return dropped_nodes_; }
 
   void Release(int deep) override;
   void CheckReadiness(int deep) override;
@@ -187,6 +189,7 @@ private:
   std::unordered_multimap<std::string, int> ids_;
   // Lowest handle that may be free.
   int free_hint_ = 0;
+  int dropped_nodes_ = 0;
   // Scratch marks of the cycle search, stamped per search instead of cleared.
   mutable std::vector<unsigned> forward_stamp_;
   mutable std::vector<unsigned> backward_stamp_;

@@ -36,8 +36,11 @@ int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
   const int status = format->ReadFile(fileName, flags);
   format.reset();
   notification_mask_ = saved_mask;
+  dropped_nodes_ = 0;
   if (status != QDN_NO_ERROR) return status;
+  const int read = node_count_;
   CheckReadiness(1);
+  dropped_nodes_ = read - node_count_;
   CheckConsistency(1);
   return QDN_NO_ERROR;
 }

@@ -1,41 +1,230 @@
 // brima: check, inspect and convert model files with the callbrima engine.
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
+#include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
+#include "tools/brima_output.h"
 
 namespace {
 
-void PrintLog() {
+constexpr const char* kUsage =
+    "usage: brima COMMAND [OPTIONS]\n"
+    "\n"
+    "commands:\n"
+    "  check FILE [--format N]           read FILE and list every problem found\n"
+    "  info FILE [--format N] [--json]   describe the network in FILE\n"
+    "  convert IN OUT [--from N] [--to N]  read IN and write it as OUT\n"
+    "  dot FILE [--format N]             the network as a Graphviz DOT graph\n"
+    "\n"
+    "Formats are chosen by extension or by number: 1 Ergo (.erg), 2 Netica (.dne),\n"
+    "3 MSBN (.dsc), 4 native text (.qdn), 5 Hugin (.net), 6 XMLBIF (.xml03),\n"
+    "7 KI (.dxp), 8 native XML (.xqdn).\n"
+    "Run 'brima COMMAND --help' for one command.\n";
+
+constexpr const char* kCheckHelp =
+    "usage: brima check FILE [--format N]\n"
+    "Reads FILE as the Java host's loadQDN would and prints every logged problem\n"
+    "with its line and status, then a summary. Exit code: 0 clean, 1 read with\n"
+    "problems, 2 failed.\n";
+constexpr const char* kInfoHelp =
+    "usage: brima info FILE [--format N] [--json]\n"
+    "Prints the nodes (type, outcomes, parents, table size), the submodels and the\n"
+    "network properties of FILE; --json prints the same as JSON.\n";
+constexpr const char* kConvertHelp =
+    "usage: brima convert IN OUT [--from N] [--to N]\n"
+    "Reads IN and writes OUT in the format of its extension (or --to N). A refused\n"
+    "or failed write leaves an existing OUT unchanged and exits with 2.\n";
+constexpr const char* kDotHelp =
+    "usage: brima dot FILE [--format N]\n"
+    "Writes the network as a Graphviz DOT graph on standard output: nodes with\n"
+    "their outcomes, arcs, submodels as clusters, the file's positions pinned.\n";
+
+struct Options {
+  std::vector<std::string> files;
+  int format = 0;
+  int to = 0;
+  bool json = false;
+  bool help = false;
+};
+
+bool ParseFormat(const char* text, int& out) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (!end || *end || value < 0 || value > 8) return false;
+  out = static_cast<int>(value);
+  return true;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--json") {
+      options.json = true;
+    } else if (arg == "--format" || arg == "--from" || arg == "--to") {
+      if (i + 1 >= argc || !ParseFormat(argv[i + 1], arg == "--to" ? options.to : options.format)) {
+        std::fprintf(stderr, "brima: %s needs a format number from 0 to 8\n", argv[i]);
+        return false;
+      }
+      ++i;
+    } else if (!arg.empty() && arg[0] == '-') {
+      std::fprintf(stderr, "brima: unknown option '%s'\n", argv[i]);
+      return false;
+    } else {
+      options.files.emplace_back(arg);
+    }
+  }
+  return true;
+}
+
+void PrintLog(std::FILE* out) {
   const QDN_errorLog& log = QDN_GetErrorLog();
+  if (log.GetDropped() > 0) std::fprintf(out, "(%zu earlier messages dropped)\n", log.GetDropped());
   for (size_t i = 0; i < log.GetCount(); ++i) {
     const QDN_errorLog::Entry& entry = log.GetEntry(i);
-    std::printf("%s [%d %s]\n", entry.message.c_str(), entry.code, ErrorName(entry.code));
+    std::fprintf(out, "%s [%d %s]\n", entry.message.c_str(), entry.code, ErrorName(entry.code));
   }
 }
 
-int Check(const char* file, int format) {
+const char* StatusText(int status) {
+  return status == QDN_SYNTAX_ERROR ? "SYNTAX ERROR" : ErrorName(status);
+}
+
+// Says what is wrong with an input name before the library tries it.
+bool CheckInput(const std::string& file, int format) {
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) {
+    std::fprintf(stderr, "brima: %s: no such file\n", file.c_str());
+    return false;
+  }
+  if (format == 0 && FormatFromExtension(file.c_str()) < 0) {
+    std::fprintf(stderr, "brima: %s: unknown file format (give --format N)\n", file.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Reads with a note on standard error when the read takes more than a moment.
+int TimedRead(QDN_network& net, const std::string& file, int format) {
+  const auto start = std::chrono::steady_clock::now();
+  const auto size = std::filesystem::file_size(file);
+  if (size > (8u << 20))
+    std::fprintf(stderr, "brima: reading %s (%ju MB)...\n", file.c_str(),
+                 static_cast<uintmax_t>(size >> 20));
+  const int status = net.ReadFile(file.c_str(), format, 0);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (seconds > 1.0) std::fprintf(stderr, "brima: read %s in %.1f s\n", file.c_str(), seconds);
+  return status;
+}
+
+int Check(const Options& options) {
+  if (options.help) return std::fputs(kCheckHelp, stdout), 0;
+  if (options.files.size() != 1) return std::fputs(kCheckHelp, stderr), 2;
+  const std::string& file = options.files[0];
+  if (!CheckInput(file, options.format)) return 2;
   QDN_network net;
-  const int before = 0;
-  const int status = net.ReadFile(file, format, 0);
-  PrintLog();
-  std::printf("%s: %d nodes read, status %d (%s)\n", file, net.GetNumberOfNodes() - before, status,
-              status == QDN_SYNTAX_ERROR ? "SYNTAX ERROR" : ErrorName(status));
+  const int status = TimedRead(net, file, options.format);
+  PrintLog(stdout);
+  const int dropped = net.GetDroppedNodes();
+  std::printf("%s: %d nodes read, %d dropped, status %d (%s)\n", file.c_str(),
+              net.GetNumberOfNodes() + dropped, dropped, status, StatusText(status));
   if (status != QDN_NO_ERROR) return 2;
   return QDN_GetErrorLog().GetCount() > 0 ? 1 : 0;
+}
+
+int Info(const Options& options) {
+  if (options.help) return std::fputs(kInfoHelp, stdout), 0;
+  if (options.files.size() != 1) return std::fputs(kInfoHelp, stderr), 2;
+  const std::string& file = options.files[0];
+  if (!CheckInput(file, options.format)) return 2;
+  QDN_network net;
+  const int status = TimedRead(net, file, options.format);
+  if (status != QDN_NO_ERROR) {
+    PrintLog(stderr);
+    std::fprintf(stderr, "brima: %s: read failed with status %d (%s)\n", file.c_str(), status,
+                 StatusText(status));
+    return 2;
+  }
+  std::fputs((options.json ? DescribeJson(net) : DescribeText(net)).c_str(), stdout);
+  return 0;
+}
+
+int Convert(const Options& options) {
+  if (options.help) return std::fputs(kConvertHelp, stdout), 0;
+  if (options.files.size() != 2) return std::fputs(kConvertHelp, stderr), 2;
+  const std::string& in = options.files[0];
+  const std::string& out = options.files[1];
+  if (!CheckInput(in, options.format)) return 2;
+  if (options.to == 0 && FormatFromExtension(out.c_str()) < 0) {
+    std::fprintf(stderr, "brima: %s: unknown output format (give --to N)\n", out.c_str());
+    return 2;
+  }
+  QDN_network net;
+  int status = TimedRead(net, in, options.format);
+  if (status != QDN_NO_ERROR) {
+    PrintLog(stderr);
+    std::fprintf(stderr, "brima: %s: read failed with status %d (%s)\n", in.c_str(), status,
+                 StatusText(status));
+    return 2;
+  }
+  QDN_GetErrorLog().Clear();
+  const auto start = std::chrono::steady_clock::now();
+  status = net.WriteFile(out.c_str(), options.to);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (seconds > 1.0) std::fprintf(stderr, "brima: wrote %s in %.1f s\n", out.c_str(), seconds);
+  if (status != QDN_NO_ERROR) {
+    PrintLog(stderr);
+    std::fprintf(stderr, "brima: %s: write failed with status %d (%s)\n", out.c_str(), status,
+                 StatusText(status));
+    return 2;
+  }
+  std::printf("%s -> %s: %d nodes\n", in.c_str(), out.c_str(), net.GetNumberOfNodes());
+  return 0;
+}
+
+int Dot(const Options& options) {
+  if (options.help) return std::fputs(kDotHelp, stdout), 0;
+  if (options.files.size() != 1) return std::fputs(kDotHelp, stderr), 2;
+  const std::string& file = options.files[0];
+  if (!CheckInput(file, options.format)) return 2;
+  QDN_network net;
+  const int status = TimedRead(net, file, options.format);
+  if (status != QDN_NO_ERROR) {
+    PrintLog(stderr);
+    std::fprintf(stderr, "brima: %s: read failed with status %d (%s)\n", file.c_str(), status,
+                 StatusText(status));
+    return 2;
+  }
+  std::fputs(DescribeDot(net).c_str(), stdout);
+  return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 3 && std::strcmp(argv[1], "check") == 0) {
-    int format = 0;
-    if (argc >= 5 && std::strcmp(argv[3], "--format") == 0) format = std::atoi(argv[4]);
-    return Check(argv[2], format);
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    std::fputs(kUsage, argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
   }
-  std::fprintf(stderr, "usage: brima check FILE [--format N]\n");
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return 2;
+  const std::string_view command = argv[1];
+  if (command == "check") return Check(options);
+  if (command == "info") return Info(options);
+  if (command == "convert") return Convert(options);
+  if (command == "dot") return Dot(options);
+  std::fprintf(stderr, "brima: unknown command '%s'\n%s", argv[1], kUsage);
   return 2;
 }

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Runs the brima tool on good and broken files and checks exit codes and key output.
+# usage: brima_test.sh BRIMA SOURCE_DIR
+set -u
+brima=$1
+source_dir=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+# expect EXIT_CODE PATTERN COMMAND...: the command exits with EXIT_CODE and its
+# output (standard output and error) matches PATTERN.
+expect() {
+  local code=$1 pattern=$2
+  shift 2
+  local output status
+  output=$("$@" 2>&1)
+  status=$?
+  if [ "$status" -eq "$code" ] && grep -q -E -- "$pattern" <<<"$output"; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $* (exit $status, wanted $code, pattern '$pattern')"
+    echo "$output" | head -20
+  fi
+}
+
+asia=$source_dir/examples/asia.qdn
+printf 'net broken {\n node a { TYPE = CPT; BOGUS = 1; };\n};\n' >"$work/problems.qdn"
+printf 'net {\n' >"$work/fatal.qdn"
+printf 'not a model' >"$work/model.txt"
+
+expect 0 "8 nodes read, 0 dropped, status 0" "$brima" check "$asia"
+expect 1 "\(line 2\) : ERROR: 'BOGUS' : Unknown Node Statement \[-127" "$brima" check "$work/problems.qdn"
+expect 2 "status -127 \(SYNTAX ERROR\)" "$brima" check "$work/fatal.qdn"
+expect 2 "no such file" "$brima" check "$work/missing.qdn"
+expect 2 "unknown file format" "$brima" check "$work/model.txt"
+expect 0 "status 0" "$brima" check "$work/model.txt" --format 4
+expect 2 "needs a format number" "$brima" check "$asia" --format 12
+expect 0 "usage: brima check" "$brima" check --help
+expect 0 "usage: brima COMMAND" "$brima" --help
+expect 2 "unknown command" "$brima" frobnicate
+
+expect 0 "node dysp \(CPT\)" "$brima" info "$asia"
+expect 0 '"parents": \["bronc", "either"\]' "$brima" info "$asia" --json
+expect 0 '"either" -> "dysp";' "$brima" dot "$asia"
+
+expect 0 "8 nodes" "$brima" convert "$asia" "$work/copy.qdn"
+expect 0 "8 nodes read, 0 dropped, status 0" "$brima" check "$work/copy.qdn"
+echo "old" >"$work/kept.qdn"
+expect 2 "Writing to KI file format not supported" "$brima" convert "$asia" "$work/kept.qdn" --to 7
+expect 0 "old" cat "$work/kept.qdn"
+expect 2 "unknown output format" "$brima" convert "$asia" "$work/out.unknown"
+expect 2 "OPEN FILE FAILED" "$brima" convert "$asia" "$work/no/such/dir/out.qdn"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
