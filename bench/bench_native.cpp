@@ -131,7 +131,7 @@ std::string ChainFile(int n) {
   return path;
 }
 
-}  // namespace
+} // namespace
 
 static void BM_ReadChain(benchmark::State& state) {
   const std::string path = ChainFile(static_cast<int>(state.range(0)));

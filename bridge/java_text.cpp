@@ -35,7 +35,8 @@ std::optional<std::vector<uint32_t>> DecodeUtf8(std::string_view text) {
       if ((next & 0xC0) != 0x80) return std::nullopt;
       code = (code << 6) | (next & 0x3F);
     }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return std::nullopt;
     out.push_back(code);
     i += static_cast<size_t>(extra) + 1;
   }
@@ -60,15 +61,17 @@ void AppendModified(std::string& out, uint32_t code) {
   }
 }
 
-}  // namespace
+} // namespace
 
 std::string ToModifiedUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + 8);
   if (const auto codes = DecodeUtf8(text)) {
-    for (uint32_t code : *codes) AppendModified(out, code);
+    for (uint32_t code : *codes)
+      AppendModified(out, code);
   } else {
-    for (char c : text) AppendModified(out, static_cast<uint8_t>(c));
+    for (char c : text)
+      AppendModified(out, static_cast<uint8_t>(c));
   }
   return out;
 }

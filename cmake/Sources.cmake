@@ -33,6 +33,8 @@ set(CALLBRIMA_ENGINE_SOURCES
   formats/text/QDN_textFormat.cpp
   formats/native/QDN_qdnReader.cpp
   formats/native/QDN_qdnWriter.cpp
+  formats/hugin/QDN_huginReader.cpp
+  formats/hugin/QDN_huginWriter.cpp
   xml/QDN_xqdnFactory.cpp
 )
 

@@ -223,6 +223,13 @@ const QDN_screenInfo& QDN_submodelTree::GetDefaultScreenInfo(int definitionType)
   return node_defaults_[DefaultIndexOf(definitionType)];
 }
 
+void QDN_submodelTree::SetDefaultNodeSize(int width, int height) {
+  for (QDN_screenInfo& screen : node_defaults_) {
+    screen.position.x1 = width;
+    screen.position.y1 = height;
+  }
+}
+
 int QDN_submodelTree::DeleteAllSubmodels() {
   for (Slot& slot : slots_) {
     if (slot.submodel) slot.submodel->header.SetListener(nullptr);

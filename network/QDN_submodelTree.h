@@ -49,6 +49,8 @@ public:
   // 1 when ancestorIndex is on the parent chain above index, 0 if not, -2 for bad indices.
   int IsAncestor(int index, int ancestorIndex) const;
   const QDN_screenInfo& GetDefaultScreenInfo(int definitionType) const;
+  // Width and height of all 13 node defaults.
+  void SetDefaultNodeSize(int width, int height);
   QDN_screenInfo& GetDefaultSubmodelScreen() { return default_submodel_screen_; }
   int DeleteAllSubmodels();
   int GetSlotCount() const { return static_cast<int>(slots_.size()); }

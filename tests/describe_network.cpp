@@ -1,7 +1,9 @@
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/QDN_Dmatrix.h"
 #include "definitions/QDN_cast.h"
@@ -19,9 +21,11 @@ namespace {
 
 std::string Text(const char* s) { return s ? std::string("\"") + s + "\"" : "null"; }
 
+int digits_shown = 17;
+
 std::string Number(double v) {
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", v);
+  std::snprintf(buffer, sizeof buffer, "%.*g", digits_shown, v);
   return buffer;
 }
 
@@ -56,7 +60,8 @@ void Documentation(std::ostream& out, const QDN_documentation& d) {
 
 } // namespace
 
-std::string DescribeNetwork(QDN_network& net) {
+std::string DescribeNetwork(QDN_network& net, int digits) {
+  digits_shown = digits;
   std::ostringstream out;
   const QDN_creation& creation = net.GetCreation();
   out << "samples " << net.GetSampleCount() << " showas " << net.GetFaultNameFormat() << "\n";
@@ -83,7 +88,11 @@ std::string DescribeNetwork(QDN_network& net) {
           << c.position.y1 << " " << Text(c.text.c_str()) << ")";
     out << "\n";
   }
+  // Nodes sorted by their text, so networks built in another order compare equal.
+  std::vector<std::string> nodes;
   for (int h = net.GetFirstNode(); h >= 0; h = net.GetNextNode(h)) {
+    std::ostringstream node_out;
+    std::ostream& out = node_out;
     QDN_node& node = *net.GetNode(h);
     out << "node";
     Header(out, node.GetInfo().header);
@@ -146,7 +155,11 @@ std::string DescribeNetwork(QDN_network& net) {
     out << " ";
     Numbers(out, cost.GetCosts().GetItems().Data(), cost.GetCosts().GetSize());
     out << "\n";
+    nodes.push_back(node_out.str());
   }
+  std::sort(nodes.begin(), nodes.end());
+  for (const std::string& node : nodes)
+    out << node;
   return out.str();
 }
 

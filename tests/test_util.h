@@ -16,6 +16,7 @@ bool LogContains(std::string_view text);
 class QDN_network;
 // A canonical text of everything a network holds (nodes, definitions,
 // descriptive data, submodels, costs), for comparing networks in tests.
-std::string DescribeNetwork(QDN_network& net);
+// Numbers are shown with digits significant digits.
+std::string DescribeNetwork(QDN_network& net, int digits = 17);
 // Reads a whole file.
 std::string ReadFileText(const std::string& path);

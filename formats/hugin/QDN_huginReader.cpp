@@ -1,0 +1,362 @@
+// Reading Hugin network files.
+#include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_status.h"
+#include "core/QDN_stringArray.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "formats/hugin/QDN_huginFormat.h"
+#include "network/QDN_extraDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodelTree.h"
+
+namespace {
+
+// Network properties of the Hugin tools that the reader recognises and skips
+// ("node_size" is read).
+constexpr std::array<std::string_view, 40> kNetProperties = {"node_size",
+                                                             "HR_Monitor_InitSD",
+                                                             "HR_Monitor_InitStates",
+                                                             "HR_Monitor_OpenGraph",
+                                                             "HR_Monitor_GraphPrecision",
+                                                             "HR_Monitor_AutoUpdGraph",
+                                                             "HR_Compile_ApproxEpsilon",
+                                                             "HR_Compile_Approximate",
+                                                             "HR_Compile_Compress",
+                                                             "HR_Compile_TriangMethod",
+                                                             "HR_Propagate_AutoNormal",
+                                                             "HR_Propagate_AutoSum",
+                                                             "HR_Propagate_Auto",
+                                                             "HR_Font_Italic",
+                                                             "HR_Font_Weight",
+                                                             "HR_Font_Size",
+                                                             "HR_Font_Name",
+                                                             "HR_Grid_GridShow",
+                                                             "HR_Grid_GridSnap",
+                                                             "HR_Grid_Y",
+                                                             "HR_Grid_X",
+                                                             "HRUNTIME_Monitor_InitStates",
+                                                             "HRUNTIME_Monitor_OpenGraph",
+                                                             "HRUNTIME_Monitor_GraphPrecision",
+                                                             "HRUNTIME_Monitor_AutoUpdGraph",
+                                                             "HRUNTIME_Compile_ApproxEpsilon",
+                                                             "HRUNTIME_Compile_Approximate",
+                                                             "HRUNTIME_Compile_Compress",
+                                                             "HRUNTIME_Compile_TriangMethod",
+                                                             "HRUNTIME_Propagate_AutoNormal",
+                                                             "HRUNTIME_Propagate_AutoSum",
+                                                             "HRUNTIME_Propagate_Auto",
+                                                             "HRUNTIME_Font_Italic",
+                                                             "HRUNTIME_Font_Weight",
+                                                             "HRUNTIME_Font_Size",
+                                                             "HRUNTIME_Font_Name",
+                                                             "HRUNTIME_Grid_GridShow",
+                                                             "HRUNTIME_Grid_GridSnap",
+                                                             "HRUNTIME_Grid_Y",
+                                                             "HRUNTIME_Grid_X"};
+
+bool IsNodeStart(std::string_view text) {
+  return text == "discrete" || text == "continuous" || text == "node" || text == "decision" ||
+         text == "utility";
+}
+
+} // namespace
+
+int QDN_huginFormat::ReadIdentifierList(QDN_stringArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  while (NextIsString() == 1) {
+    (void)Expect(QDN_TOKEN_STRING, nullptr);
+    CB_TRY(out.Append(std::string(CurrentToken().text).c_str()));
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_huginFormat::ReadDoubleList(QDN_doubleArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  while (NextIsNumber() == 1) {
+    double value = 0;
+    CB_TRY(ReadReal(value));
+    CB_TRY(out.Append(value));
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_huginFormat::ReadIntList(QDN_intArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  while (NextIsInteger() == 1) {
+    int value = 0;
+    CB_TRY(ReadInteger(value));
+    CB_TRY(out.Append(value));
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_huginFormat::ReadFile(const char* fileName, int) {
+  CB_TRY(BeginRead(fileName, 3));
+  int status = QDN_NO_ERROR;
+  if (NextTextIs("net")) status = ReadNetBlock();
+  if (status == QDN_NO_ERROR) {
+    // Node and potential blocks are read in any order: a file that puts a node
+    // block after a potential block keeps the rest of its contents.
+    for (;;) {
+      QDN_token token;
+      if (Peek(token) < 0) break;
+      if (IsNodeStart(token.text)) {
+        if (ReadNodeBlock() != QDN_NO_ERROR) SkipBlockRemainder();
+      } else if (token.text == "potential") {
+        if (ReadPotentialBlock() != QDN_NO_ERROR) SkipBlockRemainder();
+      } else {
+        break;
+      }
+    }
+  }
+  MirrorAndNormalize();
+  EndRead();
+  return status;
+}
+
+int QDN_huginFormat::ReadNetBlock() {
+  CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "net"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
+  while (!IsBlockEnd()) {
+    if (ReadNetStatement() != QDN_NO_ERROR) (void)SkipStatement();
+    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
+      (void)SkipStatement();
+      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    }
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, "}");
+}
+
+int QDN_huginFormat::ReadNetStatement() {
+  QDN_token token;
+  CB_TRY(Peek(token));
+  const bool known =
+      std::find(kNetProperties.begin(), kNetProperties.end(), token.text) != kNetProperties.end();
+  if (!known) {
+    (void)ReportUnknown("Unknown Net Statement");
+    return SkipStatement();
+  }
+  if (token.text != "node_size") return SkipStatement();
+  CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "node_size"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  QDN_doubleArray size;
+  CB_TRY(ReadDoubleList(size));
+  if (size.GetCount() < 2) return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong node size");
+  network_->GetSubmodels().SetDefaultNodeSize(static_cast<int>(size.At(0)),
+                                              static_cast<int>(size.At(1)));
+  return QDN_NO_ERROR;
+}
+
+void QDN_huginFormat::SkipBlockRemainder() {
+  int depth = 0;
+  for (;;) {
+    QDN_token token;
+    if (int status = Peek(token); status < 0) {
+      QDN_Log(status, nullptr);
+      return;
+    }
+    lexer_->Consume();
+    if (token.kind != QDN_TOKEN_PUNCTUATOR) continue;
+    if (token.text == "{") ++depth;
+    if (token.text == "}" && --depth <= 0) return;
+  }
+}
+
+int QDN_huginFormat::ReadNodeBlock() {
+  CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
+  std::string kind(CurrentToken().text);
+  if (kind == "discrete" || kind == "continuous") {
+    if (kind == "continuous")
+      (void)ReportError(QDN_SYNTAX_ERROR, "ERROR: : Continuous nodes not supported (yet)");
+    CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
+    kind = CurrentToken().text;
+  }
+  int type = 0;
+  if (kind == "node") {
+    type = QDN_CPT;
+  } else if (kind == "decision") {
+    type = QDN_LIST;
+  } else if (kind == "utility") {
+    type = QDN_TABLE;
+  } else {
+    return ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: '", kind, "' : Unknown Node Type"}));
+  }
+  CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
+  const std::string id(CurrentToken().text);
+  const int handle = network_->AddNode(type, id.c_str());
+  if (handle < 0)
+    return ReportError(handle, Concat({"ERROR: Couldn't Create Node (\"", id, "\")"}));
+  CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
+  while (!IsBlockEnd()) {
+    if (ReadNodeProperty(handle) != QDN_NO_ERROR) (void)SkipStatement();
+    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
+      (void)SkipStatement();
+      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    }
+  }
+  CB_TRY(ReadBlockEnd());
+  QDN_node& node = *network_->GetNode(handle);
+  node.CheckReadiness(1);
+  if (!node.IsReady()) {
+    QDN_Log(QDN_OBJECT_NOT_READY,
+            Concat({"ERROR: Node not ready (valid). Node (\"", id, "\") deleted"}).c_str());
+    (void)network_->DeleteNode(handle);
+    return QDN_NO_ERROR;
+  }
+  if (!node.GetName() || !*node.GetName()) (void)node.GetInfo().header.SetName(id.c_str());
+  return QDN_NO_ERROR;
+}
+
+int QDN_huginFormat::ReadNodeProperty(int handle) {
+  QDN_node& node = *network_->GetNode(handle);
+  int status = ReadAssignment("label", QDN_TOKEN_STRING);
+  if (status != QDN_NOT_THIS_STATEMENT) {
+    CB_TRY(status);
+    return ReportError(node.GetInfo().header.SetName(std::string(CurrentToken().text).c_str()), {});
+  }
+  if (Match(QDN_TOKEN_IDENTIFIER, "position") == QDN_NO_ERROR) {
+    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+    QDN_doubleArray position;
+    CB_TRY(ReadDoubleList(position));
+    if (position.GetCount() < 2)
+      return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
+    node.GetInfo().screen.position.x0 = static_cast<int>(position.At(0));
+    node.GetInfo().screen.position.y0 = static_cast<int>(position.At(1));
+    return QDN_NO_ERROR;
+  }
+  if (Match(QDN_TOKEN_IDENTIFIER, "states") == QDN_NO_ERROR) {
+    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+    QDN_stringArray texts;
+    CB_TRY(ReadIdentifierList(texts));
+    QDN_idArray ids;
+    CB_TRY(ids.Assign(texts));
+    (void)ids.MakeIdsValid();
+    QDN_nodeDefinition* definition = node.GetDefinition();
+    if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
+    status = definition->SetNumberOfOutcomes(ids);
+    if (status < 0) return ReportError(status, {});
+    // The original state texts stay with the outcomes when repair changed them.
+    QDN_extraDefinition* extra = node.GetExtraDefinition();
+    const QDN_idArray* names = definition->GetOutcomesNames();
+    for (int i = 0; extra && names && i < texts.GetCount() && i < extra->GetNumberOfOutcomes(); ++i)
+      if (texts.ViewAt(i) != names->ViewAt(i))
+        extra->GetOutcome(i).long_name = std::string(texts.ViewAt(i));
+    return QDN_NO_ERROR;
+  }
+  QDN_token token;
+  CB_TRY(Peek(token));
+  if (token.kind != QDN_TOKEN_IDENTIFIER) return QDN_SYNTAX_ERROR;
+  const std::string name(token.text);
+  CB_TRY(ReadAssignment(name.c_str(), QDN_TOKEN_STRING));
+  const std::string value(CurrentToken().text);
+  return ReportError(node.GetInfo().properties.AddProperty(name.c_str(), value.c_str()), {});
+}
+
+int QDN_huginFormat::ReadPotentialBlock() {
+  CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "potential"));
+  CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "("));
+  CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
+  const std::string child_id(CurrentToken().text);
+  const int child = network_->FindNode(child_id.c_str());
+  if (child < 0) return ReportError(child, Concat({"ERROR: Node (\"", child_id, "\") not found"}));
+  if (NextIsIdentifier() == 1)
+    return ReportError(QDN_OUT_OF_RANGE, "ERROR: Undirected arcs not (yet) supported");
+  (void)Match(QDN_TOKEN_PUNCTUATOR, "|");
+  while (NextIsIdentifier() == 1) {
+    (void)Expect(QDN_TOKEN_IDENTIFIER, nullptr);
+    const std::string parent_id(CurrentToken().text);
+    const int parent = network_->FindNode(parent_id.c_str());
+    const int status = parent < 0 ? parent : network_->AddArc(parent, child, 0);
+    if (status < 0)
+      (void)ReportError(status,
+                        Concat({"ERROR: Couldn't add arc from parent node (\"", parent_id, "\")"}));
+  }
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
+  while (!IsBlockEnd()) {
+    int status = QDN_NO_ERROR;
+    if (NextTextIs("data")) {
+      status = ReadData(child);
+    } else {
+      status = ReportUnknown("Unknown potential statement");
+    }
+    if (status != QDN_NO_ERROR) (void)SkipStatement();
+    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
+      (void)SkipStatement();
+      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    }
+  }
+  return ReadBlockEnd();
+}
+
+int QDN_huginFormat::ReadNestedNumbers(QDN_doubleArray& out, int depth) {
+  // Deeply nested input is refused rather than followed down the stack.
+  constexpr int kMaxNesting = 256;
+  if (depth > kMaxNesting) return ReportError(QDN_SYNTAX_ERROR, "ERROR: Table nested too deeply");
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  for (;;) {
+    if (NextIsNumber() == 1) {
+      double value = 0;
+      CB_TRY(ReadReal(value));
+      CB_TRY(out.Append(value));
+    } else if (NextIsPunctuator("(") == 1) {
+      CB_TRY(ReadNestedNumbers(out, depth + 1));
+    } else {
+      break;
+    }
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_huginFormat::ReadData(int child) {
+  CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "data"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  // The numbers are taken in file order whatever the nesting: files nest by
+  // parents, some tools write one flat list.
+  QDN_doubleArray values;
+  CB_TRY(ReadNestedNumbers(values, 0));
+  QDN_nodeDefinition* definition = network_->GetNode(child)->GetDefinition();
+  if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
+  QDN_Dmatrix* table = definition->GetTable();
+  if (!table) return QDN_NO_ERROR; // a decision has no table
+  // Fewer values than cells leave the rest as they are; extra values are ignored.
+  const int count = std::min(values.GetCount(), table->GetSize());
+  std::copy_n(values.Data(), count, table->GetItems().Data());
+  if (values.GetCount() != table->GetSize())
+    return ReportError(QDN_OUT_OF_RANGE,
+                       Concat({"ERROR: Wrong number of values in the table of node (\"",
+                               network_->GetNode(child)->GetId(), "\")"}));
+  return QDN_NO_ERROR;
+}
+
+int QDN_huginFormat::DrawingTop() const {
+  int top = 0;
+  for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
+    const QDN_rectangle& p = network_->GetNode(h)->GetInfo().screen.position;
+    top = std::max(top, p.y0 - p.y1 / 2);
+  }
+  return top;
+}
+
+void QDN_huginFormat::MirrorAndNormalize() {
+  const int top = DrawingTop();
+  for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
+    QDN_node& node = *network_->GetNode(h);
+    node.GetInfo().screen.position.y0 = top - node.GetInfo().screen.position.y0;
+    // Probability tables are normalized; utilities keep their values.
+    QDN_nodeDefinition* definition = node.GetDefinition();
+    if (definition && definition->GetType() == QDN_CPT) (void)definition->GetTable()->Normalize();
+  }
+}
