@@ -35,6 +35,8 @@ set(CALLBRIMA_ENGINE_SOURCES
   formats/native/QDN_qdnWriter.cpp
   formats/hugin/QDN_huginReader.cpp
   formats/hugin/QDN_huginWriter.cpp
+  formats/netica/QDN_neticaReader.cpp
+  formats/netica/QDN_neticaWriter.cpp
   xml/QDN_xqdnFactory.cpp
 )
 

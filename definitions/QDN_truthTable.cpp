@@ -8,9 +8,20 @@
 #include "network/QDN_network.h"
 
 QDN_truthTable::QDN_truthTable(QDN_network* network, int handle) : QDN_cpt(network, handle) {
+  PointToFirstOutcome();
+}
+
+void QDN_truthTable::PointToFirstOutcome() {
   (void)table_.Fill(0.0);
   for (int i = 0; i < table_.GetSize(); ++i)
     (void)table_.ComplementAt(i);
+}
+
+int QDN_truthTable::CreateTable() {
+  // A rebuilt table stays deterministic rather than uniform.
+  CB_TRY(QDN_cpt::CreateTable());
+  PointToFirstOutcome();
+  return QDN_NO_ERROR;
 }
 
 int QDN_truthTable::SetResultingState(const QDN_intArray& coords) {

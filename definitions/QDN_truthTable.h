@@ -15,6 +15,8 @@ public:
   int GetType() const override { return QDN_TRUTHTABLE; }
   const char* GetTypeName() const override { return "TRUTHTABLE"; }
   int CopyParameters(const QDN_nodeDefinition& source) override;
+  // As the probability table's, but every parent combination points to outcome 0.
+  int CreateTable() override;
 
   // coords name a parent combination and, last, an outcome.
   int SetResultingState(const QDN_intArray& coords);
@@ -31,4 +33,7 @@ public:
 
 protected:
   void FixInsertedParentSlice() override { (void)MakeDeterministic(); }
+
+private:
+  void PointToFirstOutcome();
 };

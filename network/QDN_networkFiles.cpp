@@ -6,6 +6,7 @@
 #include "core/QDN_status.h"
 #include "formats/hugin/QDN_huginFormat.h"
 #include "formats/native/QDN_qdnFormat.h"
+#include "formats/netica/QDN_neticaFormat.h"
 #include "formats/text/QDN_textFormat.h"
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
@@ -15,6 +16,9 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
   if (formatNumber == QDN_FORMAT_BY_EXTENSION) formatNumber = FormatFromExtension(fileName);
   std::unique_ptr<QDN_textFormat> format;
   switch (formatNumber) {
+  case QDN_FORMAT_NETICA:
+    format = std::make_unique<QDN_neticaFormat>(this);
+    break;
   case QDN_FORMAT_HUGIN:
     format = std::make_unique<QDN_huginFormat>(this);
     break;

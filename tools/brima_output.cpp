@@ -2,7 +2,9 @@
 
 // g++ 12 reports a false -Wrestrict inside std::string for "literal" + string
 // concatenations (GCC bug 105329); this file builds its texts that way.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
 
 #include <cstdio>
 #include <string>

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "formats/text/QDN_textFormat.h"
+
+class QDN_Dmatrix;
+class QDN_intArray;
+
+// The Netica DNE text format (format 2, ".dne"): discrete chance,
+// deterministic, decision and utility nodes with parents, states, tables,
+// titles, comments and positions. Other Netica statements are recognised and
+// skipped.
+class QDN_neticaFormat : public QDN_textFormat {
+public:
+  explicit QDN_neticaFormat(QDN_network* network) : QDN_textFormat(network) {}
+
+  int ReadFile(const char* fileName, int flags) override;
+  int WriteFile(const char* fileName) override;
+  int WriteBlockStart(const char* name) override;
+
+private:
+  // Reads a block's statements up to "}" and the "}".
+  template <typename Statement> int ReadBlock(Statement statement);
+  int ReadBnet();
+  int ReadNetStatement();
+  int ReadVisualNet();
+  int ReadNode();
+  int ReadNodeStatement(int handle);
+  int ReadNodeField(int handle);
+  int ReadVisualNode(int handle);
+  int ReadParam();
+  bool EnsureDefinition(int handle);
+  // A parenthesised list nested to any depth: its numbers (or identifiers) in
+  // file order, and the sizes of its innermost groups.
+  int ReadNested(std::vector<double>* numbers, std::vector<std::string>* names,
+                 std::vector<int>& groups, int depth);
+  int ReadProbs(int handle);
+  int ReadFunctable(int handle);
+
+  void WriteNode(int handle);
+  // The nested list of a table: one level per dimension before the last
+  // `last` ones; leaf(start, count) writes one innermost group.
+  void WriteNested(const QDN_Dmatrix& table, int dimension, int last, QDN_intArray& coords,
+                   const std::function<void(int, int)>& leaf);
+
+  int pending_type_ = 18;
+};

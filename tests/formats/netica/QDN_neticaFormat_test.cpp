@@ -1,0 +1,117 @@
+#include "formats/netica/QDN_neticaFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_status.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodelTree.h"
+#include "test_util.h"
+
+namespace {
+
+int Read(QDN_network& net, std::string_view text) {
+  ClearLog();
+  return net.ReadFile(WriteTempFile("read.dne", text).c_str(), 2, 0);
+}
+
+std::vector<double> Table(QDN_network& net, const char* id) {
+  const QDN_Dmatrix& t = *net.GetNode(net.FindNode(id))->GetDefinition()->GetTable();
+  return std::vector<double>(t.GetItems().Data(), t.GetItems().Data() + t.GetSize());
+}
+
+int TypeOf(QDN_network& net, const char* id) {
+  const int h = net.FindNode(id);
+  return h < 0 ? h : net.GetNode(h)->GetDefinition()->GetType();
+}
+
+} // namespace
+
+TEST(NeticaFormatTest, KindAndChanceDecideTheType) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, R"(// ~->[DNET-1]->~
+bnet net_1 { title = "T"; whenchanged = 1424616754; AutoCompile = TRUE;
+visual V1 { backcolor = 255; windowposn = (1, 2, 3, 4); NodeSet x {a = 1;}; };
+node only { kind = NATURE; title = "x"; comment = "y"; };
+node det { kind = NATURE; discrete = TRUE; chance = DETERMIN; states = (a, b); parents = ();
+  functable = (b); };
+node late { states = (a, b); kind = DECISION; };
+node dec { kind = DECISION; chance = DETERMIN; states = (go, stay); };
+node ass { kind = ASSUME; states = (a, b); };
+node u { kind = UTILITY; discrete = FALSE; parents = (dec); functable = (3, -1.5); };
+node c { kind = NATURE; states = (a, b); parents = (det);
+  probs = (0.1, 0.9, 0.8, 0.2);
+  visual V1 { center = (10); size = (20, 30); link 1 { path = ((1, 2)); }; }; };
+};)"),
+            QDN_NO_ERROR);
+  EXPECT_STREQ(net.GetSubmodels().GetSubmodel(16384)->header.GetId(), "net_1");
+  EXPECT_STREQ(net.GetSubmodels().GetSubmodel(16384)->header.GetName(), "T");
+  EXPECT_EQ(*net.GetCreation().modified, "1424616754");
+  EXPECT_EQ(net.GetSubmodels().GetSubmodel(16384)->background_color, 255);
+  EXPECT_EQ(net.GetSubmodels().GetSubmodel(16384)->window_position.y1, 4);
+  EXPECT_TRUE(LogContains("ERROR: 'AutoCompile' : Unknown Net Statement"));
+  EXPECT_TRUE(LogContains("ERROR: 'NodeSet' : Unknown Visual Net Statement"));
+  EXPECT_EQ(net.FindNode("only"), QDN_OUT_OF_RANGE); // no definition: removed silently
+  EXPECT_EQ(TypeOf(net, "det"), QDN_TRUTHTABLE);
+  EXPECT_EQ(Table(net, "det"), (std::vector<double>{0, 1}));
+  EXPECT_EQ(TypeOf(net, "late"), QDN_CPT); // kind after states changes nothing
+  EXPECT_EQ(TypeOf(net, "dec"), QDN_LIST);
+  EXPECT_TRUE(LogContains("ERROR: nodes of type ASSUME not supported (yet)"));
+  EXPECT_EQ(TypeOf(net, "ass"), QDN_CPT);
+  EXPECT_EQ(TypeOf(net, "u"), QDN_TABLE);
+  EXPECT_EQ(Table(net, "u"), (std::vector<double>{3, -1.5}));
+  // A flat probs list at any depth fills the table in file order.
+  EXPECT_EQ(Table(net, "c"), (std::vector<double>{0.1, 0.9, 0.8, 0.2}));
+  EXPECT_TRUE(LogContains("ERROR: Wrong Center Coordinates"));
+  EXPECT_EQ(net.GetNode(net.FindNode("c"))->GetInfo().screen.position.y1, 30);
+}
+
+TEST(NeticaFormatTest, RowsMissingTheirLastStateAreCompleted) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, R"(bnet n {
+node a { kind = NATURE; states = (x, y, z); parents = (); probs = (0.2, 0.3); };
+node b { kind = NATURE; states = (x, y); parents = (a); probs = ((0.1), (0.4), (0.25)); };
+node c { kind = NATURE; states = (x, y); parents = (a); probs = ((0.1), (0.4, 0.6), (0.25)); };
+};)"),
+            QDN_NO_ERROR);
+  EXPECT_EQ(Table(net, "a"), (std::vector<double>{0.2, 0.3, 0.5}));
+  EXPECT_EQ(Table(net, "b"), (std::vector<double>{0.1, 0.9, 0.4, 0.6, 0.25, 0.75}));
+  // Rows of unequal length are taken as they stand.
+  EXPECT_TRUE(LogContains("Wrong number of probabilities for node [c]"));
+}
+
+TEST(NeticaFormatTest, WriterUsesFormsNeticaReads) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, R"(bnet n {
+node a { kind = NATURE; states = (x, y); parents = (); probs = (0.5, 0.5); title = "A\nB"; };
+node t { kind = NATURE; chance = DETERMIN; states = (x, y); parents = (a); functable = (y, x); };
+node u { kind = UTILITY; discrete = FALSE; parents = (a); functable = (1, 2); };
+};)"),
+            QDN_NO_ERROR);
+  (void)net.AddNode(QDN_NOISY_MAX, "m");
+  const std::string path = TempPath("written.dne");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 2), QDN_NO_ERROR);
+  const std::string text = ReadFileText(path);
+  EXPECT_EQ(text.rfind("// ~->[DNET-1]->~\n\nbnet ", 0), 0u);
+  EXPECT_NE(text.find("    probs = \n        (0.50000000, 0.50000000);"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("functable = \n        (y,\n        x);"), std::string::npos) << text;
+  EXPECT_EQ(text.find("RESULTINGSTATES"), std::string::npos);
+  EXPECT_EQ(text.find("NAMESTATES"), std::string::npos);
+  QDN_network again;
+  ASSERT_EQ(again.ReadFile(path.c_str(), 2, 0), QDN_NO_ERROR);
+  EXPECT_EQ(again.GetNumberOfNodes(), 4);
+  EXPECT_EQ(Table(again, "t"), (std::vector<double>{0, 1, 1, 0}));
+  EXPECT_EQ(TypeOf(again, "m"), QDN_CPT); // noisy-MAX goes out as its expanded table
+  EXPECT_STREQ(again.GetNode(again.FindNode("a"))->GetName(), "A\nB");
+  QDN_network mau;
+  (void)mau.AddNode(QDN_MAU, "w");
+  ClearLog();
+  EXPECT_EQ(mau.WriteFile(TempPath("never.dne").c_str(), 2), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("ERROR: This Network cannot be saved in Netica format"));
+}
