@@ -195,7 +195,8 @@ std::string DescribeDot(QDN_network& net) {
       }
       const QDN_rectangle& p = node.GetInfo().screen.position;
       body += indent + Dot(Or(node.GetId(), "")) + " [label=" + Dot(label) + ", pos=\"" +
-              std::to_string(p.x0) + "," + std::to_string(-p.y0) + "!\"];\n";
+              std::to_string(p.x0) + "," + std::to_string(-static_cast<long long>(p.y0)) +
+              "!\"];\n";
     }
   };
   std::vector<std::pair<int, int>> stack{{QDN_network::kMainSubmodel, 0}};

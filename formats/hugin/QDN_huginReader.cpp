@@ -1,6 +1,7 @@
 // Reading Hugin network files.
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <string>
 #include <string_view>
 
@@ -154,8 +155,10 @@ int QDN_huginFormat::ReadNetStatement() {
   QDN_doubleArray size;
   CB_TRY(ReadDoubleList(size));
   if (size.GetCount() < 2) return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong node size");
-  network_->GetSubmodels().SetDefaultNodeSize(static_cast<int>(size.At(0)),
-                                              static_cast<int>(size.At(1)));
+  int width = 0, height = 0;
+  if (TruncateToInt(size.At(0), width) < 0 || TruncateToInt(size.At(1), height) < 0)
+    return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong node size");
+  network_->GetSubmodels().SetDefaultNodeSize(width, height);
   return QDN_NO_ERROR;
 }
 
@@ -232,8 +235,11 @@ int QDN_huginFormat::ReadNodeProperty(int handle) {
     CB_TRY(ReadDoubleList(position));
     if (position.GetCount() < 2)
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
-    node.GetInfo().screen.position.x0 = static_cast<int>(position.At(0));
-    node.GetInfo().screen.position.y0 = static_cast<int>(position.At(1));
+    int x = 0, y = 0;
+    if (TruncateToInt(position.At(0), x) < 0 || TruncateToInt(position.At(1), y) < 0)
+      return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
+    node.GetInfo().screen.position.x0 = x;
+    node.GetInfo().screen.position.y0 = y;
     return QDN_NO_ERROR;
   }
   if (Match(QDN_TOKEN_IDENTIFIER, "states") == QDN_NO_ERROR) {
@@ -341,20 +347,30 @@ int QDN_huginFormat::ReadData(int child) {
   return QDN_NO_ERROR;
 }
 
+namespace {
+
+// Positions are ints; the mirrored ones are kept within the int range.
+int ClampToInt(long long value) {
+  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+} // namespace
+
 int QDN_huginFormat::DrawingTop() const {
-  int top = 0;
+  long long top = 0;
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
     const QDN_rectangle& p = network_->GetNode(h)->GetInfo().screen.position;
-    top = std::max(top, p.y0 - p.y1 / 2);
+    top = std::max(top, static_cast<long long>(p.y0) - p.y1 / 2);
   }
-  return top;
+  return ClampToInt(top);
 }
 
 void QDN_huginFormat::MirrorAndNormalize() {
   const int top = DrawingTop();
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
     QDN_node& node = *network_->GetNode(h);
-    node.GetInfo().screen.position.y0 = top - node.GetInfo().screen.position.y0;
+    node.GetInfo().screen.position.y0 =
+        ClampToInt(static_cast<long long>(top) - node.GetInfo().screen.position.y0);
     // Probability tables are normalized; utilities keep their values.
     QDN_nodeDefinition* definition = node.GetDefinition();
     if (definition && definition->GetType() == QDN_CPT) (void)definition->GetTable()->Normalize();

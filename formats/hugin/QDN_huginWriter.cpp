@@ -1,4 +1,6 @@
 // Writing Hugin network files.
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "core/QDN_Dmatrix.h"
@@ -147,7 +149,9 @@ int QDN_huginFormat::WriteNodeBlock(int handle, int drawing_top) {
   if (node.GetName()) (void)WriteStringStatement("label", node.GetName(), true, true);
   QDN_intArray position;
   (void)position.Append(node.GetInfo().screen.position.x0);
-  (void)position.Append(drawing_top - node.GetInfo().screen.position.y0);
+  const long long mirrored =
+      static_cast<long long>(drawing_top) - node.GetInfo().screen.position.y0;
+  (void)position.Append(static_cast<int>(std::clamp<long long>(mirrored, INT_MIN, INT_MAX)));
   (void)WriteIntListStatement("position", position, false);
   if (definition->GetType() != QDN_TABLE) {
     // States go out with the texts they were read with when repair changed them.

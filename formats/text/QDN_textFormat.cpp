@@ -221,6 +221,13 @@ int QDN_textFormat::ParseReal(std::string_view text, double& value) {
   return QDN_NO_ERROR;
 }
 
+int QDN_textFormat::TruncateToInt(double value, int& out) {
+  if (!(value > static_cast<double>(INT_MIN) - 1 && value < static_cast<double>(INT_MAX) + 1))
+    return QDN_OUT_OF_RANGE;
+  out = static_cast<int>(value);
+  return QDN_NO_ERROR;
+}
+
 int QDN_textFormat::ParseInt(std::string_view text, int& value) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))

@@ -92,6 +92,9 @@ public:
   // Reserved texts give the reserved values; other texts convert as strtod
   // does, without locale. -2 when nothing converts.
   static int ParseReal(std::string_view text, double& value);
+  // A real truncated toward zero to an int; -2 for a value outside the int
+  // range (or not a number).
+  static int TruncateToInt(double value, int& out);
   // atoi-like (leading digits, optional sign); -2 when out of range or no digits.
   static int ParseInt(std::string_view text, int& value);
   // Reserved values as their texts; others as "%.8f" when that reads back to
