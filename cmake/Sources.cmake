@@ -37,6 +37,8 @@ set(CALLBRIMA_ENGINE_SOURCES
   formats/hugin/QDN_huginWriter.cpp
   formats/netica/QDN_neticaReader.cpp
   formats/netica/QDN_neticaWriter.cpp
+  formats/msbn/QDN_msbnFormat.cpp
+  formats/msbn/QDN_msbnWriter.cpp
   xml/QDN_xqdnFactory.cpp
 )
 

@@ -5,6 +5,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
 #include "formats/hugin/QDN_huginFormat.h"
+#include "formats/msbn/QDN_msbnFormat.h"
 #include "formats/native/QDN_qdnFormat.h"
 #include "formats/netica/QDN_neticaFormat.h"
 #include "formats/text/QDN_textFormat.h"
@@ -18,6 +19,9 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
   switch (formatNumber) {
   case QDN_FORMAT_NETICA:
     format = std::make_unique<QDN_neticaFormat>(this);
+    break;
+  case QDN_FORMAT_MSBN:
+    format = std::make_unique<QDN_msbnFormat>(this);
     break;
   case QDN_FORMAT_HUGIN:
     format = std::make_unique<QDN_huginFormat>(this);

@@ -299,3 +299,48 @@ TEST(CorpusTest, HuginFilesRoundTripThroughHuginAndNativeText) {
     ExpectStructureRoundTrip(net, 2, ".dne", 0);
   }
 }
+
+TEST(CorpusTest, MsbnFilesLoadAndAgreeWithTheirReferences) {
+  int compared = 0;
+  for (const auto& file : Files("msbn", ".dsc")) {
+    if (file.string().find("causaliq-core") != std::string::npos) continue;
+    SCOPED_TRACE(file.string());
+    QDN_network net;
+    ClearLog();
+    ASSERT_EQ(net.ReadFile(file.c_str(), 0, 0), QDN_NO_ERROR);
+    EXPECT_EQ(LoggedCount(), 0u);
+    EXPECT_GT(net.GetNumberOfNodes(), 0);
+    ExpectRoundTrip(net, 4, ".qdn");
+    ExpectStructureRoundTrip(net, 3, ".dsc", 0);
+    ExpectStructureRoundTrip(net, 5, ".net", 1e-6, true);
+    ExpectStructureRoundTrip(net, 2, ".dne", 0);
+    const auto ref = kCorpus / "bif" / "pgmpy" / (file.stem().string() + ".ref.json");
+    if (!std::filesystem::exists(ref)) continue;
+    std::vector<RefNode> reference;
+    ASSERT_TRUE(ReadRefJson(ref.string(), reference));
+    ExpectMatchesReference(net, reference, 1e-6);
+    ++compared;
+  }
+  EXPECT_GE(compared, 6);
+}
+
+TEST(CorpusTest, MalformedMsbnFilesFailOrLoadWithMessages) {
+  struct Case {
+    const char* file;
+    int status;
+    const char* message; // logged, or null when the read must fail
+  };
+  for (const Case& c :
+       {Case{"ab_bad_cond_prob5.dsc", 0, "Row given twice"},
+        Case{"ab_duplicate_node.dsc", 0, "Couldn't Create Node (\"A\")"},
+        Case{"ab_node_bad_num_values.dsc", 0, "Size of list doesn't match"},
+        Case{"ab_only_network.dsc", 0, nullptr}, Case{"empty.dsc", QDN_END_OF_INPUT, nullptr}}) {
+    SCOPED_TRACE(c.file);
+    QDN_network net;
+    ClearLog();
+    EXPECT_EQ(net.ReadFile((kCorpus / "msbn" / "causaliq-core" / c.file).c_str(), 0, 0), c.status);
+    if (c.message) {
+      EXPECT_TRUE(LogContains(c.message));
+    }
+  }
+}

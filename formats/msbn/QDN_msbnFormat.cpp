@@ -1,0 +1,276 @@
+#include "formats/msbn/QDN_msbnFormat.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_status.h"
+#include "core/QDN_stringArray.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodelTree.h"
+
+int QDN_msbnFormat::ReadIdentifierList(QDN_stringArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  while (NextIsString() == 1) {
+    (void)Expect(QDN_TOKEN_STRING, nullptr);
+    CB_TRY(out.Append(std::string(CurrentToken().text).c_str()));
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_msbnFormat::ReadDoubleList(QDN_doubleArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  while (NextIsNumber() == 1) {
+    double value = 0;
+    CB_TRY(ReadReal(value));
+    CB_TRY(out.Append(value));
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_msbnFormat::ReadIntList(QDN_intArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  while (NextIsInteger() == 1) {
+    int value = 0;
+    CB_TRY(ReadInteger(value));
+    CB_TRY(out.Append(value));
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_msbnFormat::ReadAssignment(const char* keyword, int kind) {
+  if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
+  return Expect(kind, nullptr);
+}
+
+void QDN_msbnFormat::SkipBlockRemainder() {
+  int depth = 0;
+  for (;;) {
+    QDN_token token;
+    if (int status = Peek(token); status < 0) {
+      QDN_Log(status, nullptr);
+      return;
+    }
+    lexer_->Consume();
+    if (token.kind != QDN_TOKEN_PUNCTUATOR) continue;
+    if (token.text == "{") ++depth;
+    if (token.text == "}" && --depth <= 0) return;
+  }
+}
+
+int QDN_msbnFormat::ReadFile(const char* fileName, int) {
+  CB_TRY(BeginRead(fileName, 4));
+  QDN_token token;
+  if (Peek(token) == QDN_NO_ERROR &&
+      (token.text == "diagnostic" || token.text == "belief" || token.text == "trouble")) {
+    lexer_->Consume();
+    int status = Expect(QDN_TOKEN_IDENTIFIER, "network");
+    if (status == QDN_NO_ERROR) status = Expect(QDN_TOKEN_STRING, nullptr);
+    if (status != QDN_NO_ERROR) {
+      EndRead();
+      return status;
+    }
+    (void)network_->GetSubmodels()
+        .GetSubmodel(QDN_network::kMainSubmodel)
+        ->header.SetName(std::string(CurrentToken().text).c_str());
+    while (!IsBlockEnd()) {
+      (void)Peek(token);
+      int object = QDN_NO_ERROR;
+      if (token.text == "node") {
+        object = ReadNodeBlock();
+      } else if (token.text == "probability" || token.text == "utility" ||
+                 token.text == "information") {
+        object = ReadTableBlock();
+      } else {
+        object = ReportUnknown("Unknown Object");
+      }
+      if (object != QDN_NO_ERROR) SkipBlockRemainder();
+    }
+  }
+  EndRead();
+  return QDN_NO_ERROR;
+}
+
+int QDN_msbnFormat::ReadNodeBlock() {
+  CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "node"));
+  CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
+  const std::string id(CurrentToken().text);
+  const int handle = network_->AddNode(QDN_CPT, id.c_str());
+  if (handle < 0)
+    return ReportError(handle, Concat({"ERROR: Couldn't Create Node (\"", id, "\")"}));
+  CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
+  while (!IsBlockEnd()) {
+    if (ReadNodeStatement(handle) != QDN_NO_ERROR) (void)SkipStatement();
+    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
+      (void)SkipStatement();
+      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    }
+  }
+  (void)ReadBlockEnd();
+  QDN_node& node = *network_->GetNode(handle);
+  node.CheckReadiness(1);
+  if (!node.IsReady()) {
+    QDN_Log(QDN_OBJECT_NOT_READY,
+            Concat({"ERROR: Node not ready (valid). Node (\"", id, "\") deleted"}).c_str());
+    (void)network_->DeleteNode(handle);
+  }
+  return QDN_NO_ERROR;
+}
+
+int QDN_msbnFormat::ReadNodeStatement(int handle) {
+  QDN_node& node = *network_->GetNode(handle);
+  QDN_token token;
+  CB_TRY(Peek(token));
+  if (token.text != "label" && token.text != "name" && token.text != "position" &&
+      token.text != "type")
+    return ReportUnknown("Unknown Node Statement");
+  int status = ReadAssignment("label", QDN_TOKEN_IDENTIFIER);
+  if (status != QDN_NOT_THIS_STATEMENT) return status;
+  if (Match(QDN_TOKEN_IDENTIFIER, "position") == QDN_NO_ERROR) {
+    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
+    QDN_intArray position;
+    CB_TRY(ReadIntList(position));
+    if (position.GetCount() < 2)
+      return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
+    node.GetInfo().screen.position.x0 = position.At(0);
+    node.GetInfo().screen.position.y0 = position.At(1);
+    return QDN_NO_ERROR;
+  }
+  if ((status = ReadAssignment("name", QDN_TOKEN_STRING)) != QDN_NOT_THIS_STATEMENT) {
+    CB_TRY(status);
+    if (int set = node.GetInfo().header.SetName(std::string(CurrentToken().text).c_str()); set < 0)
+      QDN_Log(set, nullptr);
+    return QDN_NO_ERROR;
+  }
+  if (NextTextIs("type")) return ReadTypeStatement(handle);
+  return SkipStatement();
+}
+
+int QDN_msbnFormat::ReadTypeStatement(int handle) {
+  CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "type"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
+  CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "discrete"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "["));
+  int declared = 0;
+  if (ReadInteger(declared) != QDN_NO_ERROR) return ReportUnknown("Expecting number of states");
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "]"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
+  QDN_stringArray names;
+  while (NextIsString() == 1) {
+    (void)Expect(QDN_TOKEN_STRING, nullptr);
+    CB_TRY(names.Append(std::string(CurrentToken().text).c_str()));
+  }
+  const std::string count = std::to_string(declared);
+  if (names.GetCount() != declared)
+    (void)ReportError(
+        QDN_OUT_OF_RANGE,
+        Concat({"ERROR: '", count,
+                "' : Size of list doesn't match number of outcomes. Using list size"}));
+  QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
+  if (!definition || definition->SetNumberOfOutcomes(names) != QDN_NO_ERROR)
+    return QDN_Log(QDN_OUT_OF_RANGE,
+                   Concat({"ERROR: '", count, "' : Couldn't set the number of outcomes"}).c_str());
+  return Expect(QDN_TOKEN_PUNCTUATOR, "}");
+}
+
+int QDN_msbnFormat::ReadTableBlock() {
+  CB_TRY(Match(QDN_TOKEN_IDENTIFIER, nullptr));
+  const std::string_view kind = CurrentToken().text;
+  pending_type_ = kind == "probability"   ? QDN_CPT
+                  : kind == "utility"     ? QDN_TABLE
+                  : kind == "information" ? QDN_LIST
+                                          : -2;
+  CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "("));
+  CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
+  const std::string child_id(CurrentToken().text);
+  const int child = network_->FindNode(child_id.c_str());
+  if (child < 0) return ReportError(child, Concat({"ERROR: Node (\"", child_id, "\") not found"}));
+  const QDN_nodeDefinition* current = network_->GetNode(child)->GetDefinition();
+  if (pending_type_ < 0 || ((!current || current->GetType() != pending_type_) &&
+                            network_->ChangeNodeType(child, pending_type_) != QDN_NO_ERROR))
+    return ReportError(QDN_SYNTAX_ERROR, "ERROR: Unknown Node Type");
+  while (NextIsIdentifier() == 1) {
+    (void)Expect(QDN_TOKEN_IDENTIFIER, nullptr);
+    const std::string parent_id(CurrentToken().text);
+    const int parent = network_->FindNode(parent_id.c_str());
+    const int status = parent < 0 ? parent : network_->AddArc(parent, child, 0);
+    if (status < 0)
+      (void)ReportError(status,
+                        Concat({"ERROR: Couldn't add arc from parent node (\"", parent_id, "\")"}));
+  }
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
+  if (NextIsPunctuator("{") != 1) {
+    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    return QDN_NO_ERROR;
+  }
+  lexer_->Consume();
+  rows_seen_.assign(static_cast<size_t>(RunsOf(child)), false);
+  while (!IsBlockEnd()) {
+    if (ReadRow(child) != QDN_NO_ERROR) (void)SkipStatement();
+    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
+      (void)SkipStatement();
+      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    }
+  }
+  CB_TRY(ReadBlockEnd());
+  (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+  if (std::find(rows_seen_.begin(), rows_seen_.end(), false) != rows_seen_.end())
+    (void)ReportError(QDN_OUT_OF_RANGE,
+                      Concat({"ERROR: Table of node (\"", child_id, "\") misses rows"}));
+  return QDN_NO_ERROR;
+}
+
+int QDN_msbnFormat::RunsOf(int child) const {
+  const QDN_Dmatrix* table = network_->GetNode(child)->GetDefinition()->GetTable();
+  if (!table || table->GetNumberOfDimensions() == 0) return 0;
+  return table->GetSize() / table->GetDimensionSize(table->GetNumberOfDimensions() - 1);
+}
+
+int QDN_msbnFormat::ReadRow(int child) {
+  QDN_Dmatrix* table = network_->GetNode(child)->GetDefinition()->GetTable();
+  int start = 0;
+  if (NextIsPunctuator("(") == 1) {
+    QDN_intArray coords;
+    CB_TRY(ReadIntList(coords));
+    (void)coords.Append(0);
+    if (!table || !table->IsValidCoordinates(coords) ||
+        coords.GetCount() != table->GetNumberOfDimensions())
+      return ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid coordinates");
+    start = table->CoordinatesToIndex(coords);
+    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
+  }
+  // A row given twice is reported: the file says two things about one parent configuration.
+  if (table) {
+    const int run = start / table->GetDimensionSize(table->GetNumberOfDimensions() - 1);
+    if (run < static_cast<int>(rows_seen_.size())) {
+      if (rows_seen_[static_cast<size_t>(run)] && start > 0)
+        (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Row given twice; the later one is kept");
+      rows_seen_[static_cast<size_t>(run)] = true;
+    }
+  }
+  int cell = start;
+  while (NextIsNumber() == 1) {
+    double value = 0;
+    CB_TRY(ReadReal(value));
+    // Values that would fall past the last cell are not stored.
+    if (table && cell < table->GetSize()) {
+      table->At(cell) = value;
+      // A row without coordinates may give the whole table.
+      const int run = cell / table->GetDimensionSize(table->GetNumberOfDimensions() - 1);
+      if (run < static_cast<int>(rows_seen_.size())) rows_seen_[static_cast<size_t>(run)] = true;
+    }
+    ++cell;
+  }
+  return QDN_NO_ERROR;
+}

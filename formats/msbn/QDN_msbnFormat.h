@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formats/text/QDN_textFormat.h"
+
+// The MSBN text format (format 3, ".dsc"): a network name, node blocks with
+// names, outcome lists and positions, and table blocks giving each node its
+// kind, its parents and its table row by row.
+class QDN_msbnFormat : public QDN_textFormat {
+public:
+  explicit QDN_msbnFormat(QDN_network* network) : QDN_textFormat(network) {}
+
+  int ReadFile(const char* fileName, int flags) override;
+  int WriteFile(const char* fileName) override;
+  // Lists without separators (commas are skipped by the lexer): "(" items ")".
+  int ReadIdentifierList(QDN_stringArray& out) override;
+  int ReadDoubleList(QDN_doubleArray& out) override;
+  int ReadIntList(QDN_intArray& out) override;
+  // keyword ":" value.
+  int ReadAssignment(const char* keyword, int kind) override;
+  int WriteIdentifierList(const QDN_stringArray& list, bool use_size) override;
+  int WriteDoubleList(const QDN_doubleArray& list, bool use_size) override;
+  int WriteIntListStatement(const char* name, const QDN_intArray& list, bool use_size) override;
+  int WriteStringStatement(const char* name, std::string_view value, bool quoted,
+                           bool escaped) override;
+  int WriteBlockStart(const char* name) override;
+
+private:
+  int ReadNodeBlock();
+  int ReadNodeStatement(int handle);
+  int ReadTypeStatement(int handle);
+  int ReadTableBlock();
+  int ReadRow(int child);
+  void SkipBlockRemainder();
+  // Number of rows (parent configurations) of a node's table.
+  int RunsOf(int child) const;
+
+  int WriteNodeBlock(int handle);
+  int WriteTableBlock(int handle);
+
+  int pending_type_ = 18;
+  // Rows given so far in the table block being read.
+  std::vector<bool> rows_seen_;
+};
