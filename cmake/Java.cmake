@@ -37,4 +37,5 @@ add_custom_target(example
 add_custom_target(bench_jvm
   COMMAND ${CALLBRIMA_JAVA_EXE} -Dcallbrima.library=$<TARGET_FILE:callbrima>
           -cp ${CALLBRIMA_HOST_CLASSES}:${CALLBRIMA_TEST_CLASSES} edu.tarn.belief.io.qdn.LoadBenchmark
+          ${CMAKE_SOURCE_DIR}/../shared/corpus
   DEPENDS java_classes callbrima USES_TERMINAL VERBATIM)
