@@ -9,6 +9,7 @@
 #include "formats/native/QDN_qdnFormat.h"
 #include "formats/netica/QDN_neticaFormat.h"
 #include "formats/text/QDN_textFormat.h"
+#include "formats/xmlbif/QDN_xmlbifFormat.h"
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
@@ -22,6 +23,9 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
     break;
   case QDN_FORMAT_MSBN:
     format = std::make_unique<QDN_msbnFormat>(this);
+    break;
+  case QDN_FORMAT_XMLBIF:
+    format = std::make_unique<QDN_xmlbifFormat>(this);
     break;
   case QDN_FORMAT_HUGIN:
     format = std::make_unique<QDN_huginFormat>(this);

@@ -87,7 +87,8 @@ public:
   int ReadReal(double& value);
   // The current token (the one last peeked or consumed).
   QDN_token CurrentToken() const;
-  int GetLine() const;
+  // The line of the input the reader is at (for message prefixes).
+  virtual int GetLine() const;
 
   // Reserved texts give the reserved values; other texts convert as strtod
   // does, without locale. -2 when nothing converts.

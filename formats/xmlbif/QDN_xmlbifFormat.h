@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "formats/text/QDN_textFormat.h"
+#include "formats/xmlbif/xml_scanner.h"
+
+class QDN_Dmatrix;
+
+// XMLBIF 0.3 (format 6, ".xml03"): variables with their types, names and
+// outcomes, and definitions giving each child its parents and flat table.
+// Element texts may be any text: names keep it, identifiers are repaired
+// from it.
+class QDN_xmlbifFormat : public QDN_textFormat {
+public:
+  explicit QDN_xmlbifFormat(QDN_network* network) : QDN_textFormat(network) {}
+
+  int ReadFile(const char* fileName, int flags) override;
+  int WriteFile(const char* fileName) override;
+  int BeginQuotedText() override;
+  int EndQuotedText() override;
+  int GetLine() const override;
+
+private:
+  // The next item that is not blank text.
+  XmlScanner::Item NextItem();
+  // Skips the element whose start tag was just read (unless it closed itself).
+  int SkipElement(const XmlScanner::Item& start);
+  // The text of the element whose start tag was just read, up to its end tag.
+  int ReadText(const XmlScanner::Item& start, std::string& text);
+  int ReadNetwork();
+  int ReadVariable(const XmlScanner::Item& start);
+  int ReadDefinition();
+  int FindByText(const std::string& text) const;
+  std::string UniqueNodeId(const std::string& text) const;
+
+  void WriteTextElement(const char* tag, std::string_view text);
+  void WriteVariable(int handle);
+  void WriteDefinition(int handle);
+
+  std::unique_ptr<XmlScanner> scanner_;
+  // Element texts of VARIABLE names -> node handles, for FOR and GIVEN.
+  std::unordered_map<std::string, int> names_;
+};

@@ -1,0 +1,383 @@
+// Reading XMLBIF 0.3 files.
+#include <charconv>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_status.h"
+#include "core/QDN_stringArray.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "formats/text/QDN_textFile.h"
+#include "formats/xmlbif/QDN_xmlbifFormat.h"
+#include "network/QDN_extraDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodelTree.h"
+
+namespace {
+
+using Kind = XmlScanner::Kind;
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Tag names are compared without regard to ASCII case.
+bool Is(std::string_view name, std::string_view tag) {
+  if (name.size() != tag.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i)
+    if (Upper(name[i]) != Upper(tag[i])) return false;
+  return true;
+}
+
+bool IsKnownTag(std::string_view name) {
+  for (std::string_view tag : {"BIF", "NETWORK", "NAME", "VARIABLE", "OUTCOME", "PROPERTY",
+                               "DEFINITION", "FOR", "GIVEN", "TABLE"})
+    if (Is(name, tag)) return true;
+  return false;
+}
+
+const std::string* Attribute(const XmlScanner::Item& item, std::string_view name) {
+  for (const auto& [key, value] : item.attributes)
+    if (Is(key, name)) return &value;
+  return nullptr;
+}
+
+// A leading part of word (compared over the text's own length).
+bool IsLeadingPart(std::string_view text, std::string_view word) {
+  return text.size() <= word.size() && word.substr(0, text.size()) == text;
+}
+
+} // namespace
+
+int QDN_xmlbifFormat::GetLine() const { return scanner_ ? scanner_->Line() : 0; }
+
+XmlScanner::Item QDN_xmlbifFormat::NextItem() {
+  for (;;) {
+    XmlScanner::Item item = scanner_->Next();
+    if (item.kind == Kind::kText && XmlScanner::Trim(item.raw).empty()) continue;
+    if (item.kind == Kind::kError)
+      (void)ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
+    return item;
+  }
+}
+
+int QDN_xmlbifFormat::SkipElement(const XmlScanner::Item& start) {
+  if (start.self_closing) return QDN_NO_ERROR;
+  int depth = 1;
+  for (;;) {
+    const XmlScanner::Item item = scanner_->Next();
+    switch (item.kind) {
+    case Kind::kStart:
+      if (!item.self_closing) ++depth;
+      break;
+    case Kind::kEndTag:
+      if (--depth == 0) return QDN_NO_ERROR;
+      break;
+    case Kind::kText:
+      break;
+    case Kind::kEnd:
+      return QDN_NO_MORE_TOKENS;
+    case Kind::kError:
+      return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
+    }
+  }
+}
+
+int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text) {
+  text.clear();
+  if (start.self_closing) return QDN_NO_ERROR;
+  // Markup inside a text element contributes its own text; depth counts it.
+  int depth = 1;
+  for (;;) {
+    const XmlScanner::Item item = scanner_->Next();
+    switch (item.kind) {
+    case Kind::kText:
+      text += XmlScanner::Decode(item.raw);
+      break;
+    case Kind::kStart:
+      if (!item.self_closing) ++depth;
+      break;
+    case Kind::kEndTag:
+      if (--depth > 0) break;
+      text = std::string(XmlScanner::Trim(text));
+      return QDN_NO_ERROR;
+    case Kind::kEnd:
+      return ReportError(QDN_SYNTAX_ERROR,
+                         Concat({"ERROR: End of File : Expecting '</", start.name, ">'"}));
+    case Kind::kError:
+      return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
+    }
+  }
+}
+
+int QDN_xmlbifFormat::ReadFile(const char* fileName, int) {
+  std::string text;
+  CB_TRY(QDN_textFile::ReadAll(fileName, text));
+  if (text.empty()) return QDN_END_OF_INPUT;
+  scanner_ = std::make_unique<XmlScanner>(std::move(text));
+  names_.clear();
+  // Everything before the BIF start tag is skipped.
+  XmlScanner::Item item;
+  do {
+    item = scanner_->Next();
+  } while (item.kind != Kind::kEnd && !(item.kind == Kind::kStart && Is(item.name, "BIF")));
+  if (item.kind != Kind::kStart) {
+    (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: [BIF] : Tag Not found");
+    return QDN_NO_MORE_TOKENS;
+  }
+  const std::string* version = Attribute(item, "VERSION");
+  if (!version || !IsLeadingPart(*version, "0.3"))
+    return ReportError(QDN_OUT_OF_RANGE, "ERROR: Incorrect BIF Version");
+  if (item.self_closing) return QDN_NO_ERROR;
+  for (;;) {
+    item = NextItem();
+    switch (item.kind) {
+    case Kind::kEndTag:
+      return QDN_NO_ERROR; // </BIF>
+    case Kind::kEnd:
+      return QDN_NO_ERROR;
+    case Kind::kError:
+      return QDN_SYNTAX_ERROR;
+    case Kind::kText:
+      return ReportError(QDN_SYNTAX_ERROR,
+                         Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
+                                 "' : Misplaced statement"}));
+    case Kind::kStart:
+      if (Is(item.name, "NETWORK")) {
+        if (!item.self_closing) CB_TRY(ReadNetwork());
+      } else if (IsKnownTag(item.name)) {
+        return ReportError(QDN_SYNTAX_ERROR,
+                           Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
+      } else {
+        CB_TRY(SkipElement(item));
+      }
+      break;
+    }
+  }
+}
+
+int QDN_xmlbifFormat::ReadNetwork() {
+  QDN_header& header = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
+  for (;;) {
+    const XmlScanner::Item item = NextItem();
+    if (item.kind == Kind::kEndTag || item.kind == Kind::kEnd) return QDN_NO_ERROR;
+    if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
+    if (item.kind == Kind::kText) {
+      (void)ReportError(QDN_SYNTAX_ERROR,
+                        Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
+                                "' : Misplaced statement"}));
+      continue;
+    }
+    if (Is(item.name, "NAME")) {
+      std::string text;
+      CB_TRY(ReadText(item, text));
+      (void)ReportError(header.SetName(text.c_str()), {});
+      std::string id = text;
+      if (QDN_idArray::MakeValidId(id) == QDN_NO_ERROR &&
+          !network_->IsIdentifierInUse(id.c_str(), -1))
+        (void)ReportError(header.SetId(id.c_str()), QDN_GetLastErrorText());
+    } else if (Is(item.name, "VARIABLE")) {
+      CB_TRY(ReadVariable(item));
+    } else if (Is(item.name, "DEFINITION")) {
+      if (!item.self_closing) CB_TRY(ReadDefinition());
+    } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
+      CB_TRY(SkipElement(item));
+    } else {
+      (void)ReportError(QDN_SYNTAX_ERROR,
+                        Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
+      CB_TRY(SkipElement(item));
+    }
+  }
+}
+
+std::string QDN_xmlbifFormat::UniqueNodeId(const std::string& text) const {
+  std::string id = text.empty() ? "x" : text;
+  (void)QDN_idArray::MakeValidId(id);
+  if (!network_->IsIdentifierInUse(id.c_str(), -1)) return id;
+  for (int number = 0;; ++number) {
+    std::string candidate = id;
+    candidate += std::to_string(number);
+    if (!network_->IsIdentifierInUse(candidate.c_str(), -1)) return candidate;
+  }
+}
+
+int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
+  // TYPE="nature" is XMLBIF's own word for a chance node, and its default.
+  const std::string* type_text = Attribute(start, "TYPE");
+  int type = QDN_CPT;
+  if (type_text && *type_text != "nature") {
+    if (IsLeadingPart(*type_text, "chance")) {
+      type = QDN_CPT;
+    } else if (IsLeadingPart(*type_text, "decision")) {
+      type = QDN_LIST;
+    } else if (IsLeadingPart(*type_text, "utility")) {
+      type = QDN_TABLE;
+    } else {
+      (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: ", *type_text, " : Unknown node type"}));
+      return SkipElement(start);
+    }
+  }
+  const int handle = network_->AddNode(type, nullptr);
+  if (handle < 0) {
+    (void)ReportError(handle, "ERROR: Couldn't Create Node");
+    return SkipElement(start);
+  }
+  QDN_idArray outcomes;
+  std::vector<std::string> originals;
+  if (!start.self_closing) {
+    for (;;) {
+      const XmlScanner::Item item = NextItem();
+      if (item.kind == Kind::kEndTag || item.kind == Kind::kEnd) break;
+      if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
+      if (item.kind == Kind::kText) {
+        (void)ReportError(QDN_SYNTAX_ERROR,
+                          Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
+                                  "' : Misplaced statement"}));
+        continue;
+      }
+      if (Is(item.name, "NAME")) {
+        std::string text;
+        CB_TRY(ReadText(item, text));
+        QDN_node& node = *network_->GetNode(handle);
+        (void)node.GetInfo().header.SetName(text.c_str());
+        (void)ReportError(network_->SetNodeId(handle, UniqueNodeId(text).c_str()), {});
+        names_.emplace(text, handle);
+      } else if (Is(item.name, "OUTCOME")) {
+        std::string text;
+        CB_TRY(ReadText(item, text));
+        std::string id;
+        (void)outcomes.CreateUniqueId(text.c_str(), -1, id);
+        if (int status = outcomes.Append(id.c_str()); status < 0) {
+          (void)ReportError(status, Concat({"ERROR: ", text, " : Invalid outcome name"}));
+        } else {
+          originals.push_back(text);
+        }
+      } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
+        CB_TRY(SkipElement(item));
+      } else {
+        (void)ReportError(QDN_SYNTAX_ERROR,
+                          Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
+        CB_TRY(SkipElement(item));
+      }
+    }
+  }
+  // Utility variables list a placeholder outcome at most: they have none.
+  if (outcomes.GetCount() == 0 || type == QDN_TABLE) return QDN_NO_ERROR;
+  QDN_node& node = *network_->GetNode(handle);
+  if (node.GetDefinition()->SetNumberOfOutcomes(outcomes) != QDN_NO_ERROR) {
+    // The item is complete: the problem is reported and reading goes on.
+    (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid Outcomes");
+    return QDN_NO_ERROR;
+  }
+  // Outcome texts that repair changed stay with their outcomes.
+  QDN_extraDefinition* extra = node.GetExtraDefinition();
+  for (int i = 0; extra && i < outcomes.GetCount() && i < extra->GetNumberOfOutcomes(); ++i)
+    if (originals[static_cast<size_t>(i)] != outcomes.ViewAt(i))
+      extra->GetOutcome(i).long_name = originals[static_cast<size_t>(i)];
+  return QDN_NO_ERROR;
+}
+
+int QDN_xmlbifFormat::FindByText(const std::string& text) const {
+  const auto it = names_.find(text);
+  if (it != names_.end() && network_->GetNode(it->second)) return it->second;
+  std::string id = text.empty() ? "x" : text;
+  (void)QDN_idArray::MakeValidId(id);
+  return network_->FindNode(id.c_str());
+}
+
+int QDN_xmlbifFormat::ReadDefinition() {
+  int for_node = -1;
+  std::vector<int> given;
+  std::vector<double> values;
+  bool table_seen = false;
+  for (;;) {
+    const XmlScanner::Item item = NextItem();
+    if (item.kind == Kind::kEndTag || item.kind == Kind::kEnd) break;
+    if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
+    if (item.kind == Kind::kText) {
+      (void)ReportError(QDN_SYNTAX_ERROR,
+                        Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
+                                "' : Misplaced statement"}));
+      continue;
+    }
+    if (Is(item.name, "FOR") || Is(item.name, "GIVEN")) {
+      std::string text;
+      CB_TRY(ReadText(item, text));
+      const int handle = FindByText(text);
+      if (Is(item.name, "GIVEN")) {
+        if (handle < 0) {
+          (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: ", text, " : Invalid parent"}));
+        } else {
+          given.push_back(handle);
+        }
+      } else if (handle < 0) {
+        (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: ", text, " : Node not found"}));
+      } else if (for_node < 0) {
+        for_node = handle;
+      } else if (handle != for_node) {
+        (void)ReportError(QDN_OUT_OF_RANGE,
+                          Concat({"ERROR: ", text, " : Extra [FOR] entry. Ignored."}));
+      }
+    } else if (Is(item.name, "TABLE")) {
+      std::string text;
+      CB_TRY(ReadText(item, text));
+      // Numbers separated by white space, each converted exactly.
+      const char* p = text.data();
+      const char* end = p + text.size();
+      while (p < end) {
+        while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ','))
+          ++p;
+        if (p >= end) break;
+        const char* word = p;
+        while (p < end && !(*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ','))
+          ++p;
+        double value = 0;
+        if (ParseReal(std::string_view(word, static_cast<size_t>(p - word)), value) < 0) {
+          (void)ReportError(
+              QDN_SYNTAX_ERROR,
+              Concat({"ERROR: '", std::string_view(word, static_cast<size_t>(p - word)),
+                      "' : Real Number expected"}));
+          break;
+        }
+        values.push_back(value);
+      }
+      table_seen = true;
+    } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
+      CB_TRY(SkipElement(item));
+    } else {
+      (void)ReportError(QDN_SYNTAX_ERROR,
+                        Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
+      CB_TRY(SkipElement(item));
+    }
+  }
+  if (for_node < 0) return QDN_NO_ERROR;
+  const char* child_id = network_->GetNode(for_node)->GetId();
+  for (int parent : given) {
+    const int status = network_->AddArc(parent, for_node, 0);
+    if (status < 0)
+      (void)ReportError(status,
+                        Concat({"ERROR: Couldn't add arc from node [",
+                                network_->GetNode(parent)->GetId(), "] to node [", child_id, "]"}));
+  }
+  if (!table_seen) return QDN_NO_ERROR;
+  QDN_nodeDefinition* definition = network_->GetNode(for_node)->GetDefinition();
+  const QDN_Dmatrix* table = definition ? definition->GetTable() : nullptr;
+  if (!table) return QDN_NO_ERROR;
+  // A table of the wrong size is reported and left out; reading goes on.
+  if (static_cast<int>(values.size()) != table->GetSize()) {
+    (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: Node [", child_id, "] was expecting ",
+                                                std::to_string(table->GetSize()), " numbers but ",
+                                                std::to_string(values.size()), " were read"}));
+    return QDN_NO_ERROR;
+  }
+  QDN_doubleArray array;
+  (void)array.Resize(static_cast<int>(values.size()));
+  for (double v : values)
+    (void)array.Append(v);
+  (void)ReportError(definition->SetDefinition(array), {});
+  return QDN_NO_ERROR;
+}

@@ -1,0 +1,181 @@
+// Writing XMLBIF 0.3 files.
+#include <string>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_status.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "formats/xmlbif/QDN_xmlbifFormat.h"
+#include "network/QDN_extraDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodelTree.h"
+
+namespace {
+
+// Texts are escaped so that the file stays well-formed XML whatever they hold.
+std::string Escape(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+    case '&':
+      out += "&amp;";
+      break;
+    case '<':
+      out += "&lt;";
+      break;
+    case '>':
+      out += "&gt;";
+      break;
+    default:
+      out += c;
+    }
+  }
+  return out;
+}
+
+} // namespace
+
+int QDN_xmlbifFormat::BeginQuotedText() {
+  out_.SetContinuation("\\ ");
+  return QDN_NO_ERROR;
+}
+
+int QDN_xmlbifFormat::EndQuotedText() {
+  out_.SetContinuation({});
+  return QDN_NO_ERROR;
+}
+
+void QDN_xmlbifFormat::WriteTextElement(const char* tag, std::string_view text) {
+  (void)out_.WriteIndent();
+  std::string line = "<";
+  line.append(tag).append(">").append(Escape(text)).append("</").append(tag).append(">\n");
+  (void)out_.WriteRaw(line, 0);
+}
+
+int QDN_xmlbifFormat::WriteFile(const char* fileName) {
+  CB_TRY(out_.OpenForWrite(fileName));
+  (void)out_.SetIndentWidth(1);
+  for (const char* text : {"<?XML VERSION=\"1.0\"?>\n",
+                           "\n",
+                           "\n",
+                           "<!--\n",
+                           "\tBayesian network in XMLBIF v0.3 (BayesNet Interchange Format)\n",
+                           "\tProduced by BRIMA/Norix (http://www.callbrima.org/)\n",
+                           "-->\n",
+                           "\n",
+                           "\n",
+                           "\n",
+                           "<!-- DTD for the XMLBIF 0.3 format -->\n",
+                           "<!DOCTYPE BIF [\n",
+                           "\t<!ELEMENT BIF ( NETWORK )*>\n",
+                           "\t      <!ATTLIST BIF VERSION CDATA #REQUIRED>\n",
+                           "\t<!ELEMENT NETWORK ( NAME, ( PROPERTY | VARIABLE | DEFINITION )* )>\n",
+                           "\t<!ELEMENT NAME (#PCDATA)>\n",
+                           "\t<!ELEMENT VARIABLE ( NAME, ( OUTCOME |  PROPERTY )* ) >\n",
+                           "\t      <!ATTLIST VARIABLE TYPE (chance|decision|utility) chance>\n",
+                           "\t<!ELEMENT OUTCOME (#PCDATA)>\n",
+                           "\t<!ELEMENT DEFINITION ( FOR | GIVEN | TABLE | PROPERTY )* >\n",
+                           "\t<!ELEMENT FOR (#PCDATA)>\n",
+                           "\t<!ELEMENT GIVEN (#PCDATA)>\n",
+                           "\t<!ELEMENT TABLE (#PCDATA)>\n",
+                           "\t<!ELEMENT PROPERTY (#PCDATA)>\n",
+                           "]>\n",
+                           "\n"})
+    (void)WriteText(text, false);
+  (void)out_.WriteRaw("\n<BIF VERSION=\"0.3\">\n", 0);
+  (void)out_.WriteIndent();
+  (void)out_.WriteRaw("<NETWORK>\n", 0);
+  (void)out_.IndentMore();
+  const char* id = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header.GetId();
+  WriteTextElement("NAME", id ? id : "");
+  const QDN_intArray order(network_->PartialOrderNodes());
+  for (int i = 0; i < order.GetCount(); ++i) {
+    (void)out_.WriteRaw("\n", 0);
+    WriteVariable(order.At(i));
+    (void)out_.WriteRaw("\n", 0);
+  }
+  for (int i = 0; i < order.GetCount(); ++i) {
+    (void)out_.WriteRaw("\n", 0);
+    WriteDefinition(order.At(i));
+    (void)out_.WriteRaw("\n", 0);
+  }
+  (void)out_.IndentLess();
+  (void)out_.WriteIndent();
+  (void)out_.WriteRaw("</NETWORK>\n", 0);
+  (void)out_.WriteIndent();
+  (void)out_.WriteRaw("</BIF>\n", 0);
+  return out_.Close();
+}
+
+void QDN_xmlbifFormat::WriteVariable(int handle) {
+  const QDN_node& node = *network_->GetNode(handle);
+  const QDN_nodeDefinition* definition = node.GetDefinition();
+  const int type = definition ? definition->GetType() : 0;
+  const char* word = "Unknown";
+  if (type & 1) {
+    word = "decision";
+  } else if (type & (2 | 4)) {
+    word = "chance";
+  } else if (type & 8) {
+    word = "utility";
+  } else {
+    QDN_Log(QDN_OUT_OF_RANGE, "ERROR: Unsupported node type");
+  }
+  (void)out_.WriteIndent();
+  (void)out_.WriteRaw(std::string("<VARIABLE TYPE=\"").append(word).append("\">\n"), 0);
+  (void)out_.IndentMore();
+  WriteTextElement("NAME", node.GetId() ? node.GetId() : "");
+  const QDN_idArray* outcomes = definition ? definition->GetOutcomesNames() : nullptr;
+  const QDN_extraDefinition* extra = node.GetExtraDefinition();
+  for (int i = 0; outcomes && type != QDN_TABLE && i < outcomes->GetCount(); ++i) {
+    // Outcomes go out with the texts they were read with when repair changed
+    // them, unless blanks at their ends would be lost in the element text.
+    const bool original =
+        extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name &&
+        XmlScanner::Trim(*extra->GetOutcome(i).long_name) == *extra->GetOutcome(i).long_name;
+    WriteTextElement("OUTCOME", original ? std::string_view(*extra->GetOutcome(i).long_name)
+                                         : outcomes->ViewAt(i));
+  }
+  (void)out_.IndentLess();
+  (void)out_.WriteIndent();
+  (void)out_.WriteRaw("</VARIABLE>\n", 0);
+}
+
+void QDN_xmlbifFormat::WriteDefinition(int handle) {
+  QDN_node& node = *network_->GetNode(handle);
+  (void)out_.WriteIndent();
+  (void)out_.WriteRaw("<DEFINITION>\n", 0);
+  (void)out_.IndentMore();
+  WriteTextElement("FOR", node.GetId() ? node.GetId() : "");
+  const QDN_intArray& parents = network_->GetParents(handle, 0);
+  for (int i = 0; i < parents.GetCount(); ++i) {
+    const char* parent = network_->GetNode(parents.At(i))->GetId();
+    WriteTextElement("GIVEN", parent ? parent : "UnknownParent");
+  }
+  QDN_nodeDefinition* definition = node.GetDefinition();
+  // A noisy-MAX node is written as its expanded probability table.
+  const QDN_Dmatrix* table = definition ? definition->GetProbabilityTable() : nullptr;
+  if (!table && definition && definition->GetType() != QDN_LIST) table = definition->GetTable();
+  if (table) {
+    (void)out_.WriteIndent();
+    (void)out_.WriteRaw("<TABLE>\n", 0);
+    (void)out_.IndentMore();
+    (void)out_.WriteIndent();
+    std::string cells;
+    for (int i = 0; i < table->GetSize(); ++i) {
+      cells = FormatReal(table->At(i));
+      cells += ' ';
+      (void)out_.WriteWrapped(cells, 2);
+    }
+    (void)out_.WriteRaw("\n", 0);
+    (void)out_.IndentLess();
+    (void)out_.WriteIndent();
+    (void)out_.WriteRaw("</TABLE>\n", 0);
+  }
+  (void)out_.IndentLess();
+  (void)out_.WriteIndent();
+  (void)out_.WriteRaw("</DEFINITION>\n", 0);
+}

@@ -1,0 +1,96 @@
+#include "formats/xmlbif/QDN_xmlbifFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_status.h"
+#include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodelTree.h"
+#include "test_util.h"
+
+namespace {
+
+int Read(QDN_network& net, std::string_view body, std::string_view version = "0.3") {
+  ClearLog();
+  std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE BIF [ <!ELEMENT BIF ( NETWORK )*> ]>\n";
+  text.append("<BIF VERSION=\"").append(version).append("\">\n").append(body).append("</BIF>\n");
+  return net.ReadFile(WriteTempFile("read.xml03", text).c_str(), 6, 0);
+}
+
+std::vector<std::string> Outcomes(QDN_network& net, const char* id) {
+  const QDN_idArray& names = *net.GetNode(net.FindNode(id))->GetDefinition()->GetOutcomesNames();
+  std::vector<std::string> out;
+  for (int i = 0; i < names.GetCount(); ++i)
+    out.emplace_back(names.At(i));
+  return out;
+}
+
+} // namespace
+
+TEST(XmlbifFormatTest, VersionTypesAndTexts) {
+  QDN_network net;
+  EXPECT_EQ(Read(net, "<NETWORK/>", "0.2"), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("ERROR: Incorrect BIF Version"));
+  EXPECT_EQ(Read(net, "<NETWORK/>", "0."), QDN_NO_ERROR);
+  ASSERT_EQ(Read(net, R"(<NETWORK><NAME>my net</NAME>
+<!-- a comment --><EXTENSION><anything>at all</anything></EXTENSION>
+<VARIABLE TYPE="nature"><NAME>bowel-problem</NAME><OUTCOME>1</OUTCOME><OUTCOME>1</OUTCOME>
+  <OUTCOME>[1;1.4[</OUTCOME><PROPERTY>position = (1, 2)</PROPERTY></VARIABLE>
+<VARIABLE><NAME>plain</NAME><OUTCOME>yes</OUTCOME><OUTCOME>no</OUTCOME></VARIABLE>
+<VARIABLE TYPE="d"><NAME>act</NAME><OUTCOME>go</OUTCOME><OUTCOME>stay</OUTCOME></VARIABLE>
+<VARIABLE TYPE="weird"><NAME>w</NAME></VARIABLE>
+<DEFINITION><FOR>plain</FOR><GIVEN>bowel-problem</GIVEN><TABLE>0.1 0.9 0.2 0.8 0.3</TABLE></DEFINITION>
+<DEFINITION><FOR>bowel-problem</FOR><TABLE> 0.2 0.3
+ 0.5 </TABLE></DEFINITION>
+</NETWORK>)"),
+            QDN_NO_ERROR);
+  EXPECT_STREQ(net.GetSubmodels().GetSubmodel(16384)->header.GetName(), "my net");
+  EXPECT_STREQ(net.GetSubmodels().GetSubmodel(16384)->header.GetId(), "my_net");
+  const int bowel = net.FindNode("bowel_problem");
+  ASSERT_GE(bowel, 0);
+  EXPECT_STREQ(net.GetNode(bowel)->GetName(), "bowel-problem");
+  EXPECT_EQ(Outcomes(net, "bowel_problem"), (std::vector<std::string>{"x1", "x10", "x_1_1_4_"}));
+  EXPECT_EQ(net.GetNode(net.FindNode("plain"))->GetDefinition()->GetType(), QDN_CPT);
+  EXPECT_EQ(net.GetNode(net.FindNode("act"))->GetDefinition()->GetType(), QDN_LIST);
+  EXPECT_TRUE(LogContains("ERROR: weird : Unknown node type"));
+  EXPECT_EQ(net.FindNode("w"), QDN_OUT_OF_RANGE);
+  // A short table leaves the default table; the GIVEN arc is still added.
+  EXPECT_EQ(net.GetNumberOfParents(net.FindNode("plain"), 0), 1);
+  EXPECT_TRUE(LogContains("ERROR: Node [plain] was expecting 6 numbers but 5 were read"));
+  EXPECT_EQ(net.GetNode(bowel)->GetDefinition()->GetTable()->At(2), 0.5);
+}
+
+TEST(XmlbifFormatTest, MisplacedAndMissing) {
+  QDN_network net;
+  ClearLog();
+  EXPECT_EQ(net.ReadFile(WriteTempFile("none.xml03", "<?xml version=\"1.0\"?><X/>").c_str(), 6, 0),
+            QDN_NO_MORE_TOKENS);
+  EXPECT_TRUE(LogContains("ERROR: [BIF] : Tag Not found"));
+  EXPECT_EQ(Read(net, "<VARIABLE/>"), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("ERROR: 'VARIABLE' : Misplaced statement"));
+  EXPECT_EQ(Read(net, "<NETWORK><VARIABLE TYPE=\"nature\"><NAME>a</NAME"), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("unexpected character in tag <NAME"));
+}
+
+TEST(XmlbifFormatTest, WriterHeaderAndEscaping) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, R"(<NETWORK><NAME>n</NAME>
+<VARIABLE TYPE="nature"><NAME>a</NAME><OUTCOME>x &amp; y</OUTCOME><OUTCOME>&lt;z&gt;</OUTCOME></VARIABLE>
+</NETWORK>)"),
+            QDN_NO_ERROR);
+  const std::string path = TempPath("written.xml03");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 6), QDN_NO_ERROR);
+  const std::string text = ReadFileText(path);
+  EXPECT_EQ(text.rfind("<?XML VERSION=\"1.0\"?>\n\n\n<!--\n", 0), 0u);
+  EXPECT_NE(text.find("<BIF VERSION=\"0.3\">\n<NETWORK>\n <NAME>n</NAME>\n"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("<OUTCOME>x &amp; y</OUTCOME>"), std::string::npos);
+  QDN_network again;
+  ASSERT_EQ(again.ReadFile(path.c_str(), 6, 0), QDN_NO_ERROR);
+  EXPECT_EQ(Outcomes(again, "a"), Outcomes(net, "a"));
+}
