@@ -4,6 +4,7 @@
 
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
+#include "formats/ergo/QDN_ergoFormat.h"
 #include "formats/hugin/QDN_huginFormat.h"
 #include "formats/msbn/QDN_msbnFormat.h"
 #include "formats/native/QDN_qdnFormat.h"
@@ -18,6 +19,9 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
   if (formatNumber == QDN_FORMAT_BY_EXTENSION) formatNumber = FormatFromExtension(fileName);
   std::unique_ptr<QDN_textFormat> format;
   switch (formatNumber) {
+  case QDN_FORMAT_ERGO:
+    format = std::make_unique<QDN_ergoFormat>(this);
+    break;
   case QDN_FORMAT_NETICA:
     format = std::make_unique<QDN_neticaFormat>(this);
     break;

@@ -399,3 +399,14 @@ TEST(CorpusTest, EveryCorpusNetworkRoundTripsThroughXmlbif) {
     }
   }
 }
+
+TEST(CorpusTest, ProbabilityNetworksRoundTripThroughErgo) {
+  // No public Ergo file exists: corpus networks of chance nodes go through it.
+  for (const char* name : {"hugin/problog/alarm.net", "hugin/problog/barley.net",
+                           "msbn/madbayes/sachs.dsc", "xmlbif/javabayes/car-starts.xml03"}) {
+    SCOPED_TRACE(name);
+    QDN_network net;
+    ASSERT_EQ(net.ReadFile((kCorpus / name).c_str(), 0, 0), QDN_NO_ERROR);
+    ExpectStructureRoundTrip(net, 1, ".erg", 0);
+  }
+}

@@ -1,0 +1,67 @@
+// XMLBIF read times: a generated network of 10,000 nodes (each with up to
+// three parents), and a generated file of about 50 MB (43,000 three-state
+// nodes with three parents each). The
+// peer to beat needs about 207 s for the first and does not finish the second.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "network/QDN_network.h"
+
+namespace {
+
+// n nodes of `states` states; node i takes up to three of the nodes before it.
+std::string Generate(int nodes, int states, const std::string& path) {
+  std::ofstream out(path);
+  out << "<?xml version=\"1.0\"?>\n<BIF VERSION=\"0.3\">\n<NETWORK>\n<NAME>generated</NAME>\n";
+  for (int i = 0; i < nodes; ++i)
+  {
+    out << "<VARIABLE TYPE=\"nature\">\n\t<NAME>n" << i << "</NAME>\n";
+    for (int s = 0; s < states; ++s) out << "\t<OUTCOME>s" << s << "</OUTCOME>\n";
+    out << "</VARIABLE>\n";
+  }
+  std::mt19937 random(11);
+  std::uniform_real_distribution<double> unit(0.0, 1.0);
+  for (int i = 0; i < nodes; ++i) {
+    out << "<DEFINITION>\n\t<FOR>n" << i << "</FOR>\n";
+    int runs = 1;
+    for (int k = 0; k < 3 && i > k; ++k, runs *= states) out << "\t<GIVEN>n" << (i - 1 - k) << "</GIVEN>\n";
+    out << "\t<TABLE>";
+    for (int run = 0; run < runs; ++run) {
+      for (int s = 0; s < states; ++s) {
+        char cell[32];
+        std::snprintf(cell, sizeof cell, "%.8f ", unit(random) / states);
+        out << cell;
+      }
+    }
+    out << "</TABLE>\n</DEFINITION>\n";
+  }
+  out << "</NETWORK>\n</BIF>\n";
+  return path;
+}
+
+void Read(benchmark::State& state, const std::string& path) {
+  for (auto _ : state) {
+    QDN_network net;
+    benchmark::DoNotOptimize(net.ReadFile(path.c_str(), 6, 0));
+  }
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  state.SetBytesProcessed(state.iterations() * static_cast<long long>(in.tellg()));
+}
+
+}  // namespace
+
+static void BM_ReadXmlbif10000Nodes(benchmark::State& state) {
+  static const std::string path = Generate(10'000, 2, "/tmp/callbrima-bench-10000.xml03");
+  Read(state, path);
+}
+BENCHMARK(BM_ReadXmlbif10000Nodes)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+static void BM_ReadXmlbif50MB(benchmark::State& state) {
+  static const std::string path = Generate(43'000, 3, "/tmp/callbrima-bench-50mb.xml03");
+  Read(state, path);
+}
+BENCHMARK(BM_ReadXmlbif50MB)->Unit(benchmark::kMillisecond)->UseRealTime();
