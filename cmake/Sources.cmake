@@ -40,6 +40,7 @@ set(CALLBRIMA_ENGINE_SOURCES
   formats/msbn/QDN_msbnFormat.cpp
   formats/msbn/QDN_msbnWriter.cpp
   formats/ergo/QDN_ergoFormat.cpp
+  formats/ki/QDN_kiReader.cpp
   formats/xmlbif/xml_scanner.cpp
   formats/xmlbif/QDN_xmlbifReader.cpp
   formats/xmlbif/QDN_xmlbifWriter.cpp

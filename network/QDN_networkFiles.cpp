@@ -6,6 +6,7 @@
 #include "core/QDN_status.h"
 #include "formats/ergo/QDN_ergoFormat.h"
 #include "formats/hugin/QDN_huginFormat.h"
+#include "formats/ki/QDN_kiFormat.h"
 #include "formats/msbn/QDN_msbnFormat.h"
 #include "formats/native/QDN_qdnFormat.h"
 #include "formats/netica/QDN_neticaFormat.h"
@@ -33,6 +34,9 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
     break;
   case QDN_FORMAT_HUGIN:
     format = std::make_unique<QDN_huginFormat>(this);
+    break;
+  case QDN_FORMAT_KI:
+    format = std::make_unique<QDN_kiFormat>(this);
     break;
   case QDN_FORMAT_QDN:
     format = std::make_unique<QDN_qdnFormat>(this);

@@ -29,6 +29,11 @@ public:
   int BeginQuotedText() override;
   int EndQuotedText() override;
 
+protected:
+  // Set by the KI format, whose writer produces this layout with a few
+  // statements left out.
+  bool ki_layout_ = false;
+
 private:
   // Reading. Each statement reader returns 0, a reported failure, or -129
   // when its keyword is not next.

@@ -152,7 +152,7 @@ int QDN_qdnFormat::WriteNet() {
   WriteScreenComments(root);
   WriteProperties(network_->GetProperties());
   WriteDocumentation("DOCUMENTATION", network_->GetDocumentation());
-  (void)WriteIntStatement("SHOWAS", network_->GetFaultNameFormat());
+  if (!ki_layout_) (void)WriteIntStatement("SHOWAS", network_->GetFaultNameFormat());
   // Submodels are written parents first, so a PARENT always names one read before.
   QDN_intArray pending, order;
   (void)tree.GetChildren(QDN_network::kMainSubmodel, pending);
@@ -271,6 +271,7 @@ void QDN_qdnFormat::WriteDefinition(const QDN_node& node) {
     break;
   }
   case QDN_CAST: {
+    if (ki_layout_) break;
     const auto* cast = static_cast<const QDN_cast*>(definition);
     (void)WriteDoubleListStatement("PWEIGHTS", cast->GetPositiveWeights(), false);
     (void)WriteDoubleListStatement("NWEIGHTS", cast->GetNegativeWeights(), false);
@@ -284,7 +285,7 @@ void QDN_qdnFormat::WriteDefinition(const QDN_node& node) {
     for (int i = 0; i < noisy->GetNumberOfParentBlocks(); ++i)
       for (int k = 0; k < noisy->GetStrengths(i).GetCount(); ++k)
         (void)strengths.Append(noisy->GetStrengths(i).At(k));
-    (void)WriteIntListStatement("STRENGTHS", strengths, false);
+    if (!ki_layout_) (void)WriteIntListStatement("STRENGTHS", strengths, false);
     write_table("PROBABILITIES", *definition->GetTable());
     break;
   }
@@ -297,7 +298,7 @@ void QDN_qdnFormat::WriteDefinition(const QDN_node& node) {
 void QDN_qdnFormat::WriteExtraDefinition(const QDN_node& node) {
   const QDN_extraDefinition* extra = node.GetExtraDefinition();
   (void)WriteBlockStart("EXTRA_DEFINITION");
-  if (!extra) {
+  if (!extra || ki_layout_) {
     (void)WriteBlockEnd();
     return;
   }

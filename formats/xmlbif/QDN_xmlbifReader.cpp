@@ -124,7 +124,10 @@ int QDN_xmlbifFormat::ReadFile(const char* fileName, int) {
   XmlScanner::Item item;
   do {
     item = scanner_->Next();
-  } while (item.kind != Kind::kEnd && !(item.kind == Kind::kStart && Is(item.name, "BIF")));
+  } while (item.kind != Kind::kEnd && item.kind != Kind::kError &&
+           !(item.kind == Kind::kStart && Is(item.name, "BIF")));
+  if (item.kind == Kind::kError)
+    return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
   if (item.kind != Kind::kStart) {
     (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: [BIF] : Tag Not found");
     return QDN_NO_MORE_TOKENS;

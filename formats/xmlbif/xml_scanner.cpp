@@ -105,6 +105,12 @@ bool XmlScanner::SkipPast(std::string_view end) {
 
 XmlScanner::Item XmlScanner::Next() {
   Item item;
+  // A malformed document stays malformed: the error is returned again
+  // rather than the text after it being scanned as if nothing happened.
+  if (!error_.empty()) {
+    item.kind = Kind::kError;
+    return item;
+  }
   for (;;) {
     if (pos_ >= text_.size()) return item;
     if (text_[pos_] != '<') {

@@ -75,6 +75,14 @@ TEST(XmlbifFormatTest, MisplacedAndMissing) {
   EXPECT_TRUE(LogContains("ERROR: 'VARIABLE' : Misplaced statement"));
   EXPECT_EQ(Read(net, "<NETWORK><VARIABLE TYPE=\"nature\"><NAME>a</NAME"), QDN_SYNTAX_ERROR);
   EXPECT_TRUE(LogContains("unexpected character in tag <NAME"));
+  // A malformed tag before the BIF element ends the read instead of being
+  // scanned again forever.
+  EXPECT_EQ(
+      net.ReadFile(
+          WriteTempFile("bad.xml03", "<?xml version=\"1.0\"?><a $><BIF VERSION=\"0.3\"/>").c_str(),
+          6, 0),
+      QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("unexpected character in tag <a"));
 }
 
 TEST(XmlbifFormatTest, WriterHeaderAndEscaping) {

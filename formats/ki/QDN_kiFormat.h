@@ -1,0 +1,60 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "formats/native/QDN_qdnFormat.h"
+
+// The KI knowledge-base format (format 7, ".dxp"): a diagnostic network of
+// chance and noisy-MAX nodes with their states and diagnostic attributes.
+// Reading only by number; a write chosen by the extension produces the
+// native text layout.
+class QDN_kiFormat : public QDN_qdnFormat {
+public:
+  explicit QDN_kiFormat(QDN_network* network) : QDN_qdnFormat(network) { ki_layout_ = true; }
+
+  int ReadFile(const char* fileName, int flags) override;
+  // The native text writer's output in the KI layout.
+  int WriteFile(const char* fileName) override { return QDN_qdnFormat::WriteFile(fileName); }
+  // keyword ":" value.
+  int ReadAssignment(const char* keyword, int kind) override;
+  int ReadBoolAssignment(const char* keyword, int& value) override;
+
+private:
+  int Read();
+  int ReadKb();
+  int ReadNodes();
+  int ReadNodeEntry();
+  int ReadNodeStatement(int& handle);
+  int ReadTypeStatement(int handle);
+  int ReadStateBlock(int handle, int outcome);
+  int ReadNetworkBlock();
+  int ReadDefinitionEntry();
+  int ReadProb(int handle);
+  int ReadFunction(int handle);
+  // One parameter row of a FUNCTION statement: the parent index, the parent
+  // outcome when the file names one (-1: the next outcome not yet given),
+  // and the values.
+  struct FunctionRow {
+    int parent = 0;
+    int outcome = -1;
+    std::vector<double> values;
+  };
+  // Turns the leak row, the parameter rows and the absent outcomes of each
+  // parent into the node's noisy-MAX parameters.
+  int ApplyFunction(int handle, const std::vector<double>& leak,
+                    const std::vector<FunctionRow>& rows,
+                    const std::vector<std::pair<int, std::vector<int>>>& absent);
+  // Runs a block loop: statement() until "}", each followed by ";".
+  template <typename Statement> int ReadStatements(Statement statement);
+  void SkipToSemicolon();
+  void FinalPass();
+  // Identifier or String; false when neither is next.
+  bool ReadName(std::string& out);
+
+  int observable_ = -1;
+  int mandatory_ = -1;
+  int hypothesis_ = -1;
+  int recommendable_ = -1;
+};
