@@ -22,6 +22,7 @@ set(CALLBRIMA_ENGINE_SOURCES
   network/QDN_submodelTree.cpp
   definitions/QDN_nodeDefinition.cpp
   definitions/QDN_definitionFactory.cpp
+  definitions/QDN_equation.cpp
   definitions/QDN_nodeValue.cpp
   definitions/QDN_cpt.cpp
   definitions/QDN_truthTable.cpp

@@ -4,6 +4,7 @@
 #include "core/QDN_status.h"
 #include "definitions/QDN_cast.h"
 #include "definitions/QDN_cpt.h"
+#include "definitions/QDN_equation.h"
 #include "definitions/QDN_list.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
@@ -37,8 +38,16 @@ int QDN_CreateDefinition(int type, QDN_network* network, int handle,
     case QDN_MAU:
       out = std::make_unique<QDN_mau>(network, handle);
       return QDN_NO_ERROR;
+    case QDN_EQUATION:
+      out = std::make_unique<QDN_equation>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_EQUATION_SCC:
+      out = std::make_unique<QDN_equationSCC>(network, handle);
+      return QDN_NO_ERROR;
+    case QDN_DISTRIBUTION:
+      out = std::make_unique<QDN_distribution>(network, handle);
+      return QDN_NO_ERROR;
     default:
-      // Equation types have no definition in this build; any other type is unknown.
       return QDN_OUT_OF_RANGE;
     }
   } catch (const std::bad_alloc&) {

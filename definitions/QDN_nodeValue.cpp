@@ -118,6 +118,8 @@ int QDN_CreateValue(int type, QDN_network* network, int handle,
   try {
     switch (type) {
     case 0:
+    case QDN_DISTRIBUTION:
+      // A distribution node has no value object.
       return QDN_NO_ERROR;
     case QDN_CPT:
     case QDN_TRUTHTABLE:

@@ -11,6 +11,7 @@
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_cast.h"
 #include "definitions/QDN_cpt.h"
+#include "definitions/QDN_equation.h"
 #include "definitions/QDN_list.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
@@ -387,6 +388,10 @@ int QDN_qdnFormat::ReadType(int handle) {
   } else if (name == "NOISY_AND") {
     noisy_and_ = true;
     type = QDN_NOISY_MAX;
+  } else if (name == "EQUATION") {
+    type = QDN_EQUATION;
+  } else if (name == "EQUATION_SCC") {
+    type = QDN_EQUATION_SCC;
   } else {
     type = DefinitionTypeFromName(name.c_str());
     if (type < 0) return ReportError(type, {});
@@ -462,6 +467,12 @@ int QDN_qdnFormat::ReadDefinitionStatement(int handle) {
                        positive ? "SetPositiveWeights failed" : "SetNegativeWeights failed");
   }
   std::string text;
+  if ((status = ReadStringAssignment("EQUATION", text)) != QDN_NOT_THIS_STATEMENT) {
+    CB_TRY(status);
+    auto* equation = dynamic_cast<QDN_equation*>(definition);
+    if (!equation) return ReportError(QDN_WRONG_NODE_TYPE, {});
+    return ReportError(equation->SetEquation(text), {});
+  }
   if ((status = ReadStringAssignment("BASELINE", text)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     double baseline = 0;

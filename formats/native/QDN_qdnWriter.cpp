@@ -8,6 +8,7 @@
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_cast.h"
+#include "definitions/QDN_equation.h"
 #include "definitions/QDN_list.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
@@ -289,6 +290,11 @@ void QDN_qdnFormat::WriteDefinition(const QDN_node& node) {
     write_table("PROBABILITIES", *definition->GetTable());
     break;
   }
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    (void)WriteQuotedStatement("EQUATION",
+                               static_cast<const QDN_equation*>(definition)->GetEquation());
+    break;
   default:
     break;
   }
