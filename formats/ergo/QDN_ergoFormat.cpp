@@ -54,14 +54,15 @@ int QDN_ergoFormat::Read() {
     return ReportError(QDN_OUT_OF_RANGE,
                        Concat({"ERROR: (\"", text, "\") : Invalid number of nodes"}));
   handles_.Clear();
-  for (int i = 0; i < nodes; ++i) {
-    const int handle = network_->AddNode(QDN_CPT, nullptr);
-    if (handle < 0) return ReportError(handle, "ERROR: Couldn't Create Node");
-    CB_TRY(handles_.Append(handle));
-  }
+  // Each node is created once its state count has been read, so a small file
+  // declaring a huge count stops at its end instead of first creating
+  // millions of nodes.
   for (int i = 0; i < nodes; ++i) {
     int states = 0;
     CB_TRY(ReadCount(states, text));
+    const int handle = network_->AddNode(QDN_CPT, nullptr);
+    if (handle < 0) return ReportError(handle, "ERROR: Couldn't Create Node");
+    CB_TRY(handles_.Append(handle));
     if (states < 2 || states > kMaxOutcomes) {
       (void)ReportError(QDN_OUT_OF_RANGE,
                         Concat({"ERROR: '", text, "' : Invalid number of states"}));
