@@ -45,7 +45,10 @@ set(CALLBRIMA_ENGINE_SOURCES
   formats/xmlbif/xml_scanner.cpp
   formats/xmlbif/QDN_xmlbifReader.cpp
   formats/xmlbif/QDN_xmlbifWriter.cpp
+  xml/QDN_xmlReader.cpp
   xml/QDN_xqdnFactory.cpp
+  xml/QDN_xqdnReader.cpp
+  xml/QDN_xqdnWriter.cpp
 )
 
 set(CALLBRIMA_BRIDGE_SOURCES

@@ -1,9 +1,7 @@
 #include "xml/QDN_xqdnFactory.h"
 
-#include "formats/text/QDN_textFormat.h"
+#include "xml/QDN_xqdnFormat.h"
 
-std::unique_ptr<QDN_textFormat> QDN_CreateXqdnFormat(QDN_network*) {
-  // The native XML reader and writer are not part of this build yet; the
-  // dispatch answers "Unknown File Format" for a missing format object.
-  return nullptr;
+std::unique_ptr<QDN_textFormat> QDN_CreateXqdnFormat(QDN_network* network) {
+  return std::make_unique<QDN_xqdnFormat>(network);
 }

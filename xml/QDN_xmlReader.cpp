@@ -1,0 +1,528 @@
+// The schema-driven XML reader over Expat and the matching writer.
+#include "xml/QDN_xmlReader.h"
+
+#include <expat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "formats/text/QDN_textFile.h"
+#include "network/QDN_screenInfo.h"
+
+namespace {
+
+constexpr size_t kBlockSize = 512;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+} // namespace
+
+QDN_xmlReader::~QDN_xmlReader() {
+  if (parser_) XML_ParserFree(parser_);
+}
+
+QDN_xmlElement* QDN_xmlReader::CreateElement(std::string name, int mode) {
+  elements_.push_back(std::make_unique<QDN_xmlElement>(std::move(name), mode));
+  return elements_.back().get();
+}
+
+std::string QDN_xmlReader::ToLatin1(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++i;
+      continue;
+    }
+    int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    unsigned code = length == 4 ? (c & 0x07u) : length == 3 ? (c & 0x0Fu) : (c & 0x1Fu);
+    bool valid = length > 1 && i + static_cast<size_t>(length) <= utf8.size();
+    for (int k = 1; valid && k < length; ++k) {
+      const unsigned char next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
+      if ((next & 0xC0) != 0x80) valid = false;
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    if (!valid) length = 1;
+    out.push_back(valid && code <= 0xFF ? static_cast<char>(code) : '?');
+    i += static_cast<size_t>(length);
+  }
+  return out;
+}
+
+bool QDN_xmlReader::Load(const char* fileName, QDN_xmlElement* root, QDN_xmlErrorHandler* handler) {
+  root_ = root;
+  handler_ = handler;
+  failed_ = false;
+  stack_.clear();
+  std::unique_ptr<std::FILE, FileCloser> file(fileName ? std::fopen(fileName, "rb") : nullptr);
+  if (!file) {
+    if (handler_)
+      handler_->OnError(std::string("Can't open file ") + (fileName ? fileName : ""), 0, 0);
+    return false;
+  }
+  if (parser_) XML_ParserFree(parser_);
+  parser_ = XML_ParserCreate(nullptr);
+  if (!parser_) {
+    if (handler_) handler_->OnError("Out of memory", 0, 0);
+    return false;
+  }
+  XML_SetUserData(parser_, this);
+  XML_SetElementHandler(parser_, &StartTag, &EndTag);
+  XML_SetCharacterDataHandler(parser_, &Characters);
+  bool ok = true;
+  char block[kBlockSize];
+  for (;;) {
+    const size_t got = std::fread(block, 1, sizeof block, file.get());
+    const bool read_error = std::ferror(file.get()) != 0;
+    // The parse is finished at the end of the input whatever the block
+    // sizes, so a truncated document is always reported.
+    const bool last = got < sizeof block || std::feof(file.get());
+    if (XML_Parse(parser_, block, static_cast<int>(got), last ? XML_TRUE : XML_FALSE) ==
+        XML_STATUS_ERROR) {
+      if (!failed_ && handler_) {
+        int line = 0, column = 0;
+        GetPosition(line, column);
+        handler_->OnError(XML_ErrorString(XML_GetErrorCode(parser_)), line, column);
+      }
+      ok = false;
+      break;
+    }
+    if (read_error) {
+      if (handler_) handler_->OnError(std::string("Can't read file ") + fileName, 0, 0);
+      ok = false;
+      break;
+    }
+    if (last) break;
+  }
+  stack_.clear();
+  XML_ParserFree(parser_);
+  parser_ = nullptr;
+  return ok && !failed_;
+}
+
+void QDN_xmlReader::ReportError(const std::string& message) {
+  if (failed_) return;
+  int line = 0, column = 0;
+  GetPosition(line, column);
+  if (handler_) handler_->OnError(message, line, column);
+  failed_ = true;
+  if (parser_) {
+    XML_SetElementHandler(parser_, nullptr, nullptr);
+    XML_SetCharacterDataHandler(parser_, nullptr);
+    (void)XML_StopParser(parser_, XML_FALSE);
+  }
+}
+
+void QDN_xmlReader::GetPosition(int& line, int& column) const {
+  line = parser_ ? static_cast<int>(XML_GetCurrentLineNumber(parser_)) : 0;
+  column = parser_ ? static_cast<int>(XML_GetCurrentColumnNumber(parser_)) : 0;
+}
+
+std::string QDN_xmlReader::GetUnescapedText() const {
+  std::string out;
+  out.reserve(text_.size());
+  for (size_t i = 0; i < text_.size(); ++i) {
+    if (text_[i] != '\\' || i + 1 >= text_.size()) {
+      out.push_back(text_[i]);
+      continue;
+    }
+    const char next = text_[++i];
+    out.push_back(next == 'n' ? '\n' : next == 't' ? '\t' : next);
+  }
+  return out;
+}
+
+const char* QDN_xmlReader::FindAttribute(const char* name) const {
+  if (!attributes_) return nullptr;
+  for (const char** a = attributes_; a[0]; a += 2)
+    if (std::strcmp(a[0], name) == 0) return a[1];
+  return nullptr;
+}
+
+bool QDN_xmlReader::GetBoolAttribute(const char* name, bool& value, bool fallback) {
+  const char* text = FindAttribute(name);
+  if (!text) {
+    value = fallback;
+    return true;
+  }
+  if (std::strcmp(text, "true") == 0 || std::strcmp(text, "false") == 0) {
+    value = text[0] == 't';
+    return true;
+  }
+  ReportError(std::string("'true' or 'false' expected as value of boolean attribute '") + name +
+              "'");
+  return false;
+}
+
+bool QDN_xmlReader::GetIntAttribute(const char* name, int& value, int fallback) {
+  const char* text = FindAttribute(name);
+  if (!text) {
+    value = fallback;
+    return true;
+  }
+  char* end = nullptr;
+  errno = 0;
+  const long result = std::strtol(text, &end, 10);
+  if ((result == 0 && *end != '\0') || result > INT32_MAX || result < INT32_MIN ||
+      errno == ERANGE) {
+    ReportError(std::string("integer value expected for attribute '") + name + "'");
+    return false;
+  }
+  value = static_cast<int>(result);
+  return true;
+}
+
+bool QDN_xmlReader::GetDoubleAttribute(const char* name, double& value, double fallback) {
+  const char* text = FindAttribute(name);
+  if (!text) {
+    value = fallback;
+    return true;
+  }
+  char* end = nullptr;
+  const double result = std::strtod(text, &end);
+  if (result == 0 && *end != '\0') {
+    ReportError(std::string("floating point value expected for attribute '") + name + "'");
+    return false;
+  }
+  value = result;
+  return true;
+}
+
+void QDN_xmlReader::GetStringAttribute(const char* name, std::string& text) const {
+  const char* value = FindAttribute(name);
+  text = value ? ToLatin1(value) : std::string();
+}
+
+void QDN_xmlReader::StartTag(void* self, const char* name, const char** attributes) {
+  static_cast<QDN_xmlReader*>(self)->Start(name, attributes);
+}
+
+void QDN_xmlReader::EndTag(void* self, const char*) { static_cast<QDN_xmlReader*>(self)->End(); }
+
+void QDN_xmlReader::Characters(void* self, const char* text, int length) {
+  auto* reader = static_cast<QDN_xmlReader*>(self);
+  if (!reader->failed_ && !reader->stack_.empty() && reader->stack_.back().element)
+    reader->stack_.back().text.append(text, static_cast<size_t>(length));
+}
+
+void QDN_xmlReader::Start(const char* name, const char** attributes) {
+  if (failed_) return;
+  Entry entry;
+  int parent_mode = QDN_xmlElement::kStrictAttributes | QDN_xmlElement::kStrictChildren;
+  if (stack_.empty()) {
+    if (!root_ || root_->name_ != name) {
+      ReportError(std::string("Unknown root element '") + name + "', expected '" +
+                  (root_ ? root_->name_ : "") + "'");
+      return;
+    }
+    entry.element = root_;
+  } else {
+    Entry& parent = stack_.back();
+    if (!parent.element) {
+      stack_.push_back(Entry{});
+      return;
+    }
+    parent_mode = parent.mode;
+    for (const auto& [child, flags] : parent.element->children_) {
+      if (child->name_ != name) continue;
+      bool seen = false;
+      for (const std::string& s : parent.seen)
+        seen = seen || s == name;
+      if (seen && !(flags & QDN_xmlElement::kRepeatable)) {
+        ReportError(std::string("Multiple occurences of '") + name + "' not allowed in '" +
+                    parent.element->name_ + "'");
+        return;
+      }
+      if (!seen) parent.seen.emplace_back(name);
+      entry.element = child;
+      break;
+    }
+    if (!entry.element) {
+      if (parent.mode & QDN_xmlElement::kStrictChildren) {
+        ReportError(std::string("Unknown element '") + name + "' in '" + parent.element->name_ +
+                    "'");
+        return;
+      }
+      int line = 0, column = 0;
+      GetPosition(line, column);
+      if (handler_) handler_->OnUnknownElement(name, parent.element->name_, line, column);
+      stack_.push_back(Entry{});
+      return;
+    }
+  }
+  QDN_xmlElement& element = *entry.element;
+  entry.mode = element.mode_ == QDN_xmlElement::kInherit ? parent_mode : element.mode_;
+  attributes_ = attributes;
+  for (const auto& [attribute, required] : element.attributes_) {
+    if (required && !FindAttribute(attribute.c_str())) {
+      ReportError("Required attribute '" + attribute + "' not found in element '" + element.name_ +
+                  "'");
+      attributes_ = nullptr;
+      return;
+    }
+  }
+  for (const char** a = attributes; a && a[0]; a += 2) {
+    bool declared = false;
+    for (const auto& declared_attribute : element.attributes_)
+      declared = declared || declared_attribute.first == a[0];
+    if (declared) continue;
+    if (entry.mode & QDN_xmlElement::kStrictAttributes) {
+      ReportError(std::string("Unknown attribute '") + a[0] + "' in element '" + element.name_ +
+                  "'");
+      attributes_ = nullptr;
+      return;
+    }
+    int line = 0, column = 0;
+    GetPosition(line, column);
+    if (handler_) handler_->OnUnknownAttribute(element.name_, a[0], line, column);
+  }
+  if (element.on_start_) element.on_start_();
+  attributes_ = nullptr;
+  if (failed_) return;
+  stack_.push_back(std::move(entry));
+}
+
+void QDN_xmlReader::End() {
+  if (failed_ || stack_.empty()) return;
+  Entry& entry = stack_.back();
+  if (entry.element) {
+    bool high = false;
+    for (char c : entry.text)
+      high = high || static_cast<unsigned char>(c) > 127;
+    text_ = high ? ToLatin1(entry.text) : std::move(entry.text);
+    if (entry.element->on_end_) entry.element->on_end_();
+    if (failed_) return;
+    for (const auto& [child, flags] : entry.element->children_) {
+      if (!(flags & QDN_xmlElement::kRequired)) continue;
+      bool seen = false;
+      for (const std::string& s : entry.seen)
+        seen = seen || s == child->name_;
+      if (!seen) {
+        ReportError("Required element '" + child->name_ + "' not present in element '" +
+                    entry.element->name_ + "'");
+        return;
+      }
+    }
+  }
+  stack_.pop_back();
+}
+
+// Writing.
+
+std::string QDN_xmlWriter::Escape(std::string_view text, bool backslashes, bool attribute) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+    case '<':
+      out += "&lt;";
+      continue;
+    case '>':
+      out += "&gt;";
+      continue;
+    case '&':
+      out += "&amp;";
+      continue;
+    case '"':
+      out += "&quot;";
+      continue;
+    case '\'':
+      out += "&apos;";
+      continue;
+    default:
+      break;
+    }
+    if (backslashes) {
+      if (c == '\t') {
+        out += "\\t";
+        continue;
+      }
+      if (c == '\n') {
+        out += "\\n";
+        continue;
+      }
+      if (c == '\\') {
+        out += "\\\\";
+        continue;
+      }
+      if (c == '\r') continue;
+    }
+    // Tabs and line ends in attributes would be read back as blanks:
+    // character references keep them. Other control characters cannot be
+    // written in XML at all and become "?".
+    if (c == '\t' || c == '\n' || c == '\r') {
+      if (attribute) {
+        out += c == '\t' ? "&#9;" : c == '\n' ? "&#10;" : "&#13;";
+      } else {
+        out.push_back(c);
+      }
+      continue;
+    }
+    out.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+  }
+  return out;
+}
+
+bool QDN_xmlWriter::Open(const char* fileName) {
+  if (!fileName || !*fileName) return false;
+  // Refuse early when the target cannot be written, as opening it would.
+  std::unique_ptr<std::FILE, FileCloser> probe(std::fopen(fileName, "ab"));
+  if (!probe) return false;
+  probe.reset();
+  file_name_ = fileName;
+  out_ = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
+  depth_ = 0;
+  attributes_.clear();
+  open_ = true;
+  return true;
+}
+
+void QDN_xmlWriter::AddAttribute(const char* name, std::string_view value) {
+  attributes_.emplace_back(name, std::string(value));
+}
+void QDN_xmlWriter::AddAttribute(const char* name, int value) {
+  AddAttribute(name, std::to_string(value));
+}
+void QDN_xmlWriter::AddAttribute(const char* name, bool value) {
+  AddAttribute(name, std::string_view(value ? "true" : "false"));
+}
+void QDN_xmlWriter::AddAttribute(const char* name, double value) {
+  AddAttribute(name, QDN_FormatShortReal(value));
+}
+
+void QDN_xmlWriter::StartElement(const char* name, int kind) {
+  out_.append(static_cast<size_t>(depth_), '\t');
+  out_.push_back('<');
+  out_ += name;
+  for (const auto& [attribute, value] : attributes_) {
+    out_.push_back(' ');
+    out_ += attribute;
+    out_ += "=\"";
+    out_ += Escape(value, false, true);
+    out_.push_back('"');
+  }
+  attributes_.clear();
+  if (kind == kEmpty) {
+    out_ += " />\n";
+  } else if (kind == kChildren) {
+    out_ += ">\n";
+    ++depth_;
+  } else {
+    out_.push_back('>');
+  }
+}
+
+void QDN_xmlWriter::WriteElement(const char* name, const std::string* text, bool backslashes) {
+  if (!text) {
+    StartElement(name, kEmpty);
+    return;
+  }
+  WriteElement(name, std::string_view(*text), backslashes);
+}
+
+void QDN_xmlWriter::WriteElement(const char* name, std::string_view text, bool backslashes) {
+  StartElement(name, kText);
+  out_ += Escape(text, backslashes, false);
+  out_ += "</";
+  out_ += name;
+  out_ += ">\n";
+}
+
+void QDN_xmlWriter::EndElement(const char* name) {
+  if (depth_ > 0) --depth_;
+  out_.append(static_cast<size_t>(depth_), '\t');
+  out_ += "</";
+  out_ += name;
+  out_ += ">\n";
+}
+
+bool QDN_xmlWriter::Close() {
+  if (!open_) return false;
+  open_ = false;
+  QDN_textFile file;
+  if (file.OpenForWrite(file_name_.c_str()) != 0) return false;
+  (void)file.SetLineWidth(QDN_textFile::kMaxLineWidth);
+  if (file.WriteRaw(out_, 0) < 0) return false;
+  return file.Close() == 0;
+}
+
+// Value forms.
+
+bool QDN_ParseColor(std::string_view text, int& color) {
+  if (text.size() != 6) return false;
+  unsigned value = 0;
+  for (char c : text) {
+    int digit = c >= '0' && c <= '9'   ? c - '0'
+                : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                       : -1;
+    if (digit < 0) return false;
+    value = value * 16 + static_cast<unsigned>(digit);
+  }
+  const unsigned red = value >> 16, green = (value >> 8) & 0xFF, blue = value & 0xFF;
+  color = static_cast<int>(red | (green << 8) | (blue << 16));
+  return true;
+}
+
+std::string QDN_FormatColor(int color) {
+  const unsigned value = static_cast<unsigned>(color);
+  char text[8];
+  std::snprintf(text, sizeof text, "%02x%02x%02x", value & 0xFF, (value >> 8) & 0xFF,
+                (value >> 16) & 0xFF);
+  return text;
+}
+
+bool QDN_ParsePosition(std::string_view text, QDN_rectangle& rectangle) {
+  std::istringstream in{std::string(text)};
+  long long left = 0, top = 0, right = 0, bottom = 0;
+  if (!(in >> left >> top >> right >> bottom)) return false;
+  const long long limit = INT32_MAX / 2;
+  for (long long v : {left, top, right, bottom})
+    if (v > limit || v < -limit) return false;
+  rectangle.x0 = static_cast<int>((left + right) / 2);
+  rectangle.y0 = static_cast<int>((top + bottom) / 2);
+  rectangle.x1 = static_cast<int>(right > left ? right - left : left - right);
+  rectangle.y1 = static_cast<int>(bottom > top ? bottom - top : top - bottom);
+  return true;
+}
+
+namespace {
+
+// The low edge whose span [low, low + size] reads back as centre.
+long long LowEdge(long long centre, long long size) {
+  long long low = centre - size / 2;
+  // Reading halves toward zero: with an odd size below zero the centre
+  // reads one higher, so the edge moves one down.
+  if ((2 * low + size) / 2 != centre) --low;
+  return low;
+}
+
+} // namespace
+
+std::string QDN_FormatPosition(const QDN_rectangle& r) {
+  const long long left = LowEdge(r.x0, r.x1 < 0 ? -static_cast<long long>(r.x1) : r.x1);
+  const long long top = LowEdge(r.y0, r.y1 < 0 ? -static_cast<long long>(r.y1) : r.y1);
+  return std::to_string(left) + " " + std::to_string(top) + " " +
+         std::to_string(left + (r.x1 < 0 ? -static_cast<long long>(r.x1) : r.x1)) + " " +
+         std::to_string(top + (r.y1 < 0 ? -static_cast<long long>(r.y1) : r.y1));
+}
+
+std::string QDN_FormatShortReal(double value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+
+std::string QDN_FormatLongReal(double value) {
+  std::ostringstream out;
+  out.precision(16);
+  out << value;
+  return out.str();
+}

@@ -1,0 +1,794 @@
+// Reading native XML files: the "brima" schema and the "norix" presentation
+// extension.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/QDN_Dmatrix.h"
+#include "core/QDN_doubleArray.h"
+#include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
+#include "core/QDN_intArray.h"
+#include "core/QDN_reservedValues.h"
+#include "core/QDN_status.h"
+#include "core/QDN_stringArray.h"
+#include "definitions/QDN_cast.h"
+#include "definitions/QDN_cpt.h"
+#include "definitions/QDN_equation.h"
+#include "definitions/QDN_list.h"
+#include "definitions/QDN_noisyMAX.h"
+#include "definitions/QDN_truthTable.h"
+#include "network/QDN_costDefinition.h"
+#include "network/QDN_extraDefinition.h"
+#include "network/QDN_network.h"
+#include "network/QDN_node.h"
+#include "network/QDN_submodel.h"
+#include "network/QDN_submodelTree.h"
+#include "xml/QDN_xmlReader.h"
+#include "xml/QDN_xqdnFormat.h"
+
+namespace {
+
+using E = QDN_xmlElement;
+constexpr int kR = E::kRequired;
+constexpr int kM = E::kRepeatable;
+constexpr int kInherit = E::kInherit;
+
+std::vector<std::string> SplitWords(std::string_view text) {
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+      ++i;
+    const size_t start = i;
+    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
+      ++i;
+    if (i > start) out.emplace_back(text.substr(start, i - start));
+  }
+  return out;
+}
+
+// Reals separated by white space; "n/a" is the not-applicable value where
+// allowed. Returns the position of the first token that is not a number, or -1.
+int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na) {
+  const std::vector<std::string> words = SplitWords(text);
+  // Sized exactly: table setters take the array's whole size.
+  (void)out.Resize(static_cast<int>(words.size()));
+  int position = 0;
+  for (const std::string& word : words) {
+    double value = 0;
+    if (allow_na && word == "n/a") {
+      value = kNotApplicableValue;
+    } else {
+      char* end = nullptr;
+      value = std::strtod(word.c_str(), &end);
+      if (end == word.c_str() || *end != '\0') return position;
+    }
+    if (out.Append(value) < 0) return position;
+    ++position;
+  }
+  return -1;
+}
+
+int ReadInts(std::string_view text, QDN_intArray& out) {
+  int position = 0;
+  for (const std::string& word : SplitWords(text)) {
+    char* end = nullptr;
+    const long value = std::strtol(word.c_str(), &end, 10);
+    if (end == word.c_str() || *end != '\0' || value > INT32_MAX || value < INT32_MIN)
+      return position;
+    if (out.Append(static_cast<int>(value)) < 0) return position;
+    ++position;
+  }
+  return -1;
+}
+
+std::string VersionMessage(const std::string& version) {
+  return "Invalid version number '" + version +
+         "', expected '1.0'\nPlease download most recent version of BRIMA/Norix from:\n" +
+         kXqdnWebAddress;
+}
+
+// Presentation data collected for a node, submodel or text box.
+struct Record {
+  std::optional<std::string> name, comment;
+  std::optional<QDN_rectangle> position;
+  std::optional<int> interior, outline, width;
+};
+
+class Reader : public QDN_xmlErrorHandler {
+public:
+  Reader(QDN_network* network, const char* fileName)
+      : network_(network), file_(fileName ? fileName : "") {}
+
+  int Run() {
+    BuildSchema();
+    network_->SetSampleCount(1000);
+    const bool ok = reader_.Load(file_.c_str(), brima_, this);
+    if (unknown_)
+      QDN_Log(-100, (std::string("File contains unknown elements and/or attributes. Please "
+                                 "download most recent version of "
+                                 "BRIMA/Norix from:\n") +
+                     kXqdnWebAddress)
+                        .c_str());
+    return ok ? QDN_NO_ERROR : QDN_FILE_IO_FAILED;
+  }
+
+  void OnError(const std::string& message, int line, int column) override {
+    QDN_Log(QDN_FILE_IO_FAILED,
+            ("Error at " + std::to_string(line) + ", " + std::to_string(column) +
+             " while loading " + file_ + ": " + message)
+                .c_str());
+  }
+  void OnUnknownElement(const std::string& element, const std::string&, int line,
+                        int column) override {
+    unknown_ = true;
+    QDN_Log(-100, ("Warning: Ignored unknown element '" + element + "' at " + std::to_string(line) +
+                   ", " + std::to_string(column) + " while loading " + file_)
+                      .c_str());
+  }
+  void OnUnknownAttribute(const std::string& element, const std::string& attribute, int line,
+                          int column) override {
+    unknown_ = true;
+    QDN_Log(-100,
+            ("Warning: Ignored unknown attribute '" + attribute + "' in '" + element + "' at " +
+             std::to_string(line) + ", " + std::to_string(column) + " while loading " + file_)
+                .c_str());
+  }
+
+private:
+  E* Make(const char* name, int mode,
+          std::initializer_list<std::pair<const char*, bool>> attributes = {}) {
+    E* element = reader_.CreateElement(name, mode);
+    for (const auto& [attribute, required] : attributes)
+      element->AddAttribute(attribute, required);
+    return element;
+  }
+  void Fail(const std::string& message) { reader_.ReportError(message); }
+  std::string Attribute(const char* name) {
+    std::string text;
+    reader_.GetStringAttribute(name, text);
+    return text;
+  }
+  QDN_node* Node() const { return node_ >= 0 ? network_->GetNode(node_) : nullptr; }
+
+  void BuildSchema();
+  void BuildNorix(E* extensions);
+  void NodeStart(int type);
+  void NodeEnd(int type);
+  void ParentsEnd(QDN_intArray& out, bool cost);
+  bool Reals(QDN_doubleArray& out, const char* what, bool allow_na = false) {
+    out.Clear();
+    const int failed = ReadReals(reader_.GetText(), out, allow_na);
+    if (failed < 0) return true;
+    Fail(std::string(what) + std::to_string(failed));
+    return false;
+  }
+  void ApplyRecord(const Record& record, QDN_header& header, QDN_screenInfo& screen) {
+    if (record.name) (void)header.SetName(record.name->c_str());
+    if (record.comment) (void)header.SetComment(record.comment->c_str());
+    if (record.position) screen.position = *record.position;
+    if (record.interior) screen.color = *record.interior;
+    if (record.outline) screen.border_color = *record.outline;
+    if (record.width) screen.border_thickness = *record.width;
+  }
+  bool ReadColor(int& color) {
+    const std::string text = Attribute("color");
+    if (QDN_ParseColor(text, color)) return true;
+    Fail("Color specification 'rrggbb' expected");
+    return false;
+  }
+  QDN_submodel& TopSubmodel() { return *network_->GetSubmodels().GetSubmodel(submodels_.back()); }
+
+  QDN_network* network_;
+  std::string file_;
+  QDN_xmlReader reader_;
+  E* brima_ = nullptr;
+  bool unknown_ = false;
+  std::string property_id_;
+
+  // The node element being read.
+  int node_ = -1;
+  QDN_stringArray states_;
+  int default_state_ = -1;
+  QDN_intArray faults_;
+  QDN_intArray parents_;
+  QDN_doubleArray numbers_;
+  QDN_intArray strengths_;
+  bool has_strengths_ = false, has_numbers_ = false;
+  QDN_stringArray resulting_;
+  std::optional<double> baseline_;
+  QDN_doubleArray pweights_, nweights_;
+  bool has_pweights_ = false, has_nweights_ = false;
+  std::optional<std::string> equation_;
+  int cost_node_ = -1;
+
+  // Presentation extension.
+  std::vector<int> submodels_{QDN_network::kMainSubmodel};
+  std::vector<Record> records_;
+  std::vector<std::string> seen_nodes_;
+  int norix_node_ = -1;
+  int norix_state_ = -1;
+};
+
+void Reader::BuildSchema() {
+  brima_ = Make("brima", 0, {{"version", true}, {"id", true}, {"numsamples", false}});
+  brima_->OnStart([this] {
+    const std::string id = Attribute("id");
+    (void)network_->GetSubmodels()
+        .GetSubmodel(QDN_network::kMainSubmodel)
+        ->header.SetId(id.c_str());
+    const std::string version = Attribute("version");
+    double value = 0;
+    if (!reader_.GetDoubleAttribute("version", value, 0) || value != 1.0)
+      return Fail(VersionMessage(version));
+    int samples = 1000;
+    if (reader_.GetIntAttribute("numsamples", samples, 1000)) network_->SetSampleCount(samples);
+  });
+
+  E* algparams = Make("algparams", kInherit);
+  brima_->AddChild(algparams, 0);
+  E* epis = Make("epis", kInherit,
+                 {{"proplen", true},
+                  {"numstates1", true},
+                  {"numstates2", true},
+                  {"numstates3", true},
+                  {"eps1", true},
+                  {"eps2", true},
+                  {"eps3", true},
+                  {"eps4", true}});
+  algparams->AddChild(epis, 0);
+  epis->OnStart([this] {
+    QDN_episParameters p;
+    if (!reader_.GetIntAttribute("proplen", p.proplen, p.proplen) ||
+        !reader_.GetIntAttribute("numstates1", p.numstates1, p.numstates1) ||
+        !reader_.GetIntAttribute("numstates2", p.numstates2, p.numstates2) ||
+        !reader_.GetIntAttribute("numstates3", p.numstates3, p.numstates3) ||
+        !reader_.GetDoubleAttribute("eps1", p.eps1, p.eps1) ||
+        !reader_.GetDoubleAttribute("eps2", p.eps2, p.eps2) ||
+        !reader_.GetDoubleAttribute("eps3", p.eps3, p.eps3) ||
+        !reader_.GetDoubleAttribute("eps4", p.eps4, p.eps4))
+      return;
+    if (network_->SetEpisParameters(p) != QDN_NO_ERROR) Fail("Invalid EPIS parameters");
+  });
+
+  E* properties = Make("properties", kInherit);
+  brima_->AddChild(properties, 0);
+  E* property = Make("property", kInherit, {{"id", true}});
+  properties->AddChild(property, kM);
+  property->OnStart([this] { property_id_ = Attribute("id"); });
+  property->OnEnd([this] {
+    if (network_->GetProperties().AddProperty(property_id_.c_str(),
+                                              reader_.GetUnescapedText().c_str()) < 0)
+      Fail("Can't add network property '" + property_id_ + "'");
+  });
+
+  E* nodes = Make("nodes", kInherit);
+  brima_->AddChild(nodes, 0);
+  E* state = Make("state", kInherit, {{"id", true}, {"default", false}, {"fault", false}});
+  state->OnStart([this] {
+    const std::string id = Attribute("id");
+    if (states_.IndexOf(id.c_str()) >= 0) return Fail("Duplicate state identifier '" + id + "'");
+    bool is_default = false, fault = false;
+    if (!reader_.GetBoolAttribute("default", is_default, false) ||
+        !reader_.GetBoolAttribute("fault", fault, false))
+      return;
+    if (is_default) {
+      if (default_state_ >= 0)
+        return Fail("Duplicate default state attribute at state '" + id + "'");
+      default_state_ = states_.GetCount();
+    }
+    if (fault) (void)faults_.Append(states_.GetCount());
+    (void)states_.Append(id.c_str());
+  });
+  E* parents = Make("parents", kInherit);
+  parents->OnEnd([this] { ParentsEnd(parents_, false); });
+  E* node_property = Make("property", kInherit, {{"id", true}});
+  node_property->OnStart([this] { property_id_ = Attribute("id"); });
+  node_property->OnEnd([this] {
+    QDN_node* node = Node();
+    if (!node || node->GetInfo().properties.AddProperty(property_id_.c_str(),
+                                                        reader_.GetUnescapedText().c_str()) < 0)
+      Fail("Can't add node property '" + property_id_ + "'");
+  });
+  auto numbers = [this](const char* name, int flags, E* parent) {
+    E* element = Make(name, flags == kR ? 0 : kInherit);
+    parent->AddChild(element, flags);
+    element->OnEnd([this] {
+      has_numbers_ = true;
+      (void)Reals(numbers_, "Can't read double list, failed at element ");
+    });
+    return element;
+  };
+  struct Kind {
+    const char* name;
+    int type;
+    bool states;
+  };
+  for (const Kind& kind : {Kind{"cpt", QDN_CPT, true}, Kind{"deterministic", QDN_TRUTHTABLE, true},
+                           Kind{"decision", QDN_LIST, true}, Kind{"utility", QDN_TABLE, false},
+                           Kind{"mau", QDN_MAU, false}, Kind{"equation", QDN_EQUATION, false},
+                           Kind{"cast", QDN_CAST, false}, Kind{"noisymax", QDN_NOISY_MAX, true}}) {
+    E* element = Make(kind.name, kInherit,
+                      {{"id", true},
+                       {"target", false},
+                       {"diagtype", false},
+                       {"ranked", false},
+                       {"mandatory", false}});
+    nodes->AddChild(element, kM);
+    const int type = kind.type;
+    element->OnStart([this, type] { NodeStart(type); });
+    element->OnEnd([this, type] { NodeEnd(type); });
+    if (kind.states) element->AddChild(state, kR | kM);
+    element->AddChild(parents, 0);
+    element->AddChild(node_property, kM);
+    switch (type) {
+    case QDN_CPT:
+      numbers("probabilities", kR, element);
+      break;
+    case QDN_TABLE:
+      numbers("utilities", kR, element);
+      break;
+    case QDN_MAU:
+      numbers("weights", kR, element);
+      break;
+    case QDN_TRUTHTABLE: {
+      E* resulting = Make("resultingstates", kInherit);
+      element->AddChild(resulting, kR);
+      resulting->OnEnd([this] {
+        resulting_.Clear();
+        for (const std::string& word : SplitWords(reader_.GetText()))
+          (void)resulting_.Append(word.c_str());
+      });
+      break;
+    }
+    case QDN_EQUATION: {
+      E* definition = Make("definition", kInherit);
+      element->AddChild(definition, kR);
+      definition->OnEnd([this] { equation_ = reader_.GetText(); });
+      break;
+    }
+    case QDN_CAST: {
+      E* baseline = Make("baseline", kInherit);
+      element->AddChild(baseline, kR);
+      baseline->OnEnd([this] {
+        QDN_doubleArray value;
+        if (ReadReals(reader_.GetText(), value, false) >= 0 || value.GetCount() != 1)
+          return Fail("Can't read baseline");
+        baseline_ = value.At(0);
+      });
+      for (bool positive : {true, false}) {
+        E* weights = Make(positive ? "pweights" : "nweights", kInherit);
+        element->AddChild(weights, 0);
+        weights->OnEnd([this, positive] {
+          (positive ? has_pweights_ : has_nweights_) = true;
+          (void)Reals(positive ? pweights_ : nweights_,
+                      "Can't read double list, failed at element ");
+        });
+      }
+      break;
+    }
+    case QDN_NOISY_MAX: {
+      E* strengths = Make("strengths", kInherit);
+      element->AddChild(strengths, 0);
+      strengths->OnEnd([this] {
+        has_strengths_ = true;
+        strengths_.Clear();
+        const int failed = ReadInts(reader_.GetText(), strengths_);
+        if (failed >= 0)
+          Fail("Can't read integer list, failed at element " + std::to_string(failed));
+      });
+      numbers("parameters", 0, element);
+      break;
+    }
+    default:
+      break;
+    }
+  }
+
+  E* observation = Make("observationcost", kInherit);
+  brima_->AddChild(observation, 0);
+  E* cost_node = Make("node", kInherit, {{"id", true}});
+  observation->AddChild(cost_node, kM);
+  cost_node->OnStart([this] {
+    const std::string id = Attribute("id");
+    cost_node_ = network_->FindNode(id.c_str());
+    if (cost_node_ < 0) Fail("Invalid node identifier '" + id + "'");
+  });
+  E* cost_parents = Make("parents", kInherit);
+  cost_node->AddChild(cost_parents, 0);
+  cost_parents->OnEnd([this] {
+    QDN_intArray handles;
+    ParentsEnd(handles, true);
+  });
+  E* cost = Make("cost", kInherit);
+  cost_node->AddChild(cost, kR);
+  cost->OnEnd([this] {
+    QDN_doubleArray costs;
+    if (!Reals(costs, "Can't read node cost, failed at element ", true)) return;
+    QDN_costDefinition& definition = network_->GetNode(cost_node_)->GetCost();
+    if (costs.GetCount() == 0) {
+      definition.ClearCosts();
+    } else if (definition.SetCosts(costs.Data(), costs.GetCount()) < 0) {
+      Fail("Wrong number of node costs");
+    }
+  });
+
+  E* extensions = Make("extensions", 0);
+  brima_->AddChild(extensions, 0);
+  BuildNorix(extensions);
+}
+
+void Reader::ParentsEnd(QDN_intArray& out, bool cost) {
+  out.Clear();
+  for (const std::string& id : SplitWords(reader_.GetText())) {
+    const int parent = network_->FindNode(id.c_str());
+    if (parent < 0) return Fail("Node parent '" + id + "' not found");
+    if (out.IndexOf(parent) >= 0) return Fail("Duplicate parent '" + id + "'");
+    (void)out.Append(parent);
+    if (cost && network_->AddArc(parent, cost_node_, QDN_network::kCostArc) != QDN_NO_ERROR)
+      return Fail("AddArc failed");
+  }
+}
+
+void Reader::NodeStart(int type) {
+  const std::string id = Attribute("id");
+  bool target = false, ranked = false, mandatory = false;
+  if (!reader_.GetBoolAttribute("target", target, false) ||
+      !reader_.GetBoolAttribute("ranked", ranked, false) ||
+      !reader_.GetBoolAttribute("mandatory", mandatory, false))
+    return;
+  const std::string diagtype = Attribute("diagtype");
+  int trouble = QDN_extraDefinition::kAuxiliary;
+  if (diagtype == "target") {
+    trouble = QDN_extraDefinition::kTarget;
+  } else if (diagtype == "observation") {
+    trouble = QDN_extraDefinition::kObservation;
+  } else if (!diagtype.empty() && diagtype != "auxiliary") {
+    return Fail("Unknown diagnosis node type: '" + diagtype + "'");
+  }
+  node_ = network_->AddNode(type, id.c_str());
+  if (node_ < 0) return Fail("BRIMA failed to create node '" + id + "'");
+  if (target) (void)network_->SetTarget(node_);
+  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition()) {
+    extra->troubleType = trouble;
+    extra->ranked = ranked;
+    extra->mandatory = mandatory;
+  }
+  states_.Clear();
+  default_state_ = -1;
+  faults_.Clear();
+  parents_.Clear();
+  numbers_.Clear();
+  strengths_.Clear();
+  resulting_.Clear();
+  pweights_.Clear();
+  nweights_.Clear();
+  has_strengths_ = has_numbers_ = has_pweights_ = has_nweights_ = false;
+  baseline_.reset();
+  equation_.reset();
+}
+
+void Reader::NodeEnd(int type) {
+  QDN_node* node = Node();
+  if (!node) return;
+  for (int i = 0; i < parents_.GetCount(); ++i)
+    if (network_->AddArc(parents_.At(i), node_, 0) != QDN_NO_ERROR) return Fail("AddArc failed");
+  QDN_nodeDefinition* definition = node->GetDefinition();
+  if (!definition) return Fail("BRIMA failed to create node '" + std::string(node->GetId()) + "'");
+  if (states_.GetCount() > 0) {
+    if (definition->SetNumberOfOutcomes(states_) != QDN_NO_ERROR)
+      return Fail("SetNumberOfOutcomes failed");
+    if (QDN_extraDefinition* extra = node->GetExtraDefinition()) {
+      if (default_state_ >= 0) {
+        (void)extra->SetDefaultState(default_state_);
+        extra->set_as_default = true;
+      }
+      if (faults_.GetCount() > 0) (void)extra->SetFaultStateIndices(faults_);
+    }
+  }
+  switch (type) {
+  case QDN_CPT:
+    if (static_cast<QDN_cpt*>(definition)->SetProbabilities(numbers_) != QDN_NO_ERROR)
+      return Fail("SetProbabilities failed");
+    break;
+  case QDN_TRUTHTABLE:
+    if (static_cast<QDN_truthTable*>(definition)->SetResultingStates(resulting_) != QDN_NO_ERROR)
+      return Fail("SetResultingStates failed");
+    break;
+  case QDN_TABLE:
+    if (static_cast<QDN_table*>(definition)->SetUtilities(numbers_) != QDN_NO_ERROR)
+      return Fail("SetUtilities failed");
+    break;
+  case QDN_MAU:
+    if (static_cast<QDN_mau*>(definition)->SetWeights(numbers_) != QDN_NO_ERROR)
+      return Fail("SetWeights failed");
+    break;
+  case QDN_CAST: {
+    auto* cast = static_cast<QDN_cast*>(definition);
+    if (!baseline_ || cast->SetBaseline(*baseline_) != QDN_NO_ERROR)
+      return Fail("SetBaseline failed");
+    if (has_pweights_ && cast->SetPositiveWeights(pweights_) != QDN_NO_ERROR)
+      return Fail("SetPositiveWeights failed");
+    if (has_nweights_ && cast->SetNegativeWeights(nweights_) != QDN_NO_ERROR)
+      return Fail("SetNegativeWeights failed");
+    break;
+  }
+  case QDN_NOISY_MAX: {
+    auto* noisy = static_cast<QDN_noisyMAX*>(definition);
+    // Strengths and parameters are checked against the node's parents
+    // before they replace anything.
+    if (has_strengths_) {
+      int next = 0;
+      for (int i = 0; i < noisy->GetNumberOfParentBlocks(); ++i) {
+        const int length = noisy->GetStrengths(i).GetCount();
+        if (next + length > strengths_.GetCount())
+          return Fail("Wrong number of noisy-MAX strengths");
+        QDN_intArray run;
+        for (int k = 0; k < length; ++k)
+          (void)run.Append(strengths_.At(next + k));
+        next += length;
+        if (noisy->SetParentOutcomeStrengths(i, run) != QDN_NO_ERROR)
+          return Fail("Invalid noisy-MAX strengths for parent " + std::to_string(i));
+      }
+      if (next != strengths_.GetCount()) return Fail("Wrong number of noisy-MAX strengths");
+    }
+    if (has_numbers_) {
+      QDN_Dmatrix parameters(*noisy->GetTable());
+      if (numbers_.GetCount() != parameters.GetSize())
+        return Fail("Wrong number of noisy-MAX parameters");
+      for (int i = 0; i < parameters.GetSize(); ++i)
+        parameters.At(i) = numbers_.At(i);
+      if (noisy->SetDefinition(parameters) != QDN_NO_ERROR)
+        return Fail("Invalid noisy-MAX parameters");
+    }
+    break;
+  }
+  case QDN_EQUATION: {
+    // The equation is set once the parents are in place, so it may name them.
+    auto* equation = dynamic_cast<QDN_equation*>(definition);
+    if (equation_ && (!equation || equation->SetEquation(*equation_) != QDN_NO_ERROR))
+      return Fail("Invalid equation: " + *equation_);
+    break;
+  }
+  default:
+    break;
+  }
+  node_ = -1;
+}
+
+int FaultFormat(const std::string& text) {
+  static constexpr const char* kNames[] = {"user", "node", "state", "nodestate", "inherit"};
+  for (int i = 0; i < 5; ++i)
+    if (text == kNames[i]) return i;
+  return -1;
+}
+
+void Reader::BuildNorix(E* extensions) {
+  E* norix = Make("norix", 0, {{"version", true}, {"name", true}, {"faultnameformat", false}});
+  extensions->AddChild(norix, kR);
+  norix->OnStart([this] {
+    const std::string version = Attribute("version");
+    double value = 0;
+    if (!reader_.GetDoubleAttribute("version", value, 0) || value != 1.0)
+      return Fail(VersionMessage(version));
+    const std::string name = Attribute("name");
+    if (!name.empty())
+      (void)network_->GetSubmodels()
+          .GetSubmodel(QDN_network::kMainSubmodel)
+          ->header.SetName(name.c_str());
+    std::string format = Attribute("faultnameformat");
+    if (format.empty()) format = "user";
+    const int value_format = FaultFormat(format);
+    if (value_format == 4) return Fail("Inherited fault name format not allowed here");
+    if (value_format < 0) return Fail("Invalid fault name format: '" + format + "'");
+    network_->SetFaultNameFormat(value_format);
+  });
+  E* norix_comment = Make("comment", kInherit);
+  norix->AddChild(norix_comment, 0);
+  norix_comment->OnEnd([this] {
+    (void)network_->GetSubmodels()
+        .GetSubmodel(QDN_network::kMainSubmodel)
+        ->header.SetComment(reader_.GetUnescapedText().c_str());
+  });
+
+  E* node = Make("node", kInherit, {{"id", true}, {"faultnameformat", false}});
+  E* submodel = Make("submodel", kInherit, {{"id", true}});
+  E* textbox = Make("textbox", kInherit);
+  for (E* container : {norix, submodel}) {
+    container->AddChild(node, kM);
+    container->AddChild(submodel, kM);
+    container->AddChild(textbox, kM);
+  }
+  E* arccomment =
+      Make("arccomment", kInherit, {{"parent", true}, {"child", true}, {"cost", false}});
+  norix->AddChild(arccomment, kM);
+  norix->AddChild(Make("diagautoformat", kInherit,
+                       {{"target", true},
+                        {"targetnr", true},
+                        {"observation", true},
+                        {"observationnr", true},
+                        {"auxiliary", true}}),
+                  0);
+
+  E* name = Make("name", kInherit);
+  name->OnEnd([this] { records_.back().name = reader_.GetUnescapedText(); });
+  E* comment = Make("comment", kInherit);
+  comment->OnEnd([this] { records_.back().comment = reader_.GetUnescapedText(); });
+  E* position = Make("position", kInherit);
+  position->OnEnd([this] {
+    QDN_rectangle rectangle;
+    if (!QDN_ParsePosition(reader_.GetText(), rectangle)) return Fail("Can't read object position");
+    records_.back().position = rectangle;
+  });
+  E* font =
+      Make("font", kInherit,
+           {{"name", true}, {"size", true}, {"color", true}, {"bold", false}, {"italic", false}});
+  E* interior = Make("interior", kInherit, {{"color", true}});
+  interior->OnStart([this] {
+    int color = 0;
+    if (ReadColor(color)) records_.back().interior = color;
+  });
+  E* outline = Make("outline", kInherit, {{"color", true}, {"width", false}});
+  outline->OnStart([this] {
+    Record& record = records_.back();
+    int width = 0;
+    if (!reader_.GetIntAttribute("width", width, record.width.value_or(1))) return;
+    if (width < 1) return Fail("Invalid width attribute");
+    int color = 0;
+    if (!ReadColor(color)) return;
+    record.width = width;
+    record.outline = color;
+  });
+  for (E* container : {node, submodel}) {
+    container->AddChild(name, kR);
+    container->AddChild(comment, 0);
+    container->AddChild(position, kR);
+    container->AddChild(font, kR);
+    container->AddChild(interior, kR);
+    container->AddChild(outline, kR);
+  }
+  E* window = Make("window", kInherit);
+  submodel->AddChild(window, 0);
+  window->OnEnd([this] {
+    QDN_rectangle rectangle;
+    if (!QDN_ParsePosition(reader_.GetText(), rectangle)) return Fail("Can't read object position");
+    TopSubmodel().window_position = rectangle;
+  });
+
+  submodel->OnStart([this] {
+    const std::string id = Attribute("id");
+    const int handle = network_->GetSubmodels().AddSubmodel(submodels_.back(), id.c_str());
+    if (handle < 0) return Fail("Can't create submodel '" + id + "'");
+    submodels_.push_back(handle);
+    records_.emplace_back();
+  });
+  submodel->OnEnd([this] {
+    QDN_submodel& target = TopSubmodel();
+    ApplyRecord(records_.back(), target.header, target.screen);
+    records_.pop_back();
+    submodels_.pop_back();
+  });
+
+  E* caption = Make("caption", kInherit);
+  caption->OnEnd([this] { records_.back().name = reader_.GetUnescapedText(); });
+  E* textbox_font = Make("font", kInherit,
+                         {{"name", true},
+                          {"size", true},
+                          {"color", true},
+                          {"bold", false},
+                          {"italic", false},
+                          {"align", false}});
+  textbox->AddChild(caption, kR);
+  textbox->AddChild(comment, 0);
+  textbox->AddChild(position, kR);
+  textbox->AddChild(textbox_font, kR);
+  textbox->OnStart([this] { records_.emplace_back(); });
+  textbox->OnEnd([this] {
+    QDN_screenComment box;
+    box.text = records_.back().name.value_or("");
+    if (records_.back().position) box.position = *records_.back().position;
+    TopSubmodel().screen_comments.push_back(std::move(box));
+    records_.pop_back();
+  });
+
+  node->OnStart([this] {
+    const std::string id = Attribute("id");
+    norix_node_ = network_->FindNode(id.c_str());
+    if (norix_node_ < 0) return Fail("Node '" + id + "' doesn't exist in BRIMA network");
+    if (std::find(seen_nodes_.begin(), seen_nodes_.end(), id) != seen_nodes_.end())
+      return Fail("Duplicate node id: '" + id + "'");
+    seen_nodes_.push_back(id);
+    QDN_node& target = *network_->GetNode(norix_node_);
+    (void)target.SetSubmodel(submodels_.back());
+    records_.emplace_back();
+    std::string format = Attribute("faultnameformat");
+    if (format.empty()) format = "inherit";
+    const int value = FaultFormat(format);
+    if (value < 0) return Fail("Invalid fault name format: '" + format + "'");
+    if (QDN_extraDefinition* extra = target.GetExtraDefinition()) extra->show_as = value;
+  });
+  node->OnEnd([this] {
+    QDN_node& target = *network_->GetNode(norix_node_);
+    ApplyRecord(records_.back(), target.GetInfo().header, target.GetInfo().screen);
+    records_.pop_back();
+    norix_node_ = -1;
+  });
+  for (const char* name_of : {"defcomment", "costcomment"})
+    node->AddChild(Make(name_of, kInherit, {{"row", true}, {"col", true}}), kM);
+  node->AddChild(
+      Make("barchart", kInherit, {{"active", false}, {"width", false}, {"height", false}}), 0);
+
+  auto extra_of_node = [this]() -> QDN_extraDefinition* {
+    QDN_node* target = norix_node_ >= 0 ? network_->GetNode(norix_node_) : nullptr;
+    return target ? target->GetExtraDefinition() : nullptr;
+  };
+  E* state = Make("state", kInherit, {{"id", true}, {"globalid", true}, {"faultname", false}});
+  node->AddChild(state, kM);
+  state->OnStart([this, extra_of_node] {
+    const std::string id = Attribute("id");
+    const QDN_nodeDefinition* definition = network_->GetNode(norix_node_)->GetDefinition();
+    const QDN_idArray* outcomes = definition ? definition->GetOutcomesNames() : nullptr;
+    if (!outcomes || outcomes->GetCount() == 0) return Fail("unexpected state info : '" + id + "'");
+    norix_state_ = outcomes->IndexOf(id.c_str());
+    QDN_extraDefinition* extra = extra_of_node();
+    if (norix_state_ < 0 || !extra || norix_state_ >= extra->GetNumberOfOutcomes())
+      return Fail("Invalid state id: '" + id + "'");
+    const std::string label = Attribute("globalid");
+    if (extra->SetFaultLabel(norix_state_, label.empty() ? nullptr : label.c_str()) < 0)
+      return Fail("Fault label '" + label + "' is not unique");
+    std::string fault_name;
+    reader_.GetStringAttribute("faultname", fault_name);
+    auto& slot = extra->GetOutcome(norix_state_).fault_name;
+    if (fault_name.empty()) {
+      slot.reset();
+    } else {
+      slot = fault_name;
+    }
+  });
+  state->OnEnd([this] { norix_state_ = -1; });
+
+  E* link = Make("link", kInherit, {{"title", true}, {"path", true}});
+  node->AddChild(link, kM);
+  state->AddChild(link, kM);
+  link->OnStart([this, extra_of_node] {
+    const std::string title = Attribute("title"), path = Attribute("path");
+    QDN_documentation* documentation = nullptr;
+    if (norix_state_ >= 0) {
+      if (QDN_extraDefinition* extra = extra_of_node())
+        documentation = &extra->GetOutcome(norix_state_).Documentation();
+    } else {
+      documentation = &network_->GetNode(norix_node_)->GetInfo().documentation;
+    }
+    if (documentation && documentation->Add(title.c_str(), path.c_str()) < 0)
+      Fail("Can't add link '" + title + "'");
+  });
+  E* question = Make("question", kInherit);
+  node->AddChild(question, 0);
+  question->OnEnd([this, extra_of_node] {
+    if (QDN_extraDefinition* extra = extra_of_node()) extra->question = reader_.GetUnescapedText();
+  });
+  E* fix = Make("fix", kInherit);
+  state->AddChild(fix, 0);
+  fix->OnEnd([this, extra_of_node] {
+    if (QDN_extraDefinition* extra = extra_of_node())
+      extra->GetOutcome(norix_state_).repair_info = reader_.GetUnescapedText();
+  });
+  E* state_comment = Make("comment", kInherit);
+  state->AddChild(state_comment, 0);
+  state_comment->OnEnd([this, extra_of_node] {
+    if (QDN_extraDefinition* extra = extra_of_node())
+      extra->GetOutcome(norix_state_).comment = reader_.GetUnescapedText();
+  });
+}
+
+} // namespace
+
+int QDN_xqdnFormat::ReadFile(const char* fileName, int) {
+  Reader reader(network_, fileName);
+  return reader.Run();
+}
