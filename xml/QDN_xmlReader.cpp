@@ -297,8 +297,8 @@ void QDN_xmlReader::End() {
     for (char c : entry.text)
       high = high || static_cast<unsigned char>(c) > 127;
     text_ = high ? ToLatin1(entry.text) : std::move(entry.text);
-    if (entry.element->on_end_) entry.element->on_end_();
-    if (failed_) return;
+    // Required children are checked before the end callback, which may rely
+    // on them (a table without its numbers).
     for (const auto& [child, flags] : entry.element->children_) {
       if (!(flags & QDN_xmlElement::kRequired)) continue;
       bool seen = false;
@@ -310,6 +310,8 @@ void QDN_xmlReader::End() {
         return;
       }
     }
+    if (entry.element->on_end_) entry.element->on_end_();
+    if (failed_) return;
   }
   stack_.pop_back();
 }

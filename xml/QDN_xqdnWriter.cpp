@@ -143,7 +143,10 @@ private:
       const QDN_idArray& outcomes = *definition->GetOutcomesNames();
       for (int i = 0; i < outcomes.GetCount(); ++i) {
         out_.AddAttribute("id", std::string_view(outcomes.At(i)));
-        if (extra && extra->set_as_default && extra->default_state == i)
+        // A default state other than the first is kept even when it is not
+        // marked as set by default; reading it back marks it so.
+        if (extra && (extra->set_as_default || extra->default_state != 0) &&
+            extra->default_state == i)
           out_.AddAttribute("default", true);
         if (extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).fault)
           out_.AddAttribute("fault", true);
