@@ -4,6 +4,7 @@
 #include <expat.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -516,15 +517,19 @@ std::string QDN_FormatPosition(const QDN_rectangle& r) {
          std::to_string(top + (r.y1 < 0 ? -static_cast<long long>(r.y1) : r.y1));
 }
 
-std::string QDN_FormatShortReal(double value) {
-  std::ostringstream out;
-  out << value;
-  return out.str();
+namespace {
+
+// The text printf gives with "%.<precision>g", which is also what an output
+// stream writes at that precision in its default notation.
+std::string FormatGeneral(double value, int precision) {
+  char text[64];
+  const auto [end, error] =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
+  return error == std::errc() ? std::string(text, end) : std::string("nan");
 }
 
-std::string QDN_FormatLongReal(double value) {
-  std::ostringstream out;
-  out.precision(16);
-  out << value;
-  return out.str();
-}
+} // namespace
+
+std::string QDN_FormatShortReal(double value) { return FormatGeneral(value, 6); }
+
+std::string QDN_FormatLongReal(double value) { return FormatGeneral(value, 16); }

@@ -1,6 +1,7 @@
 // Reading native XML files: the "brima" schema and the "norix" presentation
 // extension.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -52,26 +53,49 @@ std::vector<std::string> SplitWords(std::string_view text) {
   return out;
 }
 
-// Reals separated by white space; "n/a" is the not-applicable value where
-// allowed. Returns the position of the first token that is not a number, or -1.
-int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na) {
-  const std::vector<std::string> words = SplitWords(text);
-  // Sized exactly: table setters take the array's whole size.
-  (void)out.Resize(static_cast<int>(words.size()));
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Calls word(text) for every run of non-blank characters; stops when it
+// returns false and gives the position of that word, or -1.
+template <typename Word> int ForEachWord(std::string_view text, Word word) {
   int position = 0;
-  for (const std::string& word : words) {
-    double value = 0;
-    if (allow_na && word == "n/a") {
-      value = kNotApplicableValue;
-    } else {
-      char* end = nullptr;
-      value = std::strtod(word.c_str(), &end);
-      if (end == word.c_str() || *end != '\0') return position;
-    }
-    if (out.Append(value) < 0) return position;
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && IsBlank(text[i]))
+      ++i;
+    const size_t start = i;
+    while (i < text.size() && !IsBlank(text[i]))
+      ++i;
+    if (i == start) break;
+    if (!word(text.substr(start, i - start))) return position;
     ++position;
   }
   return -1;
+}
+
+// One real in the whole of word (a leading "+" allowed).
+bool ParseWord(std::string_view word, double& value) {
+  if (word.size() > 1 && word[0] == '+' && word[1] != '-') word.remove_prefix(1);
+  const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+  return error == std::errc() && end == word.data() + word.size();
+}
+
+// Reals separated by white space; "n/a" is the not-applicable value where
+// allowed. Returns the position of the first token that is not a number, or -1.
+int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na) {
+  int count = 0;
+  (void)ForEachWord(text, [&](std::string_view) { return ++count > 0; });
+  // Sized exactly: table setters take the array's whole size.
+  (void)out.Resize(count);
+  return ForEachWord(text, [&](std::string_view word) {
+    double value = 0;
+    if (allow_na && word == "n/a") {
+      value = kNotApplicableValue;
+    } else if (!ParseWord(word, value)) {
+      return false;
+    }
+    return out.Append(value) >= 0;
+  });
 }
 
 int ReadInts(std::string_view text, QDN_intArray& out) {

@@ -123,6 +123,15 @@ int QDN_textFile::WriteIndent() {
 }
 
 int QDN_textFile::WriteRaw(std::string_view text, int mode) {
+  if (mode != 2) {
+    // Without indentation after line feeds the text goes out whole; only the
+    // column needs following.
+    (void)Emit(text);
+    const size_t last = text.rfind('\n');
+    column_ = last == std::string_view::npos ? column_ + static_cast<int>(text.size())
+                                             : static_cast<int>(text.size() - last - 1);
+    return file_ ? status_ : QDN_FILE_IO_FAILED;
+  }
   for (char c : text) {
     const char one[1] = {c};
     (void)Emit(std::string_view(one, 1));
