@@ -212,10 +212,18 @@ public class BridgeTest {
         new String[0], new double[0][], null, null, null, null, null));
     check("C++ error: Failed to write file.".equals(message), "format 7 refused: " + message);
     Files.writeString(out, "old contents");
-    message = thrown(() -> reader.updateQDN(in.toString(), 0, out.toString(), 8,
+    message = thrown(() -> reader.updateQDN(in.toString(), 0, out.toString(), 7,
         new String[0], new double[0][], null, null, null, null, null));
     check(message != null && Files.readString(out).equals("old contents"),
         "a failed save leaves the old file");
+    // The native XML format is read and written through the same calls.
+    Path xml = work.resolve("update-out.xqdn");
+    check(reader.updateQDN(in.toString(), 0, xml.toString(), 0, new String[] {"a"},
+        new double[][] {{0.4, 0.6}}, null, null, null, null, null), "saved as native XML");
+    BRIMAReader fromXml = new BRIMAReader();
+    check(fromXml.loadQDN(xml.toString(), 0) == 16384 && fromXml.nodes.size() == 2
+        && Arrays.equals(fromXml.nodes.get(0).probabilities, new double[] {0.4, 0.6}),
+        "native XML file loads with the update");
     boolean[] result = new boolean[1];
     message = thrown(() -> result[0] = reader.updateQDN(in.toString(), 0, out.toString(), 0,
         new String[] {"a"}, new double[][] {null}, null, null, new String[][] {null},
