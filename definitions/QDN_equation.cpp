@@ -1,5 +1,6 @@
 // Equation nodes: parsing, validation, parent rules and evaluation.
 #include "definitions/QDN_equation.h"
+#include "core/QDN_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,17 +24,6 @@ using Kind = QDN_expression::Kind;
 // Groups nested deeper than this are refused; a side's length limit keeps
 // the recursion of the parser and the evaluator below it anyway.
 constexpr int kMaxDepth = 512;
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 int Precedence(Kind kind) {
   switch (kind) {
@@ -113,7 +103,7 @@ private:
         for (auto [name, kind] :
              {std::pair{"Log", Kind::kLog}, std::pair{"Log10", Kind::kLog10},
               std::pair{"Normal", Kind::kNormal}, std::pair{"Uniform", Kind::kUniform}})
-          if (SameIgnoringCase(text, name)) node->kind = kind;
+          if (QDN_EqualsIgnoringCase(text, name)) node->kind = kind;
         if (node->kind == Kind::kNormal || node->kind == Kind::kUniform) stochastic_ = true;
         node->text.assign(text);
         item.pending = node->kind != Kind::kVariable;

@@ -1,4 +1,5 @@
 #include "network/QDN_formatDispatch.h"
+#include "core/QDN_text.h"
 
 #include <cstring>
 #include <string_view>
@@ -9,17 +10,6 @@ namespace {
 
 QDN_formatFactory format8_factory = nullptr;
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 } // namespace
 
 int FormatFromExtension(const char* fileName) {
@@ -29,7 +19,7 @@ int FormatFromExtension(const char* fileName) {
   static constexpr std::string_view kExtensions[] = {"erg", "dne",   "dsc", "qdn",
                                                      "net", "xml03", "dxp", "xqdn"};
   for (int i = 0; i < 8; ++i)
-    if (EqualsIgnoringCase(dot + 1, kExtensions[i])) return i + 1;
+    if (QDN_EqualsIgnoringCase(dot + 1, kExtensions[i])) return i + 1;
   return QDN_OUT_OF_RANGE;
 }
 

@@ -12,6 +12,7 @@
 #include "core/QDN_intArray.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
+#include "core/QDN_text.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "formats/ki/QDN_kiFormat.h"
@@ -21,15 +22,6 @@
 #include "network/QDN_submodelTree.h"
 
 namespace {
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
-  return true;
-}
 
 constexpr std::string_view kNodeStatements[] = {"NAME",          "CLASS",
                                                 "CLASSTYPE",     "TYPE",
@@ -60,8 +52,8 @@ int QDN_kiFormat::ReadAssignment(const char* keyword, int kind) {
 int QDN_kiFormat::ReadBoolAssignment(const char* keyword, int& value) {
   CB_TRY(ReadAssignment(keyword, QDN_TOKEN_IDENTIFIER));
   const std::string_view text = CurrentToken().text;
-  if (SameIgnoringCase(text, "TRUE") || SameIgnoringCase(text, "FALSE")) {
-    value = SameIgnoringCase(text, "TRUE") ? 1 : 0;
+  if (QDN_EqualsIgnoringCase(text, "TRUE") || QDN_EqualsIgnoringCase(text, "FALSE")) {
+    value = QDN_EqualsIgnoringCase(text, "TRUE") ? 1 : 0;
     return QDN_NO_ERROR;
   }
   return ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: (\"", text, "\") : Boolean Expected"}));
@@ -105,7 +97,7 @@ int QDN_kiFormat::ReadFile(const char* fileName, int) {
 
 int QDN_kiFormat::Read() {
   QDN_token token;
-  if (Peek(token) < 0 || !SameIgnoringCase(token.text, "diagnostic")) return QDN_NO_ERROR;
+  if (Peek(token) < 0 || !QDN_EqualsIgnoringCase(token.text, "diagnostic")) return QDN_NO_ERROR;
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "diagnostic"));
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "network"));
   CB_TRY(Expect(QDN_TOKEN_STRING, nullptr));
@@ -147,8 +139,8 @@ int QDN_kiFormat::ReadNodes() {
 int QDN_kiFormat::ReadNodeEntry() {
   QDN_token token;
   CB_TRY(Peek(token));
-  const bool standard = SameIgnoringCase(token.text, "standard");
-  if (!standard && !SameIgnoringCase(token.text, "ci")) {
+  const bool standard = QDN_EqualsIgnoringCase(token.text, "standard");
+  if (!standard && !QDN_EqualsIgnoringCase(token.text, "ci")) {
     SkipToSemicolon();
     return QDN_NO_ERROR;
   }
@@ -181,7 +173,7 @@ int QDN_kiFormat::ReadNodeStatement(int& handle) {
   CB_TRY(Peek(token));
   bool known = false;
   for (std::string_view name : kNodeStatements)
-    known = known || SameIgnoringCase(token.text, name);
+    known = known || QDN_EqualsIgnoringCase(token.text, name);
   if (!known) return ReportUnknown("Unknown Node Statement");
   QDN_node& node = *network_->GetNode(handle);
   QDN_extraDefinition* extra = node.GetExtraDefinition();
@@ -337,7 +329,8 @@ int QDN_kiFormat::ReadTypeStatement(int handle) {
   while (NextIsPunctuator("}") != 1) {
     QDN_token token;
     CB_TRY(Peek(token));
-    if (!SameIgnoringCase(token.text, "standard") && !SameIgnoringCase(token.text, "fault")) {
+    if (!QDN_EqualsIgnoringCase(token.text, "standard") &&
+        !QDN_EqualsIgnoringCase(token.text, "fault")) {
       (void)ReportUnknown("Unknown State Field");
       return QDN_SYNTAX_ERROR;
     }
@@ -361,7 +354,7 @@ int QDN_kiFormat::ReadStateBlock(int handle, int outcome) {
   QDN_extraDefinition* extra = node.GetExtraDefinition();
   QDN_token token;
   CB_TRY(Peek(token));
-  const bool fault = SameIgnoringCase(token.text, "fault");
+  const bool fault = QDN_EqualsIgnoringCase(token.text, "fault");
   lexer_->Consume();
   if (extra && outcome < extra->GetNumberOfOutcomes()) extra->GetOutcome(outcome).fault = fault;
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
@@ -431,7 +424,8 @@ int QDN_kiFormat::ReadNetworkBlock() {
 int QDN_kiFormat::ReadDefinitionEntry() {
   QDN_token token;
   CB_TRY(Peek(token));
-  if (!SameIgnoringCase(token.text, "standard") && !SameIgnoringCase(token.text, "ci")) {
+  if (!QDN_EqualsIgnoringCase(token.text, "standard") &&
+      !QDN_EqualsIgnoringCase(token.text, "ci")) {
     SkipToSemicolon();
     return QDN_NO_ERROR;
   }
@@ -460,11 +454,11 @@ int QDN_kiFormat::ReadDefinitionEntry() {
     CB_TRY(Peek(statement));
     const QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
     const bool noisy = definition && definition->GetType() == QDN_NOISY_MAX;
-    if (SameIgnoringCase(statement.text, "PROB") && !noisy) return ReadProb(handle);
-    if (SameIgnoringCase(statement.text, "FUNCTION") && noisy) return ReadFunction(handle);
+    if (QDN_EqualsIgnoringCase(statement.text, "PROB") && !noisy) return ReadProb(handle);
+    if (QDN_EqualsIgnoringCase(statement.text, "FUNCTION") && noisy) return ReadFunction(handle);
     for (std::string_view known :
          {"PROB", "PARTITIONS", "NASPEC", "FUNCTION", "LEAK", "AUTOCALCROW", "("}) {
-      if (!SameIgnoringCase(statement.text, known)) continue;
+      if (!QDN_EqualsIgnoringCase(statement.text, known)) continue;
       if (known == "PARTITIONS") {
         SkipToSemicolon();
         return QDN_NO_ERROR;

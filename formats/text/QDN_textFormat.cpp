@@ -1,4 +1,5 @@
 #include "formats/text/QDN_textFormat.h"
+#include "core/QDN_text.h"
 
 #include <charconv>
 #include <climits>
@@ -17,15 +18,6 @@
 
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
 bool IsPunctuatorKind(int kind) {
   return kind == QDN_TOKEN_PUNCTUATOR || kind == QDN_TOKEN_SLASH || kind == QDN_TOKEN_EQUALS ||
          kind == QDN_TOKEN_DOUBLE_EQUALS || kind == QDN_TOKEN_DOT || kind == QDN_TOKEN_SIGN;
@@ -38,11 +30,11 @@ bool IsNamedKind(int kind) {
 
 // Whether token matches the expectation (kind, and text when given).
 bool Matches(const QDN_token& token, int kind, const char* text) {
-  if (token.kind == kind) return !text || EqualsIgnoringCase(token.text, text);
+  if (token.kind == kind) return !text || QDN_EqualsIgnoringCase(token.text, text);
   if (kind == QDN_TOKEN_PUNCTUATOR && text && IsPunctuatorKind(token.kind)) {
     const std::string_view expected(text);
     return token.text.size() <= expected.size() &&
-           EqualsIgnoringCase(expected.substr(0, token.text.size()), token.text);
+           QDN_EqualsIgnoringCase(expected.substr(0, token.text.size()), token.text);
   }
   return false;
 }

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+
+// True when a and b are equal with ASCII letters compared without regard to
+// case (file keywords, extensions and function names are matched this way).
+inline bool QDN_EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
