@@ -28,7 +28,7 @@ void QDN_network::ResetSettings() {
   sample_count_ = 1000;
   further_setting_ = 3;
   free_hint_ = 0;
-  ids_.clear();
+  ids_.Clear();
 }
 
 int QDN_network::Initialize(int capacity, int growthStep) {
@@ -108,33 +108,39 @@ int QDN_network::GetNumberOfOutcomes(int handle) const {
 }
 
 void QDN_network::IdChanged(const char* old_id, const char* new_id) {
-  // The renamed node is the one under old_id whose header no longer holds it.
+  // The renamed node is the one entered under old_id whose header no longer holds it.
   if (!old_id) return; // new nodes are entered by AddNode itself
-  const auto [first, last] = ids_.equal_range(old_id);
-  for (auto it = first; it != last; ++it) {
-    const int handle = it->second;
+  int renamed = -1;
+  ids_.ForEach(old_id, [&](int handle) {
     const char* current = At(handle).node->GetId();
-    if (current && std::string_view(current) == old_id) continue;
-    ids_.erase(it);
-    if (new_id) ids_.emplace(new_id, handle);
-    return;
-  }
+    if (current && std::string_view(current) == old_id) return true;
+    renamed = handle;
+    return false;
+  });
+  if (renamed < 0) return;
+  (void)ids_.Erase(old_id, renamed);
+  if (new_id) ids_.Insert(new_id, renamed);
 }
 
 int QDN_network::IsIdentifierInUse(const char* id, int exceptHandle) const {
   if (!id) return 0;
-  const auto [first, last] = ids_.equal_range(id);
-  for (auto it = first; it != last; ++it)
-    if (it->second != exceptHandle) return 1;
-  return submodels_.IsSubmodelIdInUse(id);
+  bool used = false;
+  ids_.ForEach(id, [&](int handle) {
+    const char* current = At(handle).node->GetId();
+    used = handle != exceptHandle && current && std::string_view(current) == id;
+    return !used;
+  });
+  return used ? 1 : submodels_.IsSubmodelIdInUse(id);
 }
 
 int QDN_network::FindNode(const char* id) const {
   if (!id) return QDN_OUT_OF_RANGE;
-  const auto [first, last] = ids_.equal_range(id);
   int found = QDN_OUT_OF_RANGE;
-  for (auto it = first; it != last; ++it)
-    if (found < 0 || it->second < found) found = it->second;
+  ids_.ForEach(id, [&](int handle) {
+    const char* current = At(handle).node->GetId();
+    if (current && std::string_view(current) == id && (found < 0 || handle < found)) found = handle;
+    return true;
+  });
   return found;
 }
 
@@ -201,7 +207,7 @@ int QDN_network::AddNode(int definitionType, const char* id) {
       return QDN_OUT_OF_RANGE;
     }
   }
-  ids_.emplace(header.GetId(), handle);
+  ids_.Insert(header.GetId(), handle);
   header.SetListener(this);
   (void)header.SetName(text.c_str());
   record.marks = 0;
@@ -237,13 +243,7 @@ int QDN_network::DeleteNode(int handle) {
   QDN_header& header = record.node->GetInfo().header;
   header.SetListener(nullptr);
   if (header.GetId()) {
-    const auto [first, last] = ids_.equal_range(header.GetId());
-    for (auto it = first; it != last; ++it) {
-      if (it->second == handle) {
-        ids_.erase(it);
-        break;
-      }
-    }
+    (void)ids_.Erase(header.GetId(), handle);
   }
   record = Record{};
   --node_count_;

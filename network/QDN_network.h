@@ -8,6 +8,7 @@
 #include "core/QDN_intArray.h"
 #include "core/QDN_object.h"
 #include "network/QDN_header.h"
+#include "network/QDN_idIndex.h"
 #include "network/QDN_submodelTree.h"
 #include "network/QDN_userProperties.h"
 
@@ -186,7 +187,7 @@ private:
   int fault_name_format_ = 0;
   QDN_episParameters epis_;
   // Node identifier -> handles of the nodes holding it.
-  std::unordered_multimap<std::string, int> ids_;
+  QDN_idIndex ids_;
   // Lowest handle that may be free.
   int free_hint_ = 0;
   int dropped_nodes_ = 0;
