@@ -83,12 +83,14 @@ const QDN_intArray& EmptyList() {
 
 const QDN_intArray& QDN_network::GetParents(int handle, int arcType) const {
   if (!IsValidHandle(handle)) return EmptyList();
-  return arcType == kCostArc ? At(handle).cost_parents : At(handle).parents;
+  if (arcType != kCostArc) return At(handle).parents;
+  return At(handle).costs ? At(handle).costs->parents : EmptyList();
 }
 
 const QDN_intArray& QDN_network::GetChildren(int handle, int arcType) const {
   if (!IsValidHandle(handle)) return EmptyList();
-  return arcType == kCostArc ? At(handle).cost_children : At(handle).children;
+  if (arcType != kCostArc) return At(handle).children;
+  return At(handle).costs ? At(handle).costs->children : EmptyList();
 }
 
 int QDN_network::GetNumberOfParents(int handle, int arcType) const {
@@ -234,7 +236,8 @@ int QDN_network::DeleteNode(int handle) {
     (void)RemoveArc(handle, children.At(i), 0);
   for (int i = 0; i < parents.GetCount(); ++i)
     (void)RemoveArc(parents.At(i), handle, 0);
-  const QDN_intArray cost_children(record.cost_children), cost_parents(record.cost_parents);
+  const QDN_intArray cost_children(GetChildren(handle, kCostArc)),
+      cost_parents(GetParents(handle, kCostArc));
   for (int i = 0; i < cost_children.GetCount(); ++i)
     (void)RemoveArc(handle, cost_children.At(i), kCostArc);
   for (int i = 0; i < cost_parents.GetCount(); ++i)
@@ -314,16 +317,17 @@ bool QDN_network::WouldCloseCycle(int parent, int child) const {
 }
 
 int QDN_network::AddCostArc(int parent, int child) {
-  Record& parent_record = At(parent);
   Record& child_record = At(child);
-  CB_TRY(parent_record.cost_children.Append(child));
-  if (int status = child_record.cost_parents.Append(parent); status < 0) {
-    (void)parent_record.cost_children.RemoveAt(parent_record.cost_children.GetCount() - 1);
+  QDN_intArray& cost_children = At(parent).Costs().children;
+  QDN_intArray& cost_parents = child_record.Costs().parents;
+  CB_TRY(cost_children.Append(child));
+  if (int status = cost_parents.Append(parent); status < 0) {
+    (void)cost_children.RemoveAt(cost_children.GetCount() - 1);
     return status;
   }
   if (child_record.node->GetCost().AddParent(parent) != QDN_NO_ERROR) {
-    (void)parent_record.cost_children.RemoveAt(parent_record.cost_children.GetCount() - 1);
-    (void)child_record.cost_parents.RemoveAt(child_record.cost_parents.GetCount() - 1);
+    (void)cost_children.RemoveAt(cost_children.GetCount() - 1);
+    (void)cost_parents.RemoveAt(cost_parents.GetCount() - 1);
     return QDN_Log(QDN_OUT_OF_RANGE, "Arc cannot be added");
   }
   return QDN_NO_ERROR;
@@ -354,10 +358,10 @@ int QDN_network::AddArc(int parent, int child, int arcType) {
 
 int QDN_network::RemoveCostArc(int parent, int child) {
   Record& child_record = At(child);
-  if (!child_record.cost_parents.Contains(parent)) return QDN_OUT_OF_RANGE;
+  if (!child_record.costs || !child_record.costs->parents.Contains(parent)) return QDN_OUT_OF_RANGE;
   (void)child_record.node->GetCost().RemoveParent(parent);
-  (void)At(parent).cost_children.RemoveValue(child);
-  (void)child_record.cost_parents.RemoveValue(parent);
+  (void)At(parent).Costs().children.RemoveValue(child);
+  (void)child_record.costs->parents.RemoveValue(parent);
   return QDN_NO_ERROR;
 }
 

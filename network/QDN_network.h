@@ -146,13 +146,22 @@ public:
   void CheckConsistency(int deep) override;
 
 private:
+  // Cost arcs are rare: their lists are allocated with a node's first one,
+  // which keeps every node record small.
+  struct CostArcs {
+    QDN_intArray parents;
+    QDN_intArray children;
+  };
   struct Record {
     std::unique_ptr<QDN_node> node;
     QDN_intArray parents;
     QDN_intArray children;
-    QDN_intArray cost_parents;
-    QDN_intArray cost_children;
+    std::unique_ptr<CostArcs> costs;
     unsigned marks = 0;
+    CostArcs& Costs() {
+      if (!costs) costs = std::make_unique<CostArcs>();
+      return *costs;
+    }
   };
 
   bool IsValidHandle(int handle) const;
