@@ -39,20 +39,6 @@ constexpr int kR = E::kRequired;
 constexpr int kM = E::kRepeatable;
 constexpr int kInherit = E::kInherit;
 
-std::vector<std::string> SplitWords(std::string_view text) {
-  std::vector<std::string> out;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
-      ++i;
-    const size_t start = i;
-    while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
-      ++i;
-    if (i > start) out.emplace_back(text.substr(start, i - start));
-  }
-  return out;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // Calls word(text) for every run of non-blank characters; stops when it
@@ -71,6 +57,15 @@ template <typename Word> int ForEachWord(std::string_view text, Word word) {
     ++position;
   }
   return -1;
+}
+
+std::vector<std::string> SplitWords(std::string_view text) {
+  std::vector<std::string> out;
+  (void)ForEachWord(text, [&](std::string_view word) {
+    out.emplace_back(word);
+    return true;
+  });
+  return out;
 }
 
 // One real in the whole of word (a leading "+" allowed).
@@ -99,16 +94,11 @@ int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na) {
 }
 
 int ReadInts(std::string_view text, QDN_intArray& out) {
-  int position = 0;
-  for (const std::string& word : SplitWords(text)) {
-    char* end = nullptr;
-    const long value = std::strtol(word.c_str(), &end, 10);
-    if (end == word.c_str() || *end != '\0' || value > INT32_MAX || value < INT32_MIN)
-      return position;
-    if (out.Append(static_cast<int>(value)) < 0) return position;
-    ++position;
-  }
-  return -1;
+  return ForEachWord(text, [&](std::string_view word) {
+    int value = 0;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return error == std::errc() && end == word.data() + word.size() && out.Append(value) >= 0;
+  });
 }
 
 std::string VersionMessage(const std::string& version) {
