@@ -129,6 +129,13 @@ int QDN_doubleArray::Resize(int n) {
   return QDN_NO_ERROR;
 }
 
+int QDN_doubleArray::AssignValues(const double* values, int n) {
+  CB_TRY(Resize(n));
+  if (n > 0) std::copy(values, values + n, store_.begin());
+  count_ = n;
+  return QDN_NO_ERROR;
+}
+
 int QDN_doubleArray::EnsureSize(int n) {
   if (n < 0) return QDN_OUT_OF_RANGE;
   if (!IsReady()) Release(0);

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,11 +16,27 @@
 
 namespace {
 
-constexpr size_t kBlockSize = 512;
+// Large blocks keep the per-call overhead of Expat and of the file reads
+// small; block boundaries change nothing Expat reports.
+constexpr size_t kBlockSize = 64 * 1024;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+// True when text holds a byte above 127, that is a UTF-8 sequence.
+bool HasHighBytes(const char* text, size_t length) {
+  std::uint64_t bits = 0;
+  size_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text + i, 8);
+    bits |= word;
+  }
+  for (; i < length; ++i)
+    bits |= static_cast<unsigned char>(text[i]);
+  return (bits & 0x8080808080808080ull) != 0;
+}
 
 } // namespace
 
@@ -62,6 +79,8 @@ bool QDN_xmlReader::Load(const char* fileName, QDN_xmlElement* root, QDN_xmlErro
   handler_ = handler;
   failed_ = false;
   stack_.clear();
+  seen_.clear();
+  buffer_.clear();
   std::unique_ptr<std::FILE, FileCloser> file(fileName ? std::fopen(fileName, "rb") : nullptr);
   if (!file) {
     if (handler_)
@@ -78,14 +97,14 @@ bool QDN_xmlReader::Load(const char* fileName, QDN_xmlElement* root, QDN_xmlErro
   XML_SetElementHandler(parser_, &StartTag, &EndTag);
   XML_SetCharacterDataHandler(parser_, &Characters);
   bool ok = true;
-  char block[kBlockSize];
+  std::vector<char> block(kBlockSize);
   for (;;) {
-    const size_t got = std::fread(block, 1, sizeof block, file.get());
+    const size_t got = std::fread(block.data(), 1, block.size(), file.get());
     const bool read_error = std::ferror(file.get()) != 0;
     // The parse is finished at the end of the input whatever the block
     // sizes, so a truncated document is always reported.
-    const bool last = got < sizeof block || std::feof(file.get());
-    if (XML_Parse(parser_, block, static_cast<int>(got), last ? XML_TRUE : XML_FALSE) ==
+    const bool last = got < block.size() || std::feof(file.get());
+    if (XML_Parse(parser_, block.data(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE) ==
         XML_STATUS_ERROR) {
       if (!failed_ && handler_) {
         int line = 0, column = 0;
@@ -103,6 +122,8 @@ bool QDN_xmlReader::Load(const char* fileName, QDN_xmlElement* root, QDN_xmlErro
     if (last) break;
   }
   stack_.clear();
+  seen_.clear();
+  buffer_.clear();
   XML_ParserFree(parser_);
   parser_ = nullptr;
   return ok && !failed_;
@@ -210,12 +231,13 @@ void QDN_xmlReader::EndTag(void* self, const char*) { static_cast<QDN_xmlReader*
 void QDN_xmlReader::Characters(void* self, const char* text, int length) {
   auto* reader = static_cast<QDN_xmlReader*>(self);
   if (!reader->failed_ && !reader->stack_.empty() && reader->stack_.back().element)
-    reader->stack_.back().text.append(text, static_cast<size_t>(length));
+    reader->buffer_.append(text, static_cast<size_t>(length));
 }
 
 void QDN_xmlReader::Start(const char* name, const char** attributes) {
   if (failed_) return;
   Entry entry;
+  entry.text = buffer_.size();
   int parent_mode = QDN_xmlElement::kStrictAttributes | QDN_xmlElement::kStrictChildren;
   if (stack_.empty()) {
     if (!root_ || root_->name_ != name) {
@@ -225,24 +247,23 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
     }
     entry.element = root_;
   } else {
-    Entry& parent = stack_.back();
+    const Entry& parent = stack_.back();
     if (!parent.element) {
-      stack_.push_back(Entry{});
+      stack_.push_back(entry);
       return;
     }
     parent_mode = parent.mode;
-    for (const auto& [child, flags] : parent.element->children_) {
-      if (child->name_ != name) continue;
-      bool seen = false;
-      for (const std::string& s : parent.seen)
-        seen = seen || s == name;
-      if (seen && !(flags & QDN_xmlElement::kRepeatable)) {
+    const auto& children = parent.element->children_;
+    for (size_t i = 0; i < children.size(); ++i) {
+      if (children[i].first->name_ != name) continue;
+      unsigned char& seen = seen_[parent.seen + i];
+      if (seen && !(children[i].second & QDN_xmlElement::kRepeatable)) {
         ReportError(std::string("Multiple occurences of '") + name + "' not allowed in '" +
                     parent.element->name_ + "'");
         return;
       }
-      if (!seen) parent.seen.emplace_back(name);
-      entry.element = child;
+      seen = 1;
+      entry.element = children[i].first;
       break;
     }
     if (!entry.element) {
@@ -254,7 +275,7 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
       int line = 0, column = 0;
       GetPosition(line, column);
       if (handler_) handler_->OnUnknownElement(name, parent.element->name_, line, column);
-      stack_.push_back(Entry{});
+      stack_.push_back(entry);
       return;
     }
   }
@@ -287,32 +308,35 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
   if (element.on_start_) element.on_start_();
   attributes_ = nullptr;
   if (failed_) return;
-  stack_.push_back(std::move(entry));
+  entry.seen = seen_.size();
+  seen_.resize(seen_.size() + element.children_.size(), 0);
+  stack_.push_back(entry);
 }
 
 void QDN_xmlReader::End() {
   if (failed_ || stack_.empty()) return;
-  Entry& entry = stack_.back();
+  const Entry entry = stack_.back();
   if (entry.element) {
-    bool high = false;
-    for (char c : entry.text)
-      high = high || static_cast<unsigned char>(c) > 127;
-    text_ = high ? ToLatin1(entry.text) : std::move(entry.text);
+    const char* text = buffer_.data() + entry.text;
+    const size_t length = buffer_.size() - entry.text;
+    if (HasHighBytes(text, length)) {
+      text_ = ToLatin1(std::string_view(text, length));
+    } else {
+      text_.assign(text, length);
+    }
     // Required children are checked before the end callback, which may rely
     // on them (a table without its numbers).
-    for (const auto& [child, flags] : entry.element->children_) {
-      if (!(flags & QDN_xmlElement::kRequired)) continue;
-      bool seen = false;
-      for (const std::string& s : entry.seen)
-        seen = seen || s == child->name_;
-      if (!seen) {
-        ReportError("Required element '" + child->name_ + "' not present in element '" +
-                    entry.element->name_ + "'");
-        return;
-      }
+    const auto& children = entry.element->children_;
+    for (size_t i = 0; i < children.size(); ++i) {
+      if (!(children[i].second & QDN_xmlElement::kRequired) || seen_[entry.seen + i]) continue;
+      ReportError("Required element '" + children[i].first->name_ + "' not present in element '" +
+                  entry.element->name_ + "'");
+      return;
     }
     if (entry.element->on_end_) entry.element->on_end_();
     if (failed_) return;
+    seen_.resize(entry.seen);
+    buffer_.resize(entry.text);
   }
   stack_.pop_back();
 }

@@ -84,11 +84,14 @@ public:
   static std::string ToLatin1(std::string_view utf8);
 
 private:
+  // One open element. Its child flags and its text live in the shared
+  // seen_ and buffer_ stacks from the given offsets on, so that reading an
+  // element allocates nothing once the stacks have grown.
   struct Entry {
     QDN_xmlElement* element = nullptr;
     int mode = 0;
-    std::vector<std::string> seen;
-    std::string text;
+    size_t seen = 0;
+    size_t text = 0;
   };
   static void StartTag(void* self, const char* name, const char** attributes);
   static void EndTag(void* self, const char* name);
@@ -101,6 +104,10 @@ private:
   QDN_xmlElement* root_ = nullptr;
   QDN_xmlErrorHandler* handler_ = nullptr;
   std::vector<Entry> stack_;
+  // One flag per declared child of every open element: seen yet.
+  std::vector<unsigned char> seen_;
+  // The texts of the open elements, innermost last.
+  std::string buffer_;
   const char** attributes_ = nullptr;
   std::string text_;
   bool failed_ = false;

@@ -77,20 +77,41 @@ bool ParseWord(std::string_view word, double& value) {
 
 // Reals separated by white space; "n/a" is the not-applicable value where
 // allowed. Returns the position of the first token that is not a number, or -1.
-int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na) {
-  int count = 0;
-  (void)ForEachWord(text, [&](std::string_view) { return ++count > 0; });
-  // Sized exactly: table setters take the array's whole size.
-  (void)out.Resize(count);
-  return ForEachWord(text, [&](std::string_view word) {
+// The numbers are parsed in one pass into scratch, then stored at once.
+int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na,
+              std::vector<double>& scratch) {
+  scratch.clear();
+  const char* at = text.data();
+  const char* const end = at + text.size();
+  int failed = -1;
+  for (;;) {
+    while (at < end && IsBlank(*at))
+      ++at;
+    if (at == end) break;
     double value = 0;
+    const auto [next, error] = std::from_chars(at, end, value);
+    if (error == std::errc() && (next == end || IsBlank(*next))) {
+      scratch.push_back(value);
+      at = next;
+      continue;
+    }
+    // Not a plain number: the whole word decides.
+    const char* word_end = at;
+    while (word_end < end && !IsBlank(*word_end))
+      ++word_end;
+    const std::string_view word(at, static_cast<size_t>(word_end - at));
     if (allow_na && word == "n/a") {
       value = kNotApplicableValue;
     } else if (!ParseWord(word, value)) {
-      return false;
+      failed = static_cast<int>(scratch.size());
+      break;
     }
-    return out.Append(value) >= 0;
-  });
+    scratch.push_back(value);
+    at = word_end;
+  }
+  if (out.AssignValues(scratch.data(), static_cast<int>(scratch.size())) < 0 && failed < 0)
+    failed = static_cast<int>(scratch.size());
+  return failed;
 }
 
 int ReadInts(std::string_view text, QDN_intArray& out) {
@@ -177,7 +198,7 @@ private:
   void ParentsEnd(QDN_intArray& out, bool cost);
   bool Reals(QDN_doubleArray& out, const char* what, bool allow_na = false) {
     out.Clear();
-    const int failed = ReadReals(reader_.GetText(), out, allow_na);
+    const int failed = ReadReals(reader_.GetText(), out, allow_na, scratch_);
     if (failed < 0) return true;
     Fail(std::string(what) + std::to_string(failed));
     return false;
@@ -220,11 +241,13 @@ private:
   bool has_pweights_ = false, has_nweights_ = false;
   std::optional<std::string> equation_;
   int cost_node_ = -1;
+  std::vector<double> scratch_;
 
   // Presentation extension.
   std::vector<int> submodels_{QDN_network::kMainSubmodel};
   std::vector<Record> records_;
-  std::vector<std::string> seen_nodes_;
+  // Nodes already given in the extension, by handle.
+  std::vector<unsigned char> seen_nodes_;
   int norix_node_ = -1;
   int norix_state_ = -1;
 };
@@ -371,7 +394,7 @@ void Reader::BuildSchema() {
       element->AddChild(baseline, kR);
       baseline->OnEnd([this] {
         QDN_doubleArray value;
-        if (ReadReals(reader_.GetText(), value, false) >= 0 || value.GetCount() != 1)
+        if (ReadReals(reader_.GetText(), value, false, scratch_) >= 0 || value.GetCount() != 1)
           return Fail("Can't read baseline");
         baseline_ = value.At(0);
       });
@@ -490,10 +513,10 @@ void Reader::NodeStart(int type) {
 void Reader::NodeEnd(int type) {
   QDN_node* node = Node();
   if (!node) return;
-  for (int i = 0; i < parents_.GetCount(); ++i)
-    if (network_->AddArc(parents_.At(i), node_, 0) != QDN_NO_ERROR) return Fail("AddArc failed");
   QDN_nodeDefinition* definition = node->GetDefinition();
   if (!definition) return Fail("BRIMA failed to create node '" + std::string(node->GetId()) + "'");
+  // Outcomes first: the table is then laid out once per parent instead of
+  // once per parent and again for every parent when the outcomes change.
   if (states_.GetCount() > 0) {
     if (definition->SetNumberOfOutcomes(states_) != QDN_NO_ERROR)
       return Fail("SetNumberOfOutcomes failed");
@@ -505,6 +528,9 @@ void Reader::NodeEnd(int type) {
       if (faults_.GetCount() > 0) (void)extra->SetFaultStateIndices(faults_);
     }
   }
+  for (int i = 0; i < parents_.GetCount(); ++i)
+    if (network_->AddArc(parents_.At(i), node_, 0) != QDN_NO_ERROR) return Fail("AddArc failed");
+  definition = node->GetDefinition();
   switch (type) {
   case QDN_CPT:
     if (static_cast<QDN_cpt*>(definition)->SetProbabilities(numbers_) != QDN_NO_ERROR)
@@ -714,9 +740,10 @@ void Reader::BuildNorix(E* extensions) {
     const std::string id = Attribute("id");
     norix_node_ = network_->FindNode(id.c_str());
     if (norix_node_ < 0) return Fail("Node '" + id + "' doesn't exist in BRIMA network");
-    if (std::find(seen_nodes_.begin(), seen_nodes_.end(), id) != seen_nodes_.end())
-      return Fail("Duplicate node id: '" + id + "'");
-    seen_nodes_.push_back(id);
+    const auto seen = static_cast<size_t>(norix_node_);
+    if (seen >= seen_nodes_.size()) seen_nodes_.resize(std::max(seen + 1, 2 * seen_nodes_.size()));
+    if (seen_nodes_[seen]) return Fail("Duplicate node id: '" + id + "'");
+    seen_nodes_[seen] = 1;
     QDN_node& target = *network_->GetNode(norix_node_);
     (void)target.SetSubmodel(submodels_.back());
     records_.emplace_back();
