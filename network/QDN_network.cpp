@@ -278,6 +278,10 @@ void QDN_network::NextStamp() const {
 }
 
 bool QDN_network::WouldCloseCycle(int parent, int child) const {
+  if (parent == child) return true;
+  // A child without children or a parent without parents closes nothing:
+  // the usual case for a reader attaching the parents of a fresh node.
+  if (At(child).children.GetCount() == 0 || At(parent).parents.GetCount() == 0) return false;
   // The arc closes a cycle exactly when child reaches parent. Two searches run
   // in turn, one node at a time: forward from child along child arcs and
   // backward from parent along parent arcs. They meet when a path exists; when
@@ -288,7 +292,10 @@ bool QDN_network::WouldCloseCycle(int parent, int child) const {
   NextStamp();
   auto forward_seen = [&](int h) { return forward_stamp_[static_cast<size_t>(h)] == stamp_; };
   auto backward_seen = [&](int h) { return backward_stamp_[static_cast<size_t>(h)] == stamp_; };
-  std::vector<int> forward{child}, backward{parent};
+  std::vector<int>& forward = forward_walk_;
+  std::vector<int>& backward = backward_walk_;
+  forward.assign(1, child);
+  backward.assign(1, parent);
   forward_stamp_[static_cast<size_t>(child)] = stamp_;
   backward_stamp_[static_cast<size_t>(parent)] = stamp_;
   while (!forward.empty() && !backward.empty()) {

@@ -7,6 +7,7 @@
 
 #include "core/QDN_intArray.h"
 #include "core/QDN_object.h"
+#include "network/QDN_chunkedStore.h"
 #include "network/QDN_header.h"
 #include "network/QDN_idIndex.h"
 #include "network/QDN_submodelTree.h"
@@ -182,7 +183,7 @@ private:
   QDN_userProperties properties_;
   QDN_documentation documentation_;
   QDN_submodelTree submodels_;
-  std::vector<Record> records_;
+  QDN_chunkedStore<Record> records_;
   int node_count_ = 0;
   int growth_step_ = 50;
   int target_count_ = 0;
@@ -204,4 +205,6 @@ private:
   mutable std::vector<unsigned> forward_stamp_;
   mutable std::vector<unsigned> backward_stamp_;
   mutable unsigned stamp_ = 0;
+  // The two frontiers of the cycle search, kept to spare an allocation per arc.
+  mutable std::vector<int> forward_walk_, backward_walk_;
 };
