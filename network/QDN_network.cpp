@@ -468,7 +468,8 @@ void QDN_network::NotifyChange(int handle, unsigned code) {
   if (QDN_nodeValue* value = At(handle).node->GetValue()) value->Invalidate();
   if (!(code & (kOutcomesChanged | kValuesChanged | kDefinitionRebuilt))) return;
   NextStamp();
-  std::vector<int> pending{handle};
+  std::vector<int>& pending = forward_walk_;
+  pending.assign(1, handle);
   forward_stamp_[static_cast<size_t>(handle)] = stamp_;
   while (!pending.empty()) {
     const QDN_intArray& children = At(pending.back()).children;
