@@ -4,12 +4,12 @@
 
 #include "core/QDN_array.h"
 
-// Array of 32-bit integers. Up to 32 items live inside the object, so the many
+// Array of 32-bit integers. Up to 8 items live inside the object, so the many
 // short handle lists (parents, children, coordinates, dimension sizes) cost no
 // heap traffic; beyond that the capacity doubles.
 class QDN_intArray : public QDN_array {
 public:
-  static constexpr int kInlineCapacity = 32;
+  static constexpr int kInlineCapacity = 8;
 
   QDN_intArray() = default;
   // delta <= 0 becomes 10; a negative size leaves the array empty.

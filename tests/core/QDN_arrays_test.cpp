@@ -31,20 +31,21 @@ std::vector<std::string> Texts(const QDN_stringArray& a) {
 
 } // namespace
 
-TEST(IntArrayTest, StaysInlineUpTo32ItemsThenDoubles) {
+TEST(IntArrayTest, StaysInlineUpToItsInlineCapacityThenDoubles) {
+  constexpr int kInline = QDN_intArray::kInlineCapacity;
   QDN_intArray a;
-  for (int i = 0; i < 32; ++i)
+  for (int i = 0; i < kInline; ++i)
     ASSERT_EQ(a.Append(i), QDN_NO_ERROR);
   EXPECT_FALSE(a.UsesHeap());
-  EXPECT_EQ(a.GetCapacity(), 32);
-  ASSERT_EQ(a.Append(32), QDN_NO_ERROR);
+  EXPECT_EQ(a.GetCapacity(), kInline);
+  ASSERT_EQ(a.Append(kInline), QDN_NO_ERROR);
   EXPECT_TRUE(a.UsesHeap());
-  EXPECT_EQ(a.GetCapacity(), 64);
-  for (int i = 0; i < 33; ++i)
+  EXPECT_EQ(a.GetCapacity(), 2 * kInline);
+  for (int i = 0; i <= kInline; ++i)
     EXPECT_EQ(a.At(i), i);
   a.Release(0);
   EXPECT_FALSE(a.UsesHeap());
-  EXPECT_EQ(a.GetCapacity(), 32);
+  EXPECT_EQ(a.GetCapacity(), kInline);
   EXPECT_EQ(a.GetCount(), 0);
 }
 
