@@ -8,6 +8,7 @@
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_intArray.h"
 #include "core/QDN_object.h"
+#include "core/QDN_optionalText.h"
 #include "network/QDN_userProperties.h"
 
 class QDN_network;
@@ -40,12 +41,12 @@ public:
   // Per-outcome data; every list has one entry per outcome.
   struct Outcome {
     bool fault = false;
-    std::optional<std::string> fault_name;
-    std::optional<std::string> fault_label;
-    std::optional<std::string> comment;
-    std::optional<std::string> repair_info;
-    std::optional<std::string> short_name;
-    std::optional<std::string> long_name;
+    QDN_optionalText fault_name;
+    QDN_optionalText fault_label;
+    QDN_optionalText comment;
+    QDN_optionalText repair_info;
+    QDN_optionalText short_name;
+    QDN_optionalText long_name;
     // Documentation links of the outcome, made when first needed.
     QDN_documentation& Documentation();
     const QDN_documentation& Documentation() const;

@@ -592,7 +592,7 @@ int QDN_qdnFormat::ReadExtraStatement(int handle) {
   }
   // Per-outcome text lists: one text per outcome; an empty text is no text.
   auto read_texts = [&](const char* keyword, const char* message,
-                        std::optional<std::string> QDN_extraDefinition::Outcome::*field) -> int {
+                        QDN_optionalText QDN_extraDefinition::Outcome::*field) -> int {
     if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
     QDN_stringArray texts;

@@ -319,7 +319,7 @@ void QDN_qdnFormat::WriteExtraDefinition(const QDN_node& node) {
   extra->GetFaultStateIndices(faults);
   (void)WriteIntListStatement("FAULT_STATES", faults, false);
   const int outcomes = extra->GetNumberOfOutcomes();
-  auto texts = [&](std::optional<std::string> QDN_extraDefinition::Outcome::*field) {
+  auto texts = [&](QDN_optionalText QDN_extraDefinition::Outcome::*field) {
     QDN_stringArray list;
     for (int i = 0; i < outcomes; ++i) {
       const auto& text = extra->GetOutcome(i).*field;
