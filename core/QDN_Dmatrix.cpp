@@ -241,12 +241,16 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (position < 0 || position > n || size < 1) return QDN_OUT_OF_RANGE;
-  std::vector<int> values = SizesOf(dimensions_);
-  values.insert(values.begin() + position, size);
-  if (n == 0) return Rebuild(MakeSizes(values), [](double*) {});
+  QDN_intArray sizes;
+  (void)sizes.Resize(n + 1);
+  for (int i = 0; i <= n; ++i)
+    (void)sizes.Append(i < position    ? dimensions_.At(i)
+                       : i == position ? size
+                                       : dimensions_.At(i - 1));
+  if (n == 0) return Rebuild(sizes, [](double*) {});
   const long long outer = Span(0, position), inner = Span(position, n);
   const double* old = items_.Data();
-  return Rebuild(MakeSizes(values), [&](double* cells) {
+  return Rebuild(sizes, [&](double* cells) {
     for (long long o = 0; o < outer; ++o)
       for (int k = 0; k < size; ++k)
         std::copy_n(old + o * inner, inner, cells + (o * size + k) * inner);
