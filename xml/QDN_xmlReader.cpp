@@ -81,6 +81,7 @@ bool QDN_xmlReader::Load(const char* fileName, QDN_xmlElement* root, QDN_xmlErro
   stack_.clear();
   seen_.clear();
   buffer_.clear();
+  text_ = {};
   std::unique_ptr<std::FILE, FileCloser> file(fileName ? std::fopen(fileName, "rb") : nullptr);
   if (!file) {
     if (handler_)
@@ -230,8 +231,11 @@ void QDN_xmlReader::EndTag(void* self, const char*) { static_cast<QDN_xmlReader*
 
 void QDN_xmlReader::Characters(void* self, const char* text, int length) {
   auto* reader = static_cast<QDN_xmlReader*>(self);
-  if (!reader->failed_ && !reader->stack_.empty() && reader->stack_.back().element)
-    reader->buffer_.append(text, static_cast<size_t>(length));
+  if (reader->failed_ || reader->stack_.empty() || !reader->stack_.back().element) return;
+  const auto size = static_cast<size_t>(length);
+  Entry& entry = reader->stack_.back();
+  entry.high = entry.high || HasHighBytes(text, size);
+  reader->buffer_.append(text, size);
 }
 
 void QDN_xmlReader::Start(const char* name, const char** attributes) {
@@ -317,12 +321,10 @@ void QDN_xmlReader::End() {
   if (failed_ || stack_.empty()) return;
   const Entry entry = stack_.back();
   if (entry.element) {
-    const char* text = buffer_.data() + entry.text;
-    const size_t length = buffer_.size() - entry.text;
-    if (HasHighBytes(text, length)) {
-      text_ = ToLatin1(std::string_view(text, length));
-    } else {
-      text_.assign(text, length);
+    text_ = std::string_view(buffer_).substr(entry.text);
+    if (entry.high) {
+      converted_ = ToLatin1(text_);
+      text_ = converted_;
     }
     // Required children are checked before the end callback, which may rely
     // on them (a table without its numbers).
@@ -334,6 +336,7 @@ void QDN_xmlReader::End() {
       return;
     }
     if (entry.element->on_end_) entry.element->on_end_();
+    text_ = {};
     if (failed_) return;
     seen_.resize(entry.seen);
     buffer_.resize(entry.text);

@@ -67,8 +67,9 @@ public:
   // Reports message at the current position and stops the load.
   virtual void ReportError(const std::string& message);
   virtual void GetPosition(int& line, int& column) const;
-  // The text of the element whose end callback runs.
-  virtual const std::string& GetText() const { return text_; }
+  // The text of the element whose end callback runs; valid until the
+  // callback returns.
+  virtual std::string_view GetText() const { return text_; }
   // The same with "\n", "\t" and "\x" (any other x) decoded.
   virtual std::string GetUnescapedText() const;
   virtual bool GetDoubleAttribute(const char* name, double& value, double fallback);
@@ -92,6 +93,8 @@ private:
     int mode = 0;
     size_t seen = 0;
     size_t text = 0;
+    // The text holds bytes above 127 (UTF-8 sequences to convert).
+    bool high = false;
   };
   static void StartTag(void* self, const char* name, const char** attributes);
   static void EndTag(void* self, const char* name);
@@ -109,7 +112,10 @@ private:
   // The texts of the open elements, innermost last.
   std::string buffer_;
   const char** attributes_ = nullptr;
-  std::string text_;
+  // The text of the element whose end callback runs: a view of buffer_, or
+  // of converted_ when it needed converting.
+  std::string_view text_;
+  std::string converted_;
   bool failed_ = false;
   std::vector<std::unique_ptr<QDN_xmlElement>> elements_;
 };

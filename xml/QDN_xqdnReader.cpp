@@ -386,7 +386,7 @@ void Reader::BuildSchema() {
     case QDN_EQUATION: {
       E* definition = Make("definition", kInherit);
       element->AddChild(definition, kR);
-      definition->OnEnd([this] { equation_ = reader_.GetText(); });
+      definition->OnEnd([this] { equation_ = std::string(reader_.GetText()); });
       break;
     }
     case QDN_CAST: {

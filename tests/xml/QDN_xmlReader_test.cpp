@@ -38,7 +38,7 @@ struct Schema {
     root->AddChild(a, QDN_xmlElement::kRepeatable);
     root->AddChild(b, QDN_xmlElement::kRequired);
     a->AddAttribute("id", false);
-    a->OnEnd([this] { texts.push_back(reader.GetText()); });
+    a->OnEnd([this] { texts.emplace_back(reader.GetText()); });
     b->OnEnd([this] { texts.push_back("b:" + reader.GetUnescapedText()); });
   }
 
