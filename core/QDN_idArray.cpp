@@ -76,9 +76,20 @@ void QDN_idArray::CheckConsistency(int) {
     ClearFlag(kConsistent);
     return;
   }
+  // Short lists (outcome names) compare each pair once; long ones count
+  // through the index.
+  const bool short_list = count_ <= kIndexThreshold;
   for (int i = 0; i < count_; ++i) {
     const char* text = At(i);
-    if (!text || !IsValidIdentifier(text) || Occurrences(text) != 1) {
+    bool valid = text && IsValidIdentifier(text);
+    if (valid && short_list) {
+      const std::string_view view = ViewAt(i);
+      for (int j = i + 1; valid && j < count_; ++j)
+        valid = !At(j) || ViewAt(j) != view;
+    } else if (valid) {
+      valid = Occurrences(text) == 1;
+    }
+    if (!valid) {
       ClearFlag(kConsistent);
       return;
     }

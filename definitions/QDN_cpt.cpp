@@ -239,7 +239,7 @@ int QDN_cpt::SetNumberOfOutcomes(const QDN_stringArray& names) {
   candidate.CheckConsistency(1);
   if (!candidate.IsConsistent() && candidate.MakeIdsValid() != QDN_NO_ERROR)
     return SetNumberOfOutcomes(names.GetCount());
-  CB_TRY(ids_.Assign(candidate));
+  CB_TRY(ids_.Adopt(candidate));
   outcomes_ = ids_.GetCount();
   const int status = CreateTable();
   TellOutcomesRebuilt();
