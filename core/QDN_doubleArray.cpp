@@ -129,10 +129,12 @@ int QDN_doubleArray::Resize(int n) {
   return QDN_NO_ERROR;
 }
 
-int QDN_doubleArray::AssignValues(const double* values, int n) {
-  CB_TRY(Resize(n));
-  if (n > 0) std::copy(values, values + n, store_.begin());
-  count_ = n;
+int QDN_doubleArray::SwapValues(std::vector<double>& values) {
+  if (values.size() > static_cast<size_t>(INT_MAX)) return QDN_OUT_OF_RANGE;
+  if (!IsReady()) Release(0);
+  store_.swap(values);
+  size_ = count_ = static_cast<int>(store_.size());
+  CheckReadiness(0);
   return QDN_NO_ERROR;
 }
 

@@ -34,8 +34,9 @@ public:
   int CopyValues(const QDN_doubleArray& source);
   // count := 0; a different size discards the values (new slots read 0).
   int Resize(int n);
-  // Resize(n), then the n values appended: size = count = n.
-  int AssignValues(const double* values, int n);
+  // Takes values as its items (size = count = their number) and hands its
+  // old storage back in values, for reuse.
+  int SwapValues(std::vector<double>& values);
   int EnsureSize(int n);
   void Clear() { count_ = 0; }
   int Adopt(QDN_doubleArray& donor);

@@ -109,8 +109,8 @@ int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na,
     scratch.push_back(value);
     at = word_end;
   }
-  if (out.AssignValues(scratch.data(), static_cast<int>(scratch.size())) < 0 && failed < 0)
-    failed = static_cast<int>(scratch.size());
+  const int parsed = static_cast<int>(scratch.size());
+  if (out.SwapValues(scratch) < 0 && failed < 0) failed = parsed;
   return failed;
 }
 
