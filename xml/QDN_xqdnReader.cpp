@@ -242,6 +242,7 @@ private:
   std::optional<std::string> equation_;
   int cost_node_ = -1;
   std::vector<double> scratch_;
+  std::string word_;
 
   // Presentation extension.
   std::vector<int> submodels_{QDN_network::kMainSubmodel};
@@ -462,14 +463,25 @@ void Reader::BuildSchema() {
 
 void Reader::ParentsEnd(QDN_intArray& out, bool cost) {
   out.Clear();
-  for (const std::string& id : SplitWords(reader_.GetText())) {
+  std::string& id = word_;
+  (void)ForEachWord(reader_.GetText(), [&](std::string_view word) {
+    id.assign(word);
     const int parent = network_->FindNode(id.c_str());
-    if (parent < 0) return Fail("Node parent '" + id + "' not found");
-    if (out.IndexOf(parent) >= 0) return Fail("Duplicate parent '" + id + "'");
+    if (parent < 0) {
+      Fail("Node parent '" + id + "' not found");
+      return false;
+    }
+    if (out.IndexOf(parent) >= 0) {
+      Fail("Duplicate parent '" + id + "'");
+      return false;
+    }
     (void)out.Append(parent);
-    if (cost && network_->AddArc(parent, cost_node_, QDN_network::kCostArc) != QDN_NO_ERROR)
-      return Fail("AddArc failed");
-  }
+    if (cost && network_->AddArc(parent, cost_node_, QDN_network::kCostArc) != QDN_NO_ERROR) {
+      Fail("AddArc failed");
+      return false;
+    }
+    return true;
+  });
 }
 
 void Reader::NodeStart(int type) {
