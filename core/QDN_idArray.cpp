@@ -1,5 +1,6 @@
 #include "core/QDN_idArray.h"
 
+#include <charconv>
 #include <string>
 
 #include "core/QDN_status.h"
@@ -60,6 +61,10 @@ int QDN_idArray::Append(const char* text) { return InsertAt(count_, text); }
 
 int QDN_idArray::InsertAt(int index, const char* text) {
   if (!IsValidNewId(text)) return QDN_OUT_OF_RANGE;
+  return InsertNewId(index, text);
+}
+
+int QDN_idArray::InsertNewId(int index, const char* text) {
   const bool appending = index == count_ && index_version_ == Version() && index_count_ == count_;
   CB_TRY(QDN_stringArray::InsertAt(index, text));
   // Keep the index current across appends, so filling a long list stays linear.
@@ -112,22 +117,25 @@ int QDN_idArray::CreateUniqueId(const char* base, int number, std::string& out) 
   if (number < 0) number = 0;
   const size_t stem = out.size();
   for (;; ++number) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
     out.resize(stem);
-    out += std::to_string(number);
+    out.append(digits, end);
     if (IsValidNewId(out.c_str())) return QDN_NO_ERROR;
   }
 }
 
+// The identifier made is valid and new: it is stored without testing again.
 int QDN_idArray::AppendUniqueId(const char* base, int number) {
   std::string id;
   CB_TRY(CreateUniqueId(base, number, id));
-  return Append(id.c_str());
+  return InsertNewId(count_, id.c_str());
 }
 
 int QDN_idArray::InsertUniqueId(const char* base, int number, int index) {
   std::string id;
   CB_TRY(CreateUniqueId(base, number, id));
-  return InsertAt(index, id.c_str());
+  return InsertNewId(index, id.c_str());
 }
 
 int QDN_idArray::MakeIdsValid() {

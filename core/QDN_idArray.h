@@ -47,6 +47,8 @@ public:
   int MakeIdsValid();
 
 private:
+  // Inserts text, known to be a valid identifier not in the array.
+  int InsertNewId(int index, const char* text);
   // Number of items among the first count with the given text; lists longer
   // than a few items are answered from a hash index rebuilt after changes.
   int Occurrences(std::string_view text) const;
