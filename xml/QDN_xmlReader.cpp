@@ -220,7 +220,16 @@ bool QDN_xmlReader::GetDoubleAttribute(const char* name, double& value, double f
 
 void QDN_xmlReader::GetStringAttribute(const char* name, std::string& text) const {
   const char* value = FindAttribute(name);
-  text = value ? ToLatin1(value) : std::string();
+  if (!value) {
+    text.clear();
+    return;
+  }
+  const size_t length = std::strlen(value);
+  if (HasHighBytes(value, length)) {
+    text = ToLatin1(std::string_view(value, length));
+  } else {
+    text.assign(value, length);
+  }
 }
 
 void QDN_xmlReader::StartTag(void* self, const char* name, const char** attributes) {
