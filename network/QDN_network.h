@@ -169,6 +169,7 @@ private:
   Record& At(int handle) { return records_[static_cast<size_t>(handle)]; }
   const Record& At(int handle) const { return records_[static_cast<size_t>(handle)]; }
   int FindFreeRecord();
+  void PrefetchNodeAfter(int handle) const;
   // True when child reaches parent along ordinary arcs (the arc parent ->
   // child would close a cycle).
   bool WouldCloseCycle(int parent, int child) const;
