@@ -241,11 +241,14 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (position < 0 || position > n || size < 1) return QDN_OUT_OF_RANGE;
-  const long long outer = Span(0, position), inner = Span(position, n);
-  long long cells = 0;
-  if (__builtin_mul_overflow(n == 0 ? 1 : outer * inner, static_cast<long long>(size), &cells) ||
-      cells > kMaxCells)
-    return QDN_OUT_OF_RANGE;
+  QDN_intArray sizes;
+  (void)sizes.Resize(n + 1);
+  for (int i = 0; i <= n; ++i)
+    (void)sizes.Append(i < position    ? dimensions_.At(i)
+                       : i == position ? size
+                                       : dimensions_.At(i - 1));
+  const long long cells = CellCount(sizes.Data(), n + 1);
+  if (cells < 0) return QDN_OUT_OF_RANGE;
   // The new cells repeat each block of the old ones size times; they are
   // built in fresh storage and swapped in, the shape then follows.
   std::vector<double> fresh;
@@ -255,17 +258,12 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
     return QDN_OUT_OF_MEMORY;
   }
   if (n > 0) {
+    const long long outer = Span(0, position), inner = Span(position, n);
     const double* old = items_.Data();
     for (long long o = 0; o < outer; ++o)
       for (int k = 0; k < size; ++k)
         std::copy_n(old + o * inner, inner, fresh.data() + (o * size + k) * inner);
   }
-  QDN_intArray sizes;
-  (void)sizes.Resize(n + 1);
-  for (int i = 0; i <= n; ++i)
-    (void)sizes.Append(i < position    ? dimensions_.At(i)
-                       : i == position ? size
-                                       : dimensions_.At(i - 1));
   CB_TRY(items_.SwapValues(fresh));
   (void)dimensions_.CopyFrom(sizes);
   RecomputeMultipliers();
