@@ -289,6 +289,7 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
       GetPosition(line, column);
       if (handler_) handler_->OnUnknownElement(name, parent.element->name_, line, column);
       stack_.push_back(entry);
+      CollectTextOf(nullptr);
       return;
     }
   }
@@ -324,6 +325,12 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
   entry.seen = seen_.size();
   seen_.resize(seen_.size() + element.children_.size(), 0);
   stack_.push_back(entry);
+  CollectTextOf(entry.element);
+}
+
+// Expat reports text only while the open element collects it.
+void QDN_xmlReader::CollectTextOf(const QDN_xmlElement* element) {
+  XML_SetCharacterDataHandler(parser_, element && element->collects_text_ ? &Characters : nullptr);
 }
 
 void QDN_xmlReader::End() {
@@ -351,6 +358,7 @@ void QDN_xmlReader::End() {
     buffer_.resize(entry.text);
   }
   stack_.pop_back();
+  if (!stack_.empty()) CollectTextOf(stack_.back().element);
 }
 
 // Writing.

@@ -43,6 +43,10 @@ public:
 
   const std::string& GetName() const { return name_; }
   int GetMode() const { return mode_; }
+  bool HasChildren() const { return !children_.empty(); }
+  // The element's own text is not collected (GetText gives nothing at its end
+  // tag); for elements that only hold other elements, whose text is layout.
+  void IgnoreText() { collects_text_ = false; }
 
 private:
   friend class QDN_xmlReader;
@@ -51,6 +55,7 @@ private:
   std::vector<std::pair<std::string, bool>> attributes_;
   std::vector<std::pair<QDN_xmlElement*, int>> children_;
   std::function<void()> on_start_, on_end_;
+  bool collects_text_ = true;
 };
 
 // Reads a document with Expat, checking every element against a tree of
@@ -102,6 +107,7 @@ private:
   void Start(const char* name, const char** attributes);
   void End();
   const char* FindAttribute(const char* name) const;
+  void CollectTextOf(const QDN_xmlElement* element);
 
   XML_ParserStruct* parser_ = nullptr;
   QDN_xmlElement* root_ = nullptr;

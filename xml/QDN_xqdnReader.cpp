@@ -179,6 +179,7 @@ private:
   E* Make(const char* name, int mode,
           std::initializer_list<std::pair<const char*, bool>> attributes = {}) {
     E* element = reader_.CreateElement(name, mode);
+    made_.push_back(element);
     for (const auto& [attribute, required] : attributes)
       element->AddAttribute(attribute, required);
     return element;
@@ -242,6 +243,7 @@ private:
   std::optional<std::string> equation_;
   int cost_node_ = -1;
   std::vector<double> scratch_;
+  std::vector<E*> made_;
   std::string word_;
 
   // Presentation extension.
@@ -459,6 +461,9 @@ void Reader::BuildSchema() {
   E* extensions = Make("extensions", 0);
   brima_->AddChild(extensions, 0);
   BuildNorix(extensions);
+  // Elements made of other elements have no text of their own.
+  for (E* element : made_)
+    if (element->HasChildren()) element->IgnoreText();
 }
 
 void Reader::ParentsEnd(QDN_intArray& out, bool cost) {

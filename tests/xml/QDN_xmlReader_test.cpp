@@ -148,6 +148,20 @@ TEST(XmlReaderTest, TextsEntitiesAndTruncation) {
   EXPECT_FALSE(t.Load(document));
   ASSERT_EQ(t.recorder.errors.size(), 1u);
 
+  // Text is gathered per element, around children, and only where collected.
+  Schema mixed;
+  std::string root_text;
+  mixed.root->OnEnd([&] { root_text = std::string(mixed.reader.GetText()); });
+  EXPECT_TRUE(mixed.Load("<root>x<a>in</a>y<b/>z</root>"));
+  EXPECT_EQ(root_text, "xyz");
+  EXPECT_EQ(mixed.texts, (std::vector<std::string>{"in", "b:"}));
+  Schema layout;
+  layout.root->IgnoreText();
+  layout.root->OnEnd([&] { root_text = std::string(layout.reader.GetText()); });
+  EXPECT_TRUE(layout.Load("<root>x<a>\xC3\xA9</a>y<b>q</b>z</root>"));
+  EXPECT_EQ(root_text, "");
+  EXPECT_EQ(layout.texts, (std::vector<std::string>{"\xE9", "b:q"}));
+
   Schema missing;
   EXPECT_FALSE(missing.reader.Load("/nonexistent/doc.xml", missing.root, &missing.recorder));
   EXPECT_EQ(missing.recorder.errors,
