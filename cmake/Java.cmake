@@ -1,12 +1,12 @@
 # Compiles the Java host and the Java tests with javac into class folders.
-file(GLOB_RECURSE host_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/java/host/*.java)
-file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/java/tests/edu/*.java)
+file(GLOB_RECURSE host_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/java/host/*.java)
+file(GLOB_RECURSE test_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/java/tests/edu/*.java)
 file(GLOB_RECURSE overload_sources CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/java/tests/missing-overload/*.java)
+  ${PROJECT_SOURCE_DIR}/java/tests/missing-overload/*.java)
 
-set(CALLBRIMA_HOST_CLASSES ${CMAKE_BINARY_DIR}/java/host)
-set(CALLBRIMA_TEST_CLASSES ${CMAKE_BINARY_DIR}/java/tests)
-set(CALLBRIMA_OVERLOAD_CLASSES ${CMAKE_BINARY_DIR}/java/missing-overload)
+set(CALLBRIMA_HOST_CLASSES ${PROJECT_BINARY_DIR}/java/host)
+set(CALLBRIMA_TEST_CLASSES ${PROJECT_BINARY_DIR}/java/tests)
+set(CALLBRIMA_OVERLOAD_CLASSES ${PROJECT_BINARY_DIR}/java/missing-overload)
 
 add_custom_command(OUTPUT ${CALLBRIMA_HOST_CLASSES}/.stamp
   COMMAND ${CALLBRIMA_JAVAC} -Xlint:all -Werror -d ${CALLBRIMA_HOST_CLASSES} ${host_sources}
@@ -30,12 +30,12 @@ add_dependencies(java_classes callbrima)
 add_custom_target(example
   COMMAND ${CALLBRIMA_JAVA_EXE} -Xcheck:jni -Dcallbrima.library=$<TARGET_FILE:callbrima>
           -cp ${CALLBRIMA_HOST_CLASSES} edu.tarn.belief.io.qdn.BRIMAReader
-          ${CMAKE_SOURCE_DIR}/examples/asia.qdn
+          ${PROJECT_SOURCE_DIR}/examples/asia.qdn
   DEPENDS java_classes callbrima USES_TERMINAL VERBATIM)
 
 # Load time through the JVM for 10,000 and 100,000 nodes (prints figures).
 add_custom_target(bench_jvm
   COMMAND ${CALLBRIMA_JAVA_EXE} -Dcallbrima.library=$<TARGET_FILE:callbrima>
           -cp ${CALLBRIMA_HOST_CLASSES}:${CALLBRIMA_TEST_CLASSES} edu.tarn.belief.io.qdn.LoadBenchmark
-          ${CMAKE_SOURCE_DIR}/../shared/corpus
+          ${CALLBRIMA_CORPUS_DIR}
   DEPENDS java_classes callbrima USES_TERMINAL VERBATIM)
