@@ -15,7 +15,7 @@
 
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ const std::string& File() {
 const std::string& WrittenFile() {
   static const std::string path = [] {
     const std::string file = "/tmp/callbrima-bench-60mb-written.xqdn";
-    QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+    QDN_RegisterFormats();
     QDN_network net;
     if (net.ReadFile(File().c_str(), 8, 0) != 0 || net.WriteFile(file.c_str(), 8) != 0)
       std::fprintf(stderr, "cannot make %s\n", file.c_str());
@@ -144,7 +144,7 @@ BENCHMARK(BM_ExpatEmptyHandlers)
 // the read also pays for the first touch of every page it fills, as the first
 // load in a fresh process does.
 static void BM_ReadXqdn50MB(benchmark::State& state) {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   const std::string& path = FileFor(state);
   const bool cold = state.range(1) != 0;
   for (auto _ : state) {
@@ -169,7 +169,7 @@ BENCHMARK(BM_ReadXqdn50MB)
     ->UseRealTime();
 
 static void BM_WriteXqdn50MB(benchmark::State& state) {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   QDN_network net;
   if (net.ReadFile(File().c_str(), 8, 0) != 0) state.SkipWithError("read failed");
   const std::string out = "/tmp/callbrima-bench-written.xqdn";

@@ -12,7 +12,7 @@
 #include "core/QDN_status.h"
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ QDN_network* CurrentNetwork() { return CurrentSlot().get(); }
 bool RegisterFormats() {
   if (registration_flag) return true;
   registration_flag = true;
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   return registration_flag;
 }
 

@@ -1,60 +1,15 @@
-# Source lists of the engine and the JNI bridge.
-set(CALLBRIMA_ENGINE_SOURCES
-  core/QDN_object.cpp
-  core/QDN_status.cpp
-  core/QDN_array.cpp
-  core/QDN_intArray.cpp
-  core/QDN_doubleArray.cpp
-  core/QDN_stringArray.cpp
-  core/QDN_idArray.cpp
-  core/QDN_Dmatrix.cpp
-  core/QDN_errorLog.cpp
-  network/QDN_formatDispatch.cpp
-  network/QDN_network.cpp
-  network/QDN_networkFiles.cpp
-  network/QDN_node.cpp
-  network/QDN_nodeInfo.cpp
-  network/QDN_header.cpp
-  network/QDN_screenInfo.cpp
-  network/QDN_userProperties.cpp
-  network/QDN_extraDefinition.cpp
-  network/QDN_costDefinition.cpp
-  network/QDN_submodelTree.cpp
-  definitions/QDN_nodeDefinition.cpp
-  definitions/QDN_definitionFactory.cpp
-  definitions/QDN_equation.cpp
-  definitions/QDN_nodeValue.cpp
-  definitions/QDN_cpt.cpp
-  definitions/QDN_truthTable.cpp
-  definitions/QDN_noisyMAX.cpp
-  definitions/QDN_cast.cpp
-  definitions/QDN_list.cpp
-  formats/text/QDN_lexer.cpp
-  formats/text/QDN_textFile.cpp
-  formats/text/QDN_textFormat.cpp
-  formats/native/QDN_qdnReader.cpp
-  formats/native/QDN_qdnWriter.cpp
-  formats/hugin/QDN_huginReader.cpp
-  formats/hugin/QDN_huginWriter.cpp
-  formats/netica/QDN_neticaReader.cpp
-  formats/netica/QDN_neticaWriter.cpp
-  formats/msbn/QDN_msbnFormat.cpp
-  formats/msbn/QDN_msbnWriter.cpp
-  formats/ergo/QDN_ergoFormat.cpp
-  formats/ki/QDN_kiReader.cpp
-  formats/xmlbif/xml_scanner.cpp
-  formats/xmlbif/QDN_xmlbifReader.cpp
-  formats/xmlbif/QDN_xmlbifWriter.cpp
-  xml/QDN_xmlReader.cpp
-  xml/QDN_xqdnFactory.cpp
-  xml/QDN_xqdnReader.cpp
-  xml/QDN_xqdnWriter.cpp
-)
+# Source lists of the engine and the JNI bridge. Every .cpp file in the engine
+# folders belongs to the engine, so a new format folder under formats/ is
+# picked up without editing this file.
+set(CALLBRIMA_ENGINE_DIRS core network definitions formats xml)
 
-set(CALLBRIMA_BRIDGE_SOURCES
-  bridge/QDN_bridge.cpp
-  bridge/jni_support.cpp
-  bridge/walk.cpp
-  bridge/java_text.cpp
-  bridge/update.cpp
-)
+set(CALLBRIMA_ENGINE_SOURCES)
+foreach(dir IN LISTS CALLBRIMA_ENGINE_DIRS)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+    ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  list(APPEND CALLBRIMA_ENGINE_SOURCES ${sources})
+endforeach()
+list(SORT CALLBRIMA_ENGINE_SOURCES)
+
+file(GLOB CALLBRIMA_BRIDGE_SOURCES CONFIGURE_DEPENDS RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+  ${CMAKE_CURRENT_SOURCE_DIR}/bridge/*.cpp)

@@ -3,11 +3,11 @@
 
 #include "fuzz_reader.h"
 #include "network/QDN_formatDispatch.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool registered = [] {
-    QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+    QDN_RegisterFormats();
     return true;
   }();
   (void)registered;

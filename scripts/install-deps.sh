@@ -8,6 +8,7 @@ command -v javac >/dev/null || missing+=(openjdk-17-jdk-headless)
 [ -d /usr/lib/x86_64-linux-gnu/cmake/benchmark ] || missing+=(libbenchmark-dev)
 command -v cmake >/dev/null || missing+=(cmake)
 command -v g++ >/dev/null || missing+=(g++)
+command -v make >/dev/null || missing+=(make)
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   apt-get update -qq

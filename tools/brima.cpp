@@ -1,6 +1,6 @@
 // brima: check, inspect and convert model files with the callbrima engine.
-#include "network/QDN_formatDispatch.h"
-#include "xml/QDN_xqdnFactory.h"
+#include <callbrima/callbrima.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -217,7 +217,7 @@ int Dot(const Options& options) {
 
 int main(int argc, char** argv) {
   // The native XML format is available wherever the library is.
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;

@@ -16,13 +16,13 @@
 #include "network/QDN_submodel.h"
 #include "network/QDN_submodelTree.h"
 #include "test_util.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 
 namespace {
 
 int Read(QDN_network& net, const std::string& nodes, const std::string& rest = "",
          const std::string& brima = "version=\"1.0\" id=\"n\"") {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   ClearLog();
   const std::string text = "<?xml version=\"1.0\"?>\n<brima " + brima + "><nodes>" + nodes +
                            "</nodes>" + rest + "</brima>\n";
@@ -217,7 +217,7 @@ TEST(XqdnFormatTest, PresentationExtension) {
 }
 
 TEST(XqdnFormatTest, NativeTextRoundTripKeepsEverythingBothCarry) {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   QDN_network net;
   ASSERT_EQ(net.ReadFile(
                 (std::string(CALLBRIMA_SOURCE_DIR) + "/fuzz/corpus/native/rich.qdn").c_str(), 4, 0),

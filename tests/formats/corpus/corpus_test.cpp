@@ -2,7 +2,7 @@
 // from different formats agrees with its reference, and what the library
 // writes reads back equal.
 #include "network/QDN_formatDispatch.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -403,7 +403,7 @@ TEST(CorpusTest, EveryCorpusNetworkRoundTripsThroughXmlbif) {
 }
 
 TEST(CorpusTest, EveryCorpusNetworkRoundTripsThroughNativeXml) {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   int compared = 0;
   for (const char* format : {"hugin", "netica", "msbn", "xmlbif"}) {
     for (const char* extension : {".net", ".dne", ".dnet", ".dsc", ".xml03", ".xml"}) {
