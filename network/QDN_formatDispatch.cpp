@@ -16,9 +16,9 @@ int FormatFromExtension(const char* fileName) {
   if (!fileName) return QDN_OUT_OF_RANGE;
   const char* dot = std::strrchr(fileName, '.');
   if (!dot) return QDN_OUT_OF_RANGE;
-  static constexpr std::string_view kExtensions[] = {"erg", "dne",   "dsc", "qdn",
-                                                     "net", "xml03", "dxp", "xqdn"};
-  for (int i = 0; i < 8; ++i)
+  static constexpr std::string_view kExtensions[] = {"erg",   "dne", "dsc",  "qdn", "net",
+                                                     "xml03", "dxp", "xqdn", "bif"};
+  for (int i = 0; i < 9; ++i)
     if (QDN_EqualsIgnoringCase(dot + 1, kExtensions[i])) return i + 1;
   return QDN_OUT_OF_RANGE;
 }

@@ -16,9 +16,10 @@ enum QDN_formatNumber {
   QDN_FORMAT_XMLBIF = 6,
   QDN_FORMAT_KI = 7,
   QDN_FORMAT_XQDN = 8,
+  QDN_FORMAT_BIF = 9,
 };
 
-// The format number (1 to 8) of a file name's extension, compared without
+// The format number (1 to 9) of a file name's extension, compared without
 // regard to ASCII case; -2 for a null name, no dot or an unknown extension.
 int FormatFromExtension(const char* fileName);
 

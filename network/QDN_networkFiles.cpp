@@ -7,6 +7,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
+#include "formats/bif/QDN_bifFormat.h"
 #include "formats/ergo/QDN_ergoFormat.h"
 #include "formats/hugin/QDN_huginFormat.h"
 #include "formats/ki/QDN_kiFormat.h"
@@ -43,6 +44,9 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
     break;
   case QDN_FORMAT_QDN:
     format = std::make_unique<QDN_qdnFormat>(this);
+    break;
+  case QDN_FORMAT_BIF:
+    format = std::make_unique<QDN_bifFormat>(this);
     break;
   case QDN_FORMAT_XQDN:
     if (QDN_formatFactory factory = QDN_GetFormat8Factory()) format = factory(this);

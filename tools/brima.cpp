@@ -29,7 +29,7 @@ constexpr const char* kUsage =
     "\n"
     "Formats are chosen by extension or by number: 1 Ergo (.erg), 2 Netica (.dne),\n"
     "3 MSBN (.dsc), 4 native text (.qdn), 5 Hugin (.net), 6 XMLBIF (.xml03),\n"
-    "7 KI (.dxp), 8 native XML (.xqdn).\n"
+    "7 KI (.dxp), 8 native XML (.xqdn), 9 BIF (.bif).\n"
     "Run 'brima COMMAND --help' for one command.\n";
 
 constexpr const char* kCheckHelp =
@@ -61,7 +61,7 @@ struct Options {
 bool ParseFormat(const char* text, int& out) {
   char* end = nullptr;
   const long value = std::strtol(text, &end, 10);
-  if (!end || *end || value < 0 || value > 8) return false;
+  if (!end || *end || value < 0 || value > 9) return false;
   out = static_cast<int>(value);
   return true;
 }
@@ -75,7 +75,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       options.json = true;
     } else if (arg == "--format" || arg == "--from" || arg == "--to") {
       if (i + 1 >= argc || !ParseFormat(argv[i + 1], arg == "--to" ? options.to : options.format)) {
-        std::fprintf(stderr, "brima: %s needs a format number from 0 to 8\n", argv[i]);
+        std::fprintf(stderr, "brima: %s needs a format number from 0 to 9\n", argv[i]);
         return false;
       }
       ++i;

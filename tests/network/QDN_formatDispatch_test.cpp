@@ -11,10 +11,11 @@ TEST(FormatDispatchTest, ExtensionsMatchWholeAndCaseBlind) {
     const char* name;
     int format;
   };
-  for (const Case& c : {Case{"Model.QDN", 4}, Case{"x.XQDN", 8}, Case{"a.xml03", 6},
-                        Case{"a.erg", 1}, Case{"a.dne", 2}, Case{"a.DSC", 3}, Case{"a.b.net", 5},
-                        Case{"k.dxp", 7}, Case{"a.xml", -2}, Case{"noext", -2}, Case{"end.", -2},
-                        Case{"a.qdnx", -2}, Case{"a.qd", -2}, Case{"dir.qdn/file", -2}}) {
+  for (const Case& c :
+       {Case{"Model.QDN", 4}, Case{"x.XQDN", 8}, Case{"a.xml03", 6}, Case{"a.erg", 1},
+        Case{"a.dne", 2}, Case{"a.DSC", 3}, Case{"a.b.net", 5}, Case{"k.dxp", 7},
+        Case{"alarm.bif", 9}, Case{"ALARM.BIF", 9}, Case{"a.xml", -2}, Case{"noext", -2},
+        Case{"end.", -2}, Case{"a.qdnx", -2}, Case{"a.qd", -2}, Case{"dir.qdn/file", -2}}) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(FormatFromExtension(c.name), c.format);
   }
@@ -26,7 +27,7 @@ TEST(FormatDispatchTest, UnknownFormatsAreLoggedAndLeaveTheNetwork) {
   ClearLog();
   EXPECT_EQ(net.ReadFile(TempPath("a.txt").c_str(), 0, 0), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("Unknown File Format"));
-  EXPECT_EQ(net.ReadFile(TempPath("a.qdn").c_str(), 9, 0), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(net.ReadFile(TempPath("a.qdn").c_str(), 10, 0), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.GetChangeNotificationMask(), QDN_network::kDefaultNotificationMask);
   ClearLog();
   EXPECT_EQ(net.WriteFile(TempPath("a.dxp").c_str(), 7), QDN_OUT_OF_RANGE);
