@@ -28,7 +28,7 @@ public:
   int WriteFile(const char* fileName) override;
   int GetLine() const override { return token_line_; }
 
-  // Reads BIF text held in memory (the tests and the fuzzer use it as the file).
+  // Reads BIF text held in memory as ReadFile reads a file's text.
   int ReadText(std::string text);
 
 private:
@@ -84,7 +84,7 @@ private:
   int token_line_ = 0;
   Token peeked_;
   bool has_peeked_ = false;
-  // Variable texts as read -> node handles.
+  // Variable texts as read -> node handles (-1: declaration refused).
   std::unordered_map<std::string, int> names_;
   // Nodes whose probability block was read.
   std::vector<char> defined_;

@@ -407,7 +407,7 @@ std::string QDN_bifFormat::UniqueNodeId(const std::string& text) const {
 
 int QDN_bifFormat::FindVariable(std::string_view text) const {
   const auto it = names_.find(std::string(text));
-  if (it != names_.end() && network_->GetNode(it->second)) return it->second;
+  if (it != names_.end()) return it->second;
   std::string id = text.empty() ? "x" : std::string(text);
   (void)QDN_idArray::MakeValidId(id);
   return network_->FindNode(id.c_str());
@@ -470,9 +470,10 @@ int QDN_bifFormat::ReadVariableBlock() {
     usable = false;
   }
   if (!usable) {
-    // The variable stays known by its name, so that its probability block is
-    // skipped without a second message.
+    // The variable stays known by its name (as no node: its handle may be
+    // reused), so that its probability block is skipped without a second message.
     (void)network_->DeleteNode(handle);
+    names_[text] = -1;
   }
   return QDN_NO_ERROR;
 }

@@ -242,3 +242,16 @@ TEST(BifFormatTest, DecisionAndUtilityNodesRefuseTheWriteAndLeaveNoFile) {
     EXPECT_EQ(ReadFileText(old), "old");
   }
 }
+
+TEST(BifFormatTest, ARefusedVariableKeepsItsBlockFromTheNodeThatTakesItsHandle) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, "variable c { }\n"
+                      "variable d { type discrete [2] { y, n }; }\n"
+                      "probability ( c ) { table 0.1, 0.9; }\n"
+                      "probability ( d ) { table 0.3, 0.7; }\n"),
+            QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("(line 1) : ERROR: Variable (\"c\") has no type"));
+  EXPECT_EQ(LoggedCount(), 1u);
+  EXPECT_EQ(net.GetNumberOfNodes(), 1);
+  EXPECT_EQ(Table(net, "d"), (std::vector<double>{0.3, 0.7}));
+}
