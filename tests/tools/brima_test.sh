@@ -52,6 +52,10 @@ echo "old" >"$work/kept.qdn"
 expect 2 "Writing to KI file format not supported" "$brima" convert "$asia" "$work/kept.qdn" --to 7
 expect 0 "old" cat "$work/kept.qdn"
 expect 2 "unknown output format" "$brima" convert "$asia" "$work/out.unknown"
+expect 0 "9 BIF \(\.bif\)" "$brima" --help
+expect 0 "8 nodes" "$brima" convert "$asia" "$work/ASIA.BIF"
+expect 0 "8 nodes read, 0 dropped, status 0" "$brima" check "$work/ASIA.BIF"
+expect 0 "8 nodes" "$brima" convert "$work/ASIA.BIF" "$work/back.qdn"
 expect 2 "OPEN FILE FAILED" "$brima" convert "$asia" "$work/no/such/dir/out.qdn"
 
 echo "$passed passed, $failed failed"
