@@ -224,6 +224,18 @@ public class BridgeTest {
     check(fromXml.loadQDN(xml.toString(), 0) == 16384 && fromXml.nodes.size() == 2
         && Arrays.equals(fromXml.nodes.get(0).probabilities, new double[] {0.4, 0.6}),
         "native XML file loads with the update");
+    // So is BIF, chosen by number or by its extension in any case.
+    Path bif = work.resolve("UPDATE-OUT.BIF");
+    check(reader.updateQDN(in.toString(), 0, bif.toString(), 9, new String[] {"a"},
+        new double[][] {{0.2, 0.8}}, null, null, null, null, null), "saved as BIF");
+    Path bifAgain = work.resolve("update-again.bif");
+    check(reader.updateQDN(bif.toString(), 0, bifAgain.toString(), 0, new String[] {"b"},
+        new double[][] {{0.6, 0.4, 0.3, 0.7}}, null, null, null, null, null), "BIF updated");
+    BRIMAReader fromBif = new BRIMAReader();
+    check(fromBif.loadQDN(bifAgain.toString(), 9) == 16384 && fromBif.nodes.size() == 2
+        && Arrays.equals(fromBif.nodes.get(0).probabilities, new double[] {0.2, 0.8})
+        && Arrays.equals(fromBif.nodes.get(1).probabilities, new double[] {0.6, 0.4, 0.3, 0.7}),
+        "BIF file loads with both updates");
     boolean[] result = new boolean[1];
     message = thrown(() -> result[0] = reader.updateQDN(in.toString(), 0, out.toString(), 0,
         new String[] {"a"}, new double[][] {null}, null, null, new String[][] {null},
