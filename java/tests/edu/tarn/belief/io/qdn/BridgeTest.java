@@ -149,6 +149,10 @@ public class BridgeTest {
     check(a.descriptor[5] == 0 && a.descriptor[6] == 1, "diagnosis type and mandatory flag");
     check(a.parents.length == 0 && a.strengths == null, "root chance node: no parents, no strengths");
     check("a name".equals(a.name) && "a".equals(a.id), "name and id");
+    check(Arrays.equals(a.faultStates(), new int[] {1, 3}) && a.defaultState() == -1
+        && a.diagnosisType() == 0 && a.isMandatory() && !a.isRanked()
+        && a.kind() == BRIMAReader.Node.CPT && reader.node("a") == a,
+        "descriptor read through the node's accessors");
     BRIMAReader.Node n = reader.nodes.get(1);
     check(n.descriptor[4] == 1 && Arrays.equals(n.strengths, new int[] {3, 0, 1, 2}),
         "noisy-MAX kind and strengths " + Arrays.toString(n.strengths));
@@ -158,6 +162,8 @@ public class BridgeTest {
     check("caf\u00e9".equals(c.name), "ISO-8859-1 name arrives as text: " + c.name);
     check(c.descriptor[9] == reader.submodels.get(2).handle, "node submodel handle");
     check(c.propertyNames.length == 1 && "kg".equals(c.propertyValues[0]), "node properties");
+    check(c.submodel() == reader.submodels.get(2).handle && "kg".equals(c.properties().get("unit"))
+        && reader.nodes.get(1).kind() == BRIMAReader.Node.NOISY_MAX, "submodel, properties, kind");
   }
 
   void unsupportedTypeAndThrowingHost() throws Exception {
