@@ -219,13 +219,20 @@ int QDN_cpt::RenameOutcomes(const QDN_stringArray& names) {
 }
 
 int QDN_cpt::SetNumberOfOutcomes(int count) {
-  Release(1);
+  // Refused before anything is released: the node and its children keep their tables.
   if (count <= 0) return QDN_OUT_OF_RANGE;
+  const int old_outcomes = outcomes_;
+  Release(1);
   for (int i = 0; i < count; ++i)
     CB_TRY(ids_.AppendUniqueId("State", i));
   outcomes_ = count;
-  const int status = CreateTable();
-  TellOutcomesRebuilt();
+  return Rebuilt(old_outcomes);
+}
+
+int QDN_cpt::Rebuilt(int old_outcomes) {
+  int status = CreateTable();
+  const int told = TellOutcomesRebuilt(old_outcomes);
+  if (status == QDN_NO_ERROR) status = told;
   CheckReadiness(0);
   if (status == QDN_NO_ERROR) Notify(QDN_network::kDefinitionRebuilt);
   return status;
@@ -233,19 +240,16 @@ int QDN_cpt::SetNumberOfOutcomes(int count) {
 
 int QDN_cpt::SetNumberOfOutcomes(const QDN_stringArray& names) {
   if (!names.IsReady()) return QDN_OBJECT_NOT_READY;
-  Release(1);
   QDN_idArray candidate;
   CB_TRY(candidate.Assign(names));
   candidate.CheckConsistency(1);
   if (!candidate.IsConsistent() && candidate.MakeIdsValid() != QDN_NO_ERROR)
     return SetNumberOfOutcomes(names.GetCount());
+  const int old_outcomes = outcomes_;
+  Release(1);
   CB_TRY(ids_.Adopt(candidate));
   outcomes_ = ids_.GetCount();
-  const int status = CreateTable();
-  TellOutcomesRebuilt();
-  CheckReadiness(0);
-  if (status == QDN_NO_ERROR) Notify(QDN_network::kDefinitionRebuilt);
-  return status;
+  return Rebuilt(old_outcomes);
 }
 
 int QDN_cpt::ChangeOrderOfOutcomes(const QDN_intArray& order) {
@@ -285,6 +289,9 @@ int QDN_cpt::CopyParameters(const QDN_nodeDefinition& source) {
   case QDN_DISTRIBUTION:
   case QDN_EQUATION:
   case QDN_EQUATION_SCC:
+    // Nothing carries over, but the node still gets its two default
+    // outcomes and a table over its parents.
+    CB_TRY(CreateTable());
     break;
   case QDN_TABLE: {
     const QDN_Dmatrix* utilities = writable.GetTable();

@@ -70,6 +70,9 @@ protected:
   virtual void FixInsertedParentSlice();
   // Copies ids (and, for tables of the same size, cells) from a discrete source.
   int CopyDiscreteParameters(const QDN_nodeDefinition& source);
+  // Rebuilds the table after the outcomes were replaced and tells the node's
+  // children, costs and value (the node had old_outcomes before).
+  int Rebuilt(int old_outcomes);
   // Fills outcomes up to two with default names.
   void EnsureTwoOutcomes(const char* stem);
 

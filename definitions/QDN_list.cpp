@@ -70,15 +70,11 @@ int QDN_list::RenameOutcomes(const QDN_stringArray& names) {
 }
 
 int QDN_list::SetNumberOfOutcomes(int count) {
+  const int old_outcomes = GetNumberOfOutcomes();
   Release(1);
-  // A decision always has at least two choices.
-  count = std::max(count, 2);
   for (int i = 0; i < count; ++i)
     CB_TRY(ids_.AppendUniqueId("Choice", i));
-  TellOutcomesRebuilt();
-  CheckReadiness(0);
-  Notify(QDN_network::kDefinitionRebuilt);
-  return QDN_NO_ERROR;
+  return Rebuilt(old_outcomes);
 }
 
 int QDN_list::SetNumberOfOutcomes(const QDN_stringArray& names) {
@@ -86,15 +82,23 @@ int QDN_list::SetNumberOfOutcomes(const QDN_stringArray& names) {
   QDN_idArray candidate;
   CB_TRY(candidate.Assign(names));
   candidate.CheckConsistency(1);
-  if ((!candidate.IsConsistent() && candidate.MakeIdsValid() != QDN_NO_ERROR) ||
-      candidate.GetCount() < 2)
+  if (!candidate.IsConsistent() && candidate.MakeIdsValid() != QDN_NO_ERROR)
     return SetNumberOfOutcomes(names.GetCount());
+  const int old_outcomes = GetNumberOfOutcomes();
   Release(1);
-  CB_TRY(ids_.Assign(candidate));
-  TellOutcomesRebuilt();
+  CB_TRY(ids_.Adopt(candidate));
+  return Rebuilt(old_outcomes);
+}
+
+int QDN_list::Rebuilt(int old_outcomes) {
+  // A decision always has at least two choices: a single named choice keeps
+  // its name and gets a default second one.
+  for (int n = ids_.GetCount(); n < 2; ++n)
+    CB_TRY(ids_.AppendUniqueId("Choice", n));
+  const int status = TellOutcomesRebuilt(old_outcomes);
   CheckReadiness(0);
   Notify(QDN_network::kDefinitionRebuilt);
-  return QDN_NO_ERROR;
+  return status;
 }
 
 int QDN_list::ChangeOrderOfOutcomes(const QDN_intArray& order) {
@@ -117,6 +121,9 @@ int QDN_list::CopyParameters(const QDN_nodeDefinition& source) {
   case QDN_DISTRIBUTION:
   case QDN_EQUATION:
   case QDN_EQUATION_SCC:
+    // Nothing carries over, but the node still gets its two default
+    // outcomes and a table over its parents.
+    CB_TRY(CreateTable());
     break;
   case QDN_TABLE:
   case QDN_MAU:

@@ -40,6 +40,10 @@ public:
   void CheckReadiness(int deep) override;
 
 private:
+  // Fills the choices up to two and tells children, costs and value (the node
+  // had old_outcomes choices before).
+  int Rebuilt(int old_outcomes);
+
   QDN_idArray ids_;
   QDN_doubleArray auxiliary_;
 };

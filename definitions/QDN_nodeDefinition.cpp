@@ -10,6 +10,7 @@
 #include "core/QDN_intArray.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
+#include "definitions/QDN_nodeValue.h"
 #include "network/QDN_costDefinition.h"
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
@@ -47,6 +48,30 @@ int DefinitionTypeFromName(const char* name) {
   for (const Entry& entry : kTypes)
     if (std::strcmp(entry.name, name) == 0) return entry.type;
   return QDN_OUT_OF_RANGE;
+}
+
+bool QDN_AcceptsParent(int child, int parent) {
+  const bool discrete_parent = parent == QDN_LIST || parent == QDN_CPT ||
+                               parent == QDN_TRUTHTABLE || parent == QDN_NOISY_MAX;
+  switch (child) {
+  case 0:
+    return true;
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_NOISY_MAX:
+  case QDN_LIST:
+  case QDN_TABLE:
+    return discrete_parent;
+  case QDN_CAST:
+    return parent == QDN_CAST;
+  case QDN_MAU:
+    return parent == QDN_TABLE || parent == QDN_MAU;
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    return parent == QDN_EQUATION || parent == QDN_EQUATION_SCC;
+  default:
+    return false;
+  }
 }
 
 QDN_nodeDefinition::QDN_nodeDefinition(QDN_network* network, int handle)
@@ -107,6 +132,7 @@ int QDN_nodeDefinition::TellOutcomeInserted(int position) const {
     keep(network_->GetNode(cost_children.At(i))->GetCost().AddParentOutcome(handle_, position));
   if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
     keep(extra->InsertOutcome(position));
+  if (QDN_nodeValue* value = Node()->GetValue()) value->OutcomeInserted(position);
   return first_error;
 }
 
@@ -125,6 +151,7 @@ int QDN_nodeDefinition::TellOutcomeRemoved(int position) const {
     keep(network_->GetNode(cost_children.At(i))->GetCost().RemoveParentOutcome(handle_, position));
   if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
     keep(extra->RemoveOutcome(position));
+  if (QDN_nodeValue* value = Node()->GetValue()) value->OutcomeRemoved(position);
   return first_error;
 }
 
@@ -143,18 +170,21 @@ int QDN_nodeDefinition::TellOutcomesReordered(const QDN_intArray& order) const {
     keep(network_->GetNode(cost_children.At(i))->GetCost().ReorderParentOutcomes(handle_, order));
   if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
     keep(extra->ReorderOutcomes(order));
+  if (QDN_nodeValue* value = Node()->GetValue()) value->OutcomesReordered(order);
   return first_error;
 }
 
-void QDN_nodeDefinition::TellOutcomesRebuilt() const {
+int QDN_nodeDefinition::TellOutcomesRebuilt(int old_outcomes) const {
   QDN_node* node = Node();
-  if (!node) return;
+  if (!node) return QDN_NO_ERROR;
   const int outcomes = GetNumberOfOutcomes();
   if (QDN_extraDefinition* extra = node->GetExtraDefinition())
     extra->Rebuild(outcomes > 0 ? outcomes : 0);
   const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
   for (int i = 0; i < cost_children.GetCount(); ++i)
     (void)network_->GetNode(cost_children.At(i))->GetCost().RebuildParent(handle_);
+  if (QDN_nodeValue* value = node->GetValue()) value->DropEvidenceBeyond(outcomes);
+  return network_->ReshapeChildren(handle_, old_outcomes);
 }
 
 void QDN_nodeDefinition::AddEveryParent() {

@@ -32,6 +32,10 @@ bool IsKnownDefinitionType(int type);
 // "CPT" 18, "TRUTHTABLE" 20, "LIST" 17, "TABLE" 8, "NOISY_MAX" 530, "MAU" 136,
 // "CAST" 274 (exact, case-sensitive); -2 for any other text.
 int DefinitionTypeFromName(const char* name);
+// Whether a node of definition type child may have a parent of definition
+// type parent on an ordinary arc. A node without a definition (type 0) takes
+// any parent; a distribution node takes none.
+bool QDN_AcceptsParent(int child, int parent);
 
 // Base of the node definitions: the typed parameters of a node. The network
 // tells the definition about every parent added or removed and every change
@@ -112,8 +116,9 @@ protected:
   int TellOutcomeInserted(int position) const;
   int TellOutcomeRemoved(int position) const;
   int TellOutcomesReordered(const QDN_intArray& order) const;
-  // The node's outcomes were replaced wholesale.
-  void TellOutcomesRebuilt() const;
+  // The node's outcomes were replaced wholesale; it had old_outcomes before.
+  // Children keep the parent states both counts share; the first error is returned.
+  int TellOutcomesRebuilt(int old_outcomes) const;
   // Calls AddParent for every parent; failures are logged "Parent could not be added".
   void AddEveryParent();
   // Removes every ordinary parent arc of the node.

@@ -34,6 +34,8 @@ int QDN_nodeValue::CopyFrom(const QDN_nodeValue& source) {
   network_ = source.network_;
   handle_ = source.handle_;
   value_flags_ = source.value_flags_;
+  // A value that records no evidence does not inherit any.
+  if (!TakesEvidence()) value_flags_ &= ~(kRealEvidence | kPropagatedEvidence);
   (void)indexing_parents_.CopyFrom(source.indexing_parents_);
   const int evidence = source.GetEvidence();
   if (source.GetType() == GetType()) {
@@ -86,6 +88,34 @@ int QDN_nodeValue::ClearPropagatedEvidence() {
   return QDN_NO_ERROR;
 }
 
+void QDN_nodeValue::OutcomeInserted(int position) {
+  if (IsEvidence() && evidence_ >= position) ++evidence_;
+}
+
+void QDN_nodeValue::OutcomeRemoved(int position) {
+  if (!IsEvidence()) return;
+  if (evidence_ == position) {
+    value_flags_ &= ~(kValid | kRealEvidence | kPropagatedEvidence);
+    evidence_ = 0;
+    TellNetwork();
+  } else if (evidence_ > position) {
+    --evidence_;
+  }
+}
+
+void QDN_nodeValue::OutcomesReordered(const QDN_intArray& order) {
+  if (!IsEvidence()) return;
+  const int at = order.IndexOf(evidence_);
+  if (at >= 0) evidence_ = at;
+}
+
+void QDN_nodeValue::DropEvidenceBeyond(int outcomes) {
+  if (!IsEvidence() || evidence_ < outcomes) return;
+  value_flags_ &= ~(kValid | kRealEvidence | kPropagatedEvidence);
+  evidence_ = 0;
+  TellNetwork();
+}
+
 void QDN_nodeValue::Release(int deep) {
   result_.Release(deep);
   evidence_ = 0;
@@ -118,8 +148,6 @@ int QDN_CreateValue(int type, QDN_network* network, int handle,
   try {
     switch (type) {
     case 0:
-    case QDN_DISTRIBUTION:
-      // A distribution node has no value object.
       return QDN_NO_ERROR;
     case QDN_CPT:
     case QDN_TRUTHTABLE:

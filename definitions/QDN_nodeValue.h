@@ -48,6 +48,15 @@ public:
   virtual int SetPropagatedEvidence(int state);
   virtual int ClearPropagatedEvidence();
   int IsEvidence() const { return (value_flags_ & (kRealEvidence | kPropagatedEvidence)) ? 1 : 0; }
+  // Whether this kind of value records evidence (utilities and equations do not).
+  virtual bool TakesEvidence() const { return true; }
+  // Evidence follows the node's outcomes: it moves with an inserted, removed
+  // or reordered outcome, and goes with the outcome it names.
+  void OutcomeInserted(int position);
+  void OutcomeRemoved(int position);
+  void OutcomesReordered(const QDN_intArray& order);
+  // Evidence naming an outcome at or beyond outcomes is cleared.
+  void DropEvidenceBeyond(int outcomes);
   int IsRealEvidence() const { return (value_flags_ & kRealEvidence) ? 1 : 0; }
   int IsPropagatedEvidence() const { return (value_flags_ & kPropagatedEvidence) ? 1 : 0; }
 
@@ -94,6 +103,7 @@ public:
   int GetType() const override { return type_; }
   const char* GetTypeName() const override { return "EXPECTED UTILITY"; }
   int CreateResult() override;
+  bool TakesEvidence() const override { return false; }
   int SetEvidence(int) override { return 0; }
   int SetPropagatedEvidence(int) override { return 0; }
 
@@ -109,6 +119,7 @@ public:
   const char* GetTypeName() const override { return "EQUATION EVALUATION"; }
   int CreateResult() override;
   int GetSize() const override { return static_cast<int>(samples_.size()); }
+  bool TakesEvidence() const override { return false; }
   int SetEvidence(int) override { return 0; }
   int SetPropagatedEvidence(int) override { return 0; }
   void AddSample(double x);

@@ -257,11 +257,13 @@ int QDN_noisyMAX::RenameOutcomes(const QDN_stringArray& names) {
 
 int QDN_noisyMAX::SetNumberOfOutcomes(int count) {
   if (count < 2) return QDN_OUT_OF_RANGE;
+  const int old_outcomes = GetNumberOfOutcomes();
   Release(1);
   for (int i = 0; i < count; ++i)
     CB_TRY(ids_.AppendUniqueId("State", i));
-  const int status = CreateTable();
-  TellOutcomesRebuilt();
+  int status = CreateTable();
+  const int told = TellOutcomesRebuilt(old_outcomes);
+  if (status == QDN_NO_ERROR) status = told;
   CheckReadiness(0);
   Notify(QDN_network::kDefinitionRebuilt);
   return status;
@@ -542,6 +544,9 @@ int QDN_noisyMAX::CopyParameters(const QDN_nodeDefinition& source) {
   case QDN_DISTRIBUTION:
   case QDN_EQUATION:
   case QDN_EQUATION_SCC:
+    // Nothing carries over, but the node still gets its two default
+    // outcomes and a table over its parents.
+    CB_TRY(CreateTable());
     break;
   case QDN_TABLE: {
     CB_TRY(CreateTable());

@@ -493,24 +493,121 @@ void QDN_network::EvidenceChanged(int handle) {
     NotifyChange(children.At(i), kValuesChanged);
 }
 
+namespace {
+
+int TypeOf(const QDN_node* node) {
+  return node && node->GetDefinition() ? node->GetDefinition()->GetType() : 0;
+}
+
+const char* TypeName(int type) {
+  switch (type) {
+  case 0:
+    return "undefined";
+  case QDN_DISTRIBUTION:
+    return "DISTRIBUTION";
+  case QDN_EQUATION:
+    return "EQUATION";
+  case QDN_EQUATION_SCC:
+    return "EQUATION_SCC";
+  case QDN_TABLE:
+    return "TABLE";
+  case QDN_LIST:
+    return "LIST";
+  case QDN_CPT:
+    return "CPT";
+  case QDN_TRUTHTABLE:
+    return "TRUTHTABLE";
+  case QDN_MAU:
+    return "MAU";
+  case QDN_CAST:
+    return "CAST";
+  case QDN_NOISY_MAX:
+    return "NOISY_MAX";
+  default:
+    return "unknown";
+  }
+}
+
+} // namespace
+
+void QDN_network::RemoveArcsRefusedByType(int handle, int definitionType) {
+  // Arcs are removed while both ends still have their old definitions, so
+  // each child's table loses the dimension that belongs to the arc.
+  auto remove = [&](int parent, int child, int child_type, int parent_type) {
+    if (RemoveArc(parent, child, 0) != QDN_NO_ERROR) return;
+    const std::string message = std::string("Arc from '") + GetNode(parent)->GetId() + "' to '" +
+                                GetNode(child)->GetId() + "' removed: a " + TypeName(child_type) +
+                                " node can't have a " + TypeName(parent_type) + " parent";
+    QDN_Log(QDN_WRONG_NODE_TYPE, message.c_str());
+  };
+  const QDN_intArray parents(At(handle).parents);
+  for (int i = 0; i < parents.GetCount(); ++i) {
+    const int parent_type = TypeOf(GetNode(parents.At(i)));
+    if (!QDN_AcceptsParent(definitionType, parent_type))
+      remove(parents.At(i), handle, definitionType, parent_type);
+  }
+  const QDN_intArray children(At(handle).children);
+  for (int i = 0; i < children.GetCount(); ++i) {
+    const int child_type = TypeOf(GetNode(children.At(i)));
+    if (!QDN_AcceptsParent(child_type, definitionType))
+      remove(handle, children.At(i), child_type, definitionType);
+  }
+}
+
+int QDN_network::ReshapeChildren(int handle, int oldCount) {
+  if (!IsValidHandle(handle)) return QDN_OUT_OF_RANGE;
+  const int count = GetNumberOfOutcomes(handle);
+  // A table has a dimension for a parent only while the parent has outcomes.
+  if (oldCount <= 0 || count <= 0 || count == oldCount) return QDN_NO_ERROR;
+  int first_error = QDN_NO_ERROR;
+  const QDN_intArray& children = At(handle).children;
+  for (int i = 0; i < children.GetCount(); ++i) {
+    QDN_nodeDefinition* definition = At(children.At(i)).node->GetDefinition();
+    if (!definition) continue;
+    int status = QDN_NO_ERROR;
+    for (int p = oldCount; p < count && status == QDN_NO_ERROR; ++p)
+      status = definition->AddParentOutcome(handle, p);
+    for (int p = oldCount - 1; p >= count && status == QDN_NO_ERROR; --p)
+      status = definition->RemoveParentOutcome(handle, p);
+    if (first_error == QDN_NO_ERROR && status < 0) first_error = status;
+  }
+  return first_error;
+}
+
 int QDN_network::ChangeNodeType(int handle, int definitionType) {
   QDN_node* node = GetNode(handle);
   if (!node) return QDN_OUT_OF_RANGE;
+  if (!IsKnownDefinitionType(definitionType)) return QDN_OUT_OF_RANGE;
+  RemoveArcsRefusedByType(handle, definitionType);
+  const int old_outcomes = GetNumberOfOutcomes(handle);
   std::unique_ptr<QDN_nodeDefinition> definition;
   CB_TRY(QDN_CreateDefinition(definitionType, this, handle, definition));
   std::unique_ptr<QDN_nodeValue> value;
-  CB_TRY(QDN_CreateValue(definitionType, this, handle, value));
+  // A type without a value object (a distribution) is logged as AddNode logs it.
+  if (int status = QDN_CreateValue(definitionType, this, handle, value); status < 0) {
+    if (status == QDN_OUT_OF_MEMORY) return status;
+    QDN_Log(status, nullptr);
+  }
   if (definition && node->GetDefinition()) {
     const int status = definition->CopyParameters(*node->GetDefinition());
     if (status < 0) QDN_Log(status, nullptr);
   }
   if (value && node->GetValue()) (void)value->CopyFrom(*node->GetValue());
   node->SetDefinition(std::move(definition), std::move(value));
-  if (QDN_nodeValue* fresh = node->GetValue()) (void)fresh->CreateResult();
-  if (QDN_extraDefinition* extra = node->GetExtraDefinition()) {
-    const int outcomes = GetNumberOfOutcomes(handle);
-    if (outcomes != extra->GetNumberOfOutcomes()) extra->Rebuild(outcomes);
+  const int outcomes = GetNumberOfOutcomes(handle);
+  if (QDN_nodeValue* fresh = node->GetValue()) {
+    (void)fresh->CreateResult();
+    fresh->DropEvidenceBeyond(outcomes);
   }
+  if (QDN_extraDefinition* extra = node->GetExtraDefinition())
+    if (outcomes != extra->GetNumberOfOutcomes()) extra->Rebuild(outcomes);
+  if (outcomes != old_outcomes) {
+    const QDN_intArray& cost_children = GetChildren(handle, kCostArc);
+    for (int i = 0; i < cost_children.GetCount(); ++i)
+      (void)GetNode(cost_children.At(i))->GetCost().RebuildParent(handle);
+  }
+  const int reshaped = ReshapeChildren(handle, old_outcomes);
+  if (reshaped < 0) QDN_Log(reshaped, "Child tables could not follow the type change");
   (void)node->GetInfo().screen.ApplyDefaults(submodels_.GetDefaultScreenInfo(definitionType));
   node->CheckReadiness(1);
   NotifyChange(handle, kDefinitionRebuilt);

@@ -114,8 +114,16 @@ public:
   void SetFaultNameFormat(int format) { fault_name_format_ = format; }
 
   // Replaces a node's definition and value by those of another type; the new
-  // definition takes over what it can of the old one. -2 for an unknown type.
+  // definition takes over what it can of the old one. Arcs the new type can't
+  // have (from its parents or to its children) are removed first and logged;
+  // the children's tables follow the new outcome count, and evidence on an
+  // outcome the node no longer has is cleared. -2 for an unknown type.
   int ChangeNodeType(int handle, int definitionType);
+  // A node's outcomes were replaced wholesale and it had oldCount before:
+  // every child's table keeps the parent states both counts share and gains
+  // or loses states at the end, as adding or removing outcomes does. The
+  // first error is returned.
+  int ReshapeChildren(int handle, int oldCount);
   // Evidence of a node was set or cleared: values that depend on it are out of date.
   void EvidenceChanged(int handle);
 
@@ -175,6 +183,9 @@ private:
   bool WouldCloseCycle(int parent, int child) const;
   // Starts a new walk: every node reads as unvisited in both stamp lists.
   void NextStamp() const;
+  // Removes (and logs) the ordinary arcs of a node that a node of type
+  // definitionType could not have.
+  void RemoveArcsRefusedByType(int handle, int definitionType);
   int AddCostArc(int parent, int child);
   int RemoveCostArc(int parent, int child);
   void IdChanged(const char* old_id, const char* new_id) override;
