@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "formats/text/QDN_textFormat.h"
 
@@ -79,5 +81,7 @@ private:
 
   bool noisy_or_ = false;
   bool noisy_and_ = false;
+  // Equations of strongly coupled nodes, set when the whole net is read.
+  std::vector<std::pair<int, std::string>> coupled_equations_;
   int state_documentation_ = 0;
 };

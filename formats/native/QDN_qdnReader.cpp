@@ -82,7 +82,15 @@ int QDN_qdnFormat::ReadNet() {
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
   QDN_submodel* root = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel);
   if (root->header.SetId(id.c_str()) != QDN_NO_ERROR) (void)root->header.SetId("_Unnamed_Network_");
-  return ReadBlock([this] { return ReadNetStatement(); });
+  const int status = ReadBlock([this] { return ReadNetStatement(); });
+  // Coupled equations may name members of their group defined later in the
+  // file: they are set once every node is there.
+  for (const auto& [handle, text] : coupled_equations_) {
+    auto* equation = dynamic_cast<QDN_equation*>(network_->GetNode(handle)->GetDefinition());
+    if (equation) (void)ReportError(equation->SetEquation(text), {});
+  }
+  coupled_equations_.clear();
+  return status;
 }
 
 int QDN_qdnFormat::ReadStringAssignment(const char* keyword, std::string& value) {
@@ -471,6 +479,10 @@ int QDN_qdnFormat::ReadDefinitionStatement(int handle) {
     CB_TRY(status);
     auto* equation = dynamic_cast<QDN_equation*>(definition);
     if (!equation) return ReportError(QDN_WRONG_NODE_TYPE, {});
+    if (equation->GetType() == QDN_EQUATION_SCC) {
+      coupled_equations_.emplace_back(handle, std::move(text));
+      return QDN_NO_ERROR;
+    }
     return ReportError(equation->SetEquation(text), {});
   }
   if ((status = ReadStringAssignment("BASELINE", text)) != QDN_NOT_THIS_STATEMENT) {
