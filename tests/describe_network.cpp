@@ -7,6 +7,7 @@
 
 #include "core/QDN_Dmatrix.h"
 #include "definitions/QDN_cast.h"
+#include "definitions/QDN_equation.h"
 #include "definitions/QDN_list.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
@@ -130,6 +131,8 @@ std::string DescribeNetwork(QDN_network& net, int digits) {
       Numbers(out, cast->GetNegativeWeights().Data(), cast->GetNegativeWeights().GetCount());
       out << " baseline " << Number(cast->GetBaseline());
     }
+    if (d && (d->GetType() == QDN_EQUATION || d->GetType() == QDN_EQUATION_SCC))
+      out << " equation " << Text(static_cast<QDN_equation*>(d)->GetEquation().c_str());
     if (d && d->GetType() == QDN_MAU) {
       auto* mau = static_cast<QDN_mau*>(d);
       out << " weights ";

@@ -576,4 +576,13 @@ std::string FormatGeneral(double value, int precision) {
 
 std::string QDN_FormatShortReal(double value) { return FormatGeneral(value, 6); }
 
-std::string QDN_FormatLongReal(double value) { return FormatGeneral(value, 16); }
+std::string QDN_FormatLongReal(double value) {
+  // Sixteen significant digits, or seventeen for the values that sixteen
+  // would not give back exactly: what is written reads back equal.
+  std::string text = FormatGeneral(value, 16);
+  double back = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
+  if (error != std::errc() || end != text.data() + text.size() || back != value)
+    text = FormatGeneral(value, 17);
+  return text;
+}

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/QDN_Dmatrix.h"
@@ -68,11 +69,11 @@ std::vector<std::string> SplitWords(std::string_view text) {
   return out;
 }
 
-// One real in the whole of word (a leading "+" allowed).
+// One finite real in the whole of word (a leading "+" allowed).
 bool ParseWord(std::string_view word, double& value) {
   if (word.size() > 1 && word[0] == '+' && word[1] != '-') word.remove_prefix(1);
   const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
-  return error == std::errc() && end == word.data() + word.size();
+  return error == std::errc() && end == word.data() + word.size() && std::isfinite(value);
 }
 
 // Reals separated by white space; "n/a" is the not-applicable value where
@@ -90,7 +91,8 @@ int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na,
     if (at == end) break;
     double value = 0;
     const auto [next, error] = std::from_chars(at, end, value);
-    if (error == std::errc() && (next == end || IsBlank(*next))) {
+    // Not-a-number and infinity are no probabilities, utilities or weights.
+    if (error == std::errc() && (next == end || IsBlank(*next)) && std::isfinite(value)) {
       scratch.push_back(value);
       at = next;
       continue;
@@ -196,7 +198,7 @@ private:
   void BuildNorix(E* extensions);
   void NodeStart(int type);
   void NodeEnd(int type);
-  void ParentsEnd(QDN_intArray& out, bool cost);
+  void ParentsEnd(QDN_intArray& out);
   bool Reals(QDN_doubleArray& out, const char* what, bool allow_na = false) {
     out.Clear();
     const int failed = ReadReals(reader_.GetText(), out, allow_na, scratch_);
@@ -217,6 +219,25 @@ private:
     if (QDN_ParseColor(text, color)) return true;
     Fail("Color specification 'rrggbb' expected");
     return false;
+  }
+  // A fault label that is no identifier, or that another state of the node
+  // has, is stored as the nearest identifier new to the node; logged.
+  void StoreRepairedLabel(QDN_extraDefinition& extra, const std::string& state,
+                          const std::string& label) {
+    QDN_idArray others;
+    for (int i = 0; i < extra.GetNumberOfOutcomes(); ++i)
+      if (i != norix_state_ && extra.GetOutcome(i).fault_label)
+        (void)others.Append(extra.GetOutcome(i).fault_label->c_str());
+    std::string repaired;
+    if (others.CreateUniqueId(label.c_str(), -1, repaired) != QDN_NO_ERROR ||
+        extra.SetFaultLabel(norix_state_, repaired.c_str()) != QDN_NO_ERROR)
+      repaired.clear();
+    const char* node = network_->GetNode(norix_node_)->GetId();
+    QDN_Log(QDN_XML_ERROR, ("Warning: Fault label '" + label + "' of state '" + state +
+                            "' of node '" + node + "' is not a unique identifier; " +
+                            (repaired.empty() ? "not stored" : "stored as '" + repaired + "'") +
+                            " while loading " + file_)
+                               .c_str());
   }
   QDN_submodel& TopSubmodel() { return *network_->GetSubmodels().GetSubmodel(submodels_.back()); }
 
@@ -241,7 +262,12 @@ private:
   QDN_doubleArray pweights_, nweights_;
   bool has_pweights_ = false, has_nweights_ = false;
   std::optional<std::string> equation_;
+  // Equations of strongly coupled nodes may name group members read later:
+  // they are set once every node is in the network.
+  std::vector<std::pair<int, std::string>> coupled_equations_;
   int cost_node_ = -1;
+  QDN_intArray cost_parents_;
+  std::optional<QDN_doubleArray> costs_;
   std::vector<double> scratch_;
   std::vector<E*> made_;
   std::string word_;
@@ -309,6 +335,14 @@ void Reader::BuildSchema() {
 
   E* nodes = Make("nodes", kInherit);
   brima_->AddChild(nodes, 0);
+  nodes->OnEnd([this] {
+    for (const auto& [handle, text] : coupled_equations_) {
+      auto* equation = dynamic_cast<QDN_equation*>(network_->GetNode(handle)->GetDefinition());
+      if (!equation || equation->SetEquation(text) != QDN_NO_ERROR)
+        return Fail("Invalid equation: " + text);
+    }
+    coupled_equations_.clear();
+  });
   E* state = Make("state", kInherit, {{"id", true}, {"default", false}, {"fault", false}});
   state->OnStart([this] {
     const std::string id = Attribute("id");
@@ -326,7 +360,7 @@ void Reader::BuildSchema() {
     (void)states_.Append(id.c_str());
   });
   E* parents = Make("parents", kInherit);
-  parents->OnEnd([this] { ParentsEnd(parents_, false); });
+  parents->OnEnd([this] { ParentsEnd(parents_); });
   E* node_property = Make("property", kInherit, {{"id", true}});
   node_property->OnStart([this] { property_id_ = Attribute("id"); });
   node_property->OnEnd([this] {
@@ -352,6 +386,7 @@ void Reader::BuildSchema() {
   for (const Kind& kind : {Kind{"cpt", QDN_CPT, true}, Kind{"deterministic", QDN_TRUTHTABLE, true},
                            Kind{"decision", QDN_LIST, true}, Kind{"utility", QDN_TABLE, false},
                            Kind{"mau", QDN_MAU, false}, Kind{"equation", QDN_EQUATION, false},
+                           Kind{"equationscc", QDN_EQUATION_SCC, false},
                            Kind{"cast", QDN_CAST, false}, Kind{"noisymax", QDN_NOISY_MAX, true}}) {
     E* element = Make(kind.name, kInherit,
                       {{"id", true},
@@ -386,7 +421,8 @@ void Reader::BuildSchema() {
       });
       break;
     }
-    case QDN_EQUATION: {
+    case QDN_EQUATION:
+    case QDN_EQUATION_SCC: {
       E* definition = Make("definition", kInherit);
       element->AddChild(definition, kR);
       definition->OnEnd([this] { equation_ = std::string(reader_.GetText()); });
@@ -437,25 +473,34 @@ void Reader::BuildSchema() {
   cost_node->OnStart([this] {
     const std::string id = Attribute("id");
     cost_node_ = network_->FindNode(id.c_str());
+    cost_parents_.Clear();
+    costs_.reset();
     if (cost_node_ < 0) Fail("Invalid node identifier '" + id + "'");
+  });
+  // Parents and costs may come in either order: both are applied when the
+  // node's element ends, the cost arcs first.
+  cost_node->OnEnd([this] {
+    if (cost_node_ < 0) return;
+    for (int i = 0; i < cost_parents_.GetCount(); ++i)
+      if (network_->AddArc(cost_parents_.At(i), cost_node_, QDN_network::kCostArc) != QDN_NO_ERROR)
+        return Fail("AddArc failed");
+    QDN_costDefinition& definition = network_->GetNode(cost_node_)->GetCost();
+    if (!costs_ || costs_->GetCount() == 0) {
+      definition.ClearCosts();
+    } else if (definition.SetCosts(costs_->Data(), costs_->GetCount()) < 0) {
+      return Fail("Wrong number of node costs");
+    }
+    cost_node_ = -1;
   });
   E* cost_parents = Make("parents", kInherit);
   cost_node->AddChild(cost_parents, 0);
-  cost_parents->OnEnd([this] {
-    QDN_intArray handles;
-    ParentsEnd(handles, true);
-  });
+  cost_parents->OnEnd([this] { ParentsEnd(cost_parents_); });
   E* cost = Make("cost", kInherit);
   cost_node->AddChild(cost, kR);
   cost->OnEnd([this] {
     QDN_doubleArray costs;
     if (!Reals(costs, "Can't read node cost, failed at element ", true)) return;
-    QDN_costDefinition& definition = network_->GetNode(cost_node_)->GetCost();
-    if (costs.GetCount() == 0) {
-      definition.ClearCosts();
-    } else if (definition.SetCosts(costs.Data(), costs.GetCount()) < 0) {
-      Fail("Wrong number of node costs");
-    }
+    costs_ = std::move(costs);
   });
 
   E* extensions = Make("extensions", 0);
@@ -466,7 +511,7 @@ void Reader::BuildSchema() {
     if (element->HasChildren()) element->IgnoreText();
 }
 
-void Reader::ParentsEnd(QDN_intArray& out, bool cost) {
+void Reader::ParentsEnd(QDN_intArray& out) {
   out.Clear();
   std::string& id = word_;
   (void)ForEachWord(reader_.GetText(), [&](std::string_view word) {
@@ -481,10 +526,6 @@ void Reader::ParentsEnd(QDN_intArray& out, bool cost) {
       return false;
     }
     (void)out.Append(parent);
-    if (cost && network_->AddArc(parent, cost_node_, QDN_network::kCostArc) != QDN_NO_ERROR) {
-      Fail("AddArc failed");
-      return false;
-    }
     return true;
   });
 }
@@ -569,9 +610,11 @@ void Reader::NodeEnd(int type) {
     auto* cast = static_cast<QDN_cast*>(definition);
     if (!baseline_ || cast->SetBaseline(*baseline_) != QDN_NO_ERROR)
       return Fail("SetBaseline failed");
-    if (has_pweights_ && cast->SetPositiveWeights(pweights_) != QDN_NO_ERROR)
+    // Positive and negative weights come together: one list alone would leave
+    // the other at zero without a word.
+    if ((has_pweights_ || has_nweights_) && cast->SetPositiveWeights(pweights_) != QDN_NO_ERROR)
       return Fail("SetPositiveWeights failed");
-    if (has_nweights_ && cast->SetNegativeWeights(nweights_) != QDN_NO_ERROR)
+    if ((has_pweights_ || has_nweights_) && cast->SetNegativeWeights(nweights_) != QDN_NO_ERROR)
       return Fail("SetNegativeWeights failed");
     break;
   }
@@ -612,6 +655,9 @@ void Reader::NodeEnd(int type) {
       return Fail("Invalid equation: " + *equation_);
     break;
   }
+  case QDN_EQUATION_SCC:
+    if (equation_) coupled_equations_.emplace_back(node_, std::move(*equation_));
+    break;
   default:
     break;
   }
@@ -673,7 +719,8 @@ void Reader::BuildNorix(E* extensions) {
                   0);
 
   E* name = Make("name", kInherit);
-  name->OnEnd([this] { records_.back().name = reader_.GetUnescapedText(); });
+  // A name is plain text: backslashes in it are its own.
+  name->OnEnd([this] { records_.back().name = std::string(reader_.GetText()); });
   E* comment = Make("comment", kInherit);
   comment->OnEnd([this] { records_.back().comment = reader_.GetUnescapedText(); });
   E* position = Make("position", kInherit);
@@ -798,7 +845,7 @@ void Reader::BuildNorix(E* extensions) {
       return Fail("Invalid state id: '" + id + "'");
     const std::string label = Attribute("globalid");
     if (extra->SetFaultLabel(norix_state_, label.empty() ? nullptr : label.c_str()) < 0)
-      return Fail("Fault label '" + label + "' is not unique");
+      StoreRepairedLabel(*extra, id, label);
     std::string fault_name;
     reader_.GetStringAttribute("faultname", fault_name);
     auto& slot = extra->GetOutcome(norix_state_).fault_name;

@@ -3,6 +3,7 @@
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_doubleArray.h"
+#include "core/QDN_errorLog.h"
 #include "core/QDN_intArray.h"
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
@@ -61,8 +62,9 @@ const char* ElementName(int type) {
   case QDN_MAU:
     return "mau";
   case QDN_EQUATION:
-  case QDN_EQUATION_SCC:
     return "equation";
+  case QDN_EQUATION_SCC:
+    return "equationscc";
   case QDN_CAST:
     return "cast";
   case QDN_NOISY_MAX:
@@ -77,6 +79,17 @@ public:
   explicit Writer(QDN_network& network) : network_(network) {}
 
   int Write(const char* fileName) {
+    // A node the format has no element for would make a file that does not
+    // read back: the write is refused before the file is made.
+    for (int h = network_.GetFirstNode(); h >= 0; h = network_.GetNextNode(h)) {
+      const QDN_nodeDefinition* definition = network_.GetNode(h)->GetDefinition();
+      if (definition && ElementName(definition->GetType())) continue;
+      const std::string message = std::string("Node '") + network_.GetNode(h)->GetId() +
+                                  "' of type " + (definition ? definition->GetTypeName() : "none") +
+                                  " can't be written to a native XML file";
+      QDN_Log(QDN_WRONG_NODE_TYPE, message.c_str());
+      return QDN_FILE_IO_FAILED;
+    }
     if (!out_.Open(fileName)) return QDN_FILE_IO_FAILED;
     const QDN_submodel& root = *network_.GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel);
     out_.AddAttribute("version", std::string_view("1.0"));
@@ -240,7 +253,8 @@ private:
   }
 
   void WritePresentation(const QDN_header& header, const QDN_screenInfo& screen) {
-    out_.WriteElement("name", std::string_view(header.GetName() ? header.GetName() : ""), true);
+    // Names are plain text; only comments, captions and state texts use backslash sequences.
+    out_.WriteElement("name", std::string_view(header.GetName() ? header.GetName() : ""), false);
     out_.AddAttribute("color", QDN_FormatColor(screen.color));
     out_.StartElement("interior", QDN_xmlWriter::kEmpty);
     out_.AddAttribute("color", QDN_FormatColor(screen.border_color));
