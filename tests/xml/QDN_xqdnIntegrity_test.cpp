@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "core/QDN_errorLog.h"
 #include "core/QDN_reservedValues.h"
@@ -231,6 +232,26 @@ TEST(NativeRoundTripTest, TypeAndOutcomeChangesOnNodesWithChildrenStillWriteRead
     RoundTrip(net, format, format == 4 ? "changed.qdn" : "changed.xqdn", back);
     EXPECT_EQ(DescribeNetwork(back), DescribeNetwork(net));
   }
+}
+
+TEST(NativeRoundTripTest, MsbnUtilityBlockForANodeWithChanceChildrenConverts) {
+  const std::string dsc =
+      WriteTempFile("utility.dsc", "belief network \"u\"\n"
+                                   "node A { type : discrete [ 2 ] = { \"lo\", \"hi\" }; }\n"
+                                   "node B { type : discrete [ 2 ] = { \"x\", \"y\" }; }\n"
+                                   "probability ( A ) { 0.75, 0.25; }\n"
+                                   "probability ( B | A ) { (0) : 0.5, 0.5; (1) : 0.25, 0.75; }\n"
+                                   "utility ( A ) { 7; }\n");
+  QDN_network net;
+  ClearLog();
+  ASSERT_EQ(net.ReadFile(dsc.c_str(), 3, 0), QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("Arc from 'A' to 'B' removed"));
+  const int b = net.FindNode("B");
+  EXPECT_EQ(net.GetNumberOfParents(b, 0), 0);
+  EXPECT_EQ(CellsOf(*Def(net, b).GetTable()), (std::vector<double>{0.5, 0.5}));
+  QDN_network back;
+  RoundTrip(net, 8, "utility.xqdn", back);
+  EXPECT_EQ(DescribeNetwork(back), DescribeNetwork(net));
 }
 
 TEST(XqdnIntegrityTest, NumberListsRefuseNanAndInfinity) {
