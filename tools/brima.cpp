@@ -18,8 +18,13 @@
 
 namespace {
 
+#ifndef CALLBRIMA_VERSION
+#define CALLBRIMA_VERSION "unknown"
+#endif
+
 constexpr const char* kUsage =
     "usage: brima COMMAND [OPTIONS]\n"
+    "       brima help [COMMAND] | --help | --version\n"
     "\n"
     "commands:\n"
     "  check FILE [--format N]           read FILE and list every problem found\n"
@@ -30,25 +35,31 @@ constexpr const char* kUsage =
     "Formats are chosen by extension or by number: 1 Ergo (.erg), 2 Netica (.dne),\n"
     "3 MSBN (.dsc), 4 native text (.qdn), 5 Hugin (.net), 6 XMLBIF (.xml03),\n"
     "7 KI (.dxp), 8 native XML (.xqdn), 9 BIF (.bif).\n"
+    "\n"
+    "Exit codes: 0 success; 1 'check' read the file but logged problems; 2 failure\n"
+    "(bad arguments, a missing file or unknown format, a failed read or write).\n"
     "Run 'brima COMMAND --help' for one command.\n";
 
 constexpr const char* kCheckHelp =
     "usage: brima check FILE [--format N]\n"
     "Reads FILE as the Java host's loadQDN would and prints every logged problem\n"
-    "with its line and status, then a summary. Exit code: 0 clean, 1 read with\n"
-    "problems, 2 failed.\n";
+    "with its line and status, then a summary.\n"
+    "Exit code: 0 read with no problem logged, 1 read with problems, 2 failed.\n";
 constexpr const char* kInfoHelp =
     "usage: brima info FILE [--format N] [--json]\n"
     "Prints the nodes (type, outcomes, parents, table size), the submodels and the\n"
-    "network properties of FILE; --json prints the same as JSON.\n";
+    "network properties of FILE; --json prints the same as JSON.\n"
+    "Exit code: 0 printed, 2 failed (the logged problems go to standard error).\n";
 constexpr const char* kConvertHelp =
     "usage: brima convert IN OUT [--from N] [--to N]\n"
     "Reads IN and writes OUT in the format of its extension (or --to N). A refused\n"
-    "or failed write leaves an existing OUT unchanged and exits with 2.\n";
+    "or failed write leaves an existing OUT unchanged.\n"
+    "Exit code: 0 written, 2 failed (the logged problems go to standard error).\n";
 constexpr const char* kDotHelp =
     "usage: brima dot FILE [--format N]\n"
     "Writes the network as a Graphviz DOT graph on standard output: nodes with\n"
-    "their outcomes, arcs, submodels as clusters, the file's positions pinned.\n";
+    "their outcomes, arcs, submodels as clusters, the file's positions pinned.\n"
+    "Exit code: 0 written, 2 failed (the logged problems go to standard error).\n";
 
 struct Options {
   std::vector<std::string> files;
@@ -89,17 +100,42 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return true;
 }
 
+// The name of a status code. The library's ErrorName keeps the names its
+// callers know, which call many failures "NO ERROR"; brima names each code
+// after its constant so a message shows what went wrong.
+const char* StatusText(int status) {
+  switch (status) {
+  case QDN_NO_ERROR:
+    return "NO ERROR";
+  case QDN_GENERAL_FAILURE:
+    return "GENERAL FAILURE";
+  case QDN_NO_FREE_SUBMODEL_SLOT:
+    return "NO FREE SUBMODEL SLOT";
+  case QDN_XML_ERROR:
+    return "XML ERROR";
+  case QDN_END_OF_INPUT:
+    return "END OF INPUT";
+  case QDN_SYNTAX_ERROR:
+    return "SYNTAX ERROR";
+  case QDN_NOT_THIS_STATEMENT:
+    return "NOT THIS STATEMENT";
+  case QDN_OBJECT_NOT_READY:
+    return "OBJECT NOT READY";
+  case QDN_NOT_CONSISTENT:
+    return "NOT CONSISTENT";
+  default:
+    // Codes without a constant of their own are still failures.
+    return std::strcmp(ErrorName(status), "NO ERROR") == 0 ? "ERROR" : ErrorName(status);
+  }
+}
+
 void PrintLog(std::FILE* out) {
   const QDN_errorLog& log = QDN_GetErrorLog();
   if (log.GetDropped() > 0) std::fprintf(out, "(%zu earlier messages dropped)\n", log.GetDropped());
   for (size_t i = 0; i < log.GetCount(); ++i) {
     const QDN_errorLog::Entry& entry = log.GetEntry(i);
-    std::fprintf(out, "%s [%d %s]\n", entry.message.c_str(), entry.code, ErrorName(entry.code));
+    std::fprintf(out, "%s [%d %s]\n", entry.message.c_str(), entry.code, StatusText(entry.code));
   }
-}
-
-const char* StatusText(int status) {
-  return status == QDN_SYNTAX_ERROR ? "SYNTAX ERROR" : ErrorName(status);
 }
 
 // Says what is wrong with an input name before the library tries it.
@@ -213,6 +249,14 @@ int Dot(const Options& options) {
   return 0;
 }
 
+const char* CommandHelp(std::string_view command) {
+  if (command == "check") return kCheckHelp;
+  if (command == "info") return kInfoHelp;
+  if (command == "convert") return kConvertHelp;
+  if (command == "dot") return kDotHelp;
+  return nullptr;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -221,6 +265,19 @@ int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     std::fputs(kUsage, argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("brima %s\n", CALLBRIMA_VERSION);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "help") == 0) {
+    if (argc == 2) return std::fputs(kUsage, stdout), 0;
+    const char* text = CommandHelp(argv[2]);
+    if (!text || argc > 3) {
+      std::fprintf(stderr, "brima: help: unknown command '%s'\n%s", argv[2], kUsage);
+      return 2;
+    }
+    return std::fputs(text, stdout), 0;
   }
   Options options;
   if (!ParseOptions(argc, argv, options)) return 2;

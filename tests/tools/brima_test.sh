@@ -32,7 +32,7 @@ printf 'net {\n' >"$work/fatal.qdn"
 printf 'not a model' >"$work/model.txt"
 
 expect 0 "8 nodes read, 0 dropped, status 0" "$brima" check "$asia"
-expect 1 "\(line 2\) : ERROR: 'BOGUS' : Unknown Node Statement \[-127" "$brima" check "$work/problems.qdn"
+expect 1 "\(line 2\) : ERROR: 'BOGUS' : Unknown Node Statement \[-127 SYNTAX ERROR\]" "$brima" check "$work/problems.qdn"
 expect 2 "status -127 \(SYNTAX ERROR\)" "$brima" check "$work/fatal.qdn"
 expect 2 "no such file" "$brima" check "$work/missing.qdn"
 expect 2 "unknown file format" "$brima" check "$work/model.txt"
@@ -41,6 +41,22 @@ expect 2 "needs a format number" "$brima" check "$asia" --format 12
 expect 0 "usage: brima check" "$brima" check --help
 expect 0 "usage: brima COMMAND" "$brima" --help
 expect 2 "unknown command" "$brima" frobnicate
+expect 0 "^brima [0-9]+\.[0-9]+" "$brima" --version
+expect 0 "Exit codes: 0 success; 1 'check' read the file but logged problems; 2 failure" "$brima" --help
+for command in check info convert dot; do
+  expect 0 "usage: brima $command .*" "$brima" $command --help
+  expect 0 "usage: brima $command .*" "$brima" help $command
+  expect 0 "^Exit code: 0 " "$brima" help $command
+done
+expect 2 "unknown command 'frobnicate'" "$brima" help frobnicate
+# A logged problem shows its real status, not the name the library's callers know.
+{
+  printf 'net { }\nnode a { states = ("x" "y"); }\npotential (a) { data = '
+  printf '(%.0s' $(seq 300)
+  printf ')%.0s' $(seq 300)
+  printf '; }\n'
+} >"$work/deep.net"
+expect 1 "Table nested too deeply \[-127 SYNTAX ERROR\]" "$brima" check "$work/deep.net"
 
 expect 0 "node dysp \(CPT\)" "$brima" info "$asia"
 expect 0 '"parents": \["bronc", "either"\]' "$brima" info "$asia" --json

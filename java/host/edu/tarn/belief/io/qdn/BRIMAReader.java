@@ -41,7 +41,7 @@ import java.util.Map;
  * <p>Format numbers: 0 chooses by the file's extension; 1 Ergo ({@code .erg}), 2 Netica
  * ({@code .dne}), 3 MSBN ({@code .dsc}), 4 native text ({@code .qdn}), 5 Hugin
  * ({@code .net}), 6 XMLBIF 0.3 ({@code .xml03}), 7 KI ({@code .dxp}), 8 native XML
- * ({@code .xqdn}).
+ * ({@code .xqdn}), 9 BIF ({@code .bif}).
  *
  * <p>The native library is loaded when the class is initialised, from the first of:
  * the file named by the system property {@code callbrima.library}; {@code libcallbrima.so}
