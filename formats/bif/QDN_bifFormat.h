@@ -89,4 +89,6 @@ private:
   // Nodes whose probability block was read.
   std::vector<char> defined_;
   std::string network_name_;
+  // Cells of the tables the probability blocks read so far made.
+  long long cells_read_ = 0;
 };

@@ -28,6 +28,8 @@ namespace {
 // States a variable may declare: beyond this the file is refused rather than
 // allowed to allocate without bound.
 constexpr int kMaxOutcomes = 100'000;
+// Table cells a file may have beyond its own size (tables filled by default rows).
+constexpr long long kFreeCells = 1LL << 24;
 
 enum CharClass : uint8_t { kWordChar, kBlank, kLineFeed, kReturn, kPunctChar, kQuote, kSlash };
 
@@ -326,6 +328,7 @@ int QDN_bifFormat::ReadText(std::string text) {
   names_.clear();
   defined_.clear();
   network_name_.clear();
+  cells_read_ = 0;
   const int status = Read();
   // The network takes its name once the nodes have theirs: a node keeps an
   // identifier the network's name would also give.
@@ -772,6 +775,19 @@ int QDN_bifFormat::ReadProbabilityBlock() {
     SkipBlockBody();
     return QDN_NO_ERROR;
   }
+  // Every number of a table takes two bytes of the file at least; only a
+  // default row fills cells without them. The tables of one file may
+  // together have a few million cells more than the file has bytes, and no
+  // more, so that a small file cannot claim gigabytes.
+  const long long budget = kFreeCells + static_cast<long long>(text_.size());
+  if (cells > budget - cells_read_) {
+    (void)ReportAt(line, QDN_OUT_OF_RANGE,
+                   Concat({"ERROR: The table of variable ", Quoted(child_name), " would have ",
+                           std::to_string(cells), " cells, more than the file could fill"}));
+    SkipBlockBody();
+    return QDN_NO_ERROR;
+  }
+  cells_read_ += cells;
   for (size_t i = 0; i < header.parents.size(); ++i) {
     const int arc = network_->AddArc(header.parents[i], header.child, 0);
     if (arc == QDN_NO_ERROR) continue;

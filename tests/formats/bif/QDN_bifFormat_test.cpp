@@ -255,3 +255,26 @@ TEST(BifFormatTest, ARefusedVariableKeepsItsBlockFromTheNodeThatTakesItsHandle) 
   EXPECT_EQ(net.GetNumberOfNodes(), 1);
   EXPECT_EQ(Table(net, "d"), (std::vector<double>{0.3, 0.7}));
 }
+
+TEST(BifFormatTest, SmallFilesCannotClaimHugeTablesThroughDefaultRows) {
+  // Four parents of 64 states and a child of 8: 134 million cells from a few
+  // kilobytes; the same table again is refused as well.
+  std::string states;
+  for (int i = 0; i < 64; ++i)
+    states += (i ? ",s" : "s") + std::to_string(i);
+  std::string text;
+  for (int p = 0; p < 4; ++p)
+    text += "variable p" + std::to_string(p) + " { type discrete [64] { " + states + " }; }\n";
+  text += "variable c { type discrete [8] { a,b,c,d,e,f,g,h }; }\n"
+          "variable e { type discrete [8] { a,b,c,d,e,f,g,h }; }\n"
+          "probability ( c | p0, p1, p2, p3 ) { default 1,0,0,0,0,0,0,0; }\n"
+          "probability ( e | p0, p1, p2 ) { default 1,0,0,0,0,0,0,0; }\n";
+  QDN_network net;
+  ASSERT_EQ(Read(net, text), QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("(line 7) : ERROR: The table of variable (\"c\") would have 134217728 "
+                          "cells, more than the file could fill"));
+  EXPECT_EQ(net.GetNumberOfParents(net.FindNode("c"), 0), 0);
+  // Two million cells are within reach of a default row.
+  EXPECT_EQ(net.GetNumberOfParents(net.FindNode("e"), 0), 3);
+  EXPECT_EQ(Table(net, "e").size(), 2097152u);
+}
