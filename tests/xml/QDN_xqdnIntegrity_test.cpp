@@ -24,8 +24,8 @@
 #include "network/QDN_submodel.h"
 #include "network/QDN_submodelTree.h"
 #include "test_util.h"
+#include "xml/QDN_registerFormats.h"
 #include "xml/QDN_xmlReader.h"
-#include "xml/QDN_xqdnFactory.h"
 
 namespace {
 
@@ -145,7 +145,7 @@ void BuildEverything(QDN_network& net) {
 
 // Writes in a format, reads back, and gives the network read.
 void RoundTrip(QDN_network& net, int format, const char* name, QDN_network& back) {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   const std::string path = TempPath(name);
   ClearLog();
   ASSERT_EQ(net.WriteFile(path.c_str(), format), QDN_NO_ERROR);
@@ -154,7 +154,7 @@ void RoundTrip(QDN_network& net, int format, const char* name, QDN_network& back
 }
 
 int ReadXml(QDN_network& net, const std::string& nodes, const std::string& rest = "") {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   ClearLog();
   const std::string text = "<?xml version=\"1.0\"?>\n<brima version=\"1.0\" id=\"n\"><nodes>" +
                            nodes + "</nodes>" + rest + "</brima>\n";
@@ -204,7 +204,7 @@ TEST(NativeRoundTripTest, XmlWriterRefusesNodesItHasNoElementFor) {
     QDN_network net;
     ASSERT_GE(net.AddNode(QDN_CPT, "a"), 0);
     ASSERT_GE(net.AddNode(type, "odd"), 0);
-    QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+    QDN_RegisterFormats();
     const std::string path = TempPath("refused.xqdn");
     std::remove(path.c_str());
     ClearLog();
