@@ -150,10 +150,18 @@ TEST(OutcomeCountTest, ChildrenFollowSetNumberOfOutcomes) {
   for (int child : {u, t, n, d})
     ASSERT_EQ(f.net.AddArc(f.a, child, 0), QDN_NO_ERROR);
   ASSERT_EQ(f.net.AddArc(f.a, k, QDN_network::kCostArc), QDN_NO_ERROR);
+  const double costs[] = {1, 2, 3};
+  ASSERT_EQ(f.net.GetNode(k)->GetCost().SetCosts(costs, 3), QDN_NO_ERROR);
   ASSERT_EQ(static_cast<QDN_table&>(Def(f.net, u)).SetUtilities(DoubleList({1, 2, 3})),
             QDN_NO_ERROR);
   ASSERT_EQ(static_cast<QDN_truthTable&>(Def(f.net, t)).SetResultingStates(IntList({1, 0, 1})),
             QDN_NO_ERROR);
+
+  // An index outside the outcomes points the run to outcome 0.
+  auto& truth = static_cast<QDN_truthTable&>(Def(f.net, t));
+  ASSERT_EQ(truth.SetResultingStates(IntList({1, 7, -1})), QDN_NO_ERROR);
+  EXPECT_EQ(Cells(f.net, t), (std::vector<double>{0, 1, 1, 0, 1, 0}));
+  ASSERT_EQ(truth.SetResultingStates(IntList({1, 0, 1})), QDN_NO_ERROR);
 
   ASSERT_EQ(Def(f.net, f.a).SetNumberOfOutcomes(4), QDN_NO_ERROR);
   EXPECT_EQ(Cells(f.net, f.c), (std::vector<double>{0.1, 0.9, 0.2, 0.8, 0.3, 0.7, 0.5, 0.5}));
@@ -161,6 +169,7 @@ TEST(OutcomeCountTest, ChildrenFollowSetNumberOfOutcomes) {
   EXPECT_EQ(Cells(f.net, t), (std::vector<double>{0, 1, 1, 0, 0, 1, 0, 1}));
   EXPECT_EQ(static_cast<QDN_noisyMAX&>(Def(f.net, n)).GetStrengths(0).GetCount(), 4);
   EXPECT_EQ(Def(f.net, n).GetProbabilityTable()->GetSize(), 8);
+  EXPECT_EQ(f.net.GetNode(k)->GetCost().GetCosts().GetSize(), 4);
 
   ASSERT_EQ(Def(f.net, f.a).SetNumberOfOutcomes(TextList({"lo", "hi"})), QDN_NO_ERROR);
   EXPECT_EQ(Names(Def(f.net, f.a)), (std::vector<std::string>{"lo", "hi"}));

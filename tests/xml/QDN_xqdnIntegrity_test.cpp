@@ -330,6 +330,20 @@ TEST(XqdnIntegrityTest, FaultLabelsThatAreNoUniqueIdentifiersAreRepaired) {
   EXPECT_STREQ(net.GetNode(net.FindNode("a"))->GetName(), "A");
 }
 
+TEST(XqdnIntegrityTest, NamesArePlainTextCommentsUseBackslashSequences) {
+  QDN_network net;
+  std::string extension = NodeA("");
+  extension.replace(extension.find("<name>A</name>"), 14,
+                    "<name>C:\\temp\\new</name><comment>C:\\temp\\new</comment>");
+  ASSERT_EQ(ReadXml(net, kTwoNodes, extension), QDN_NO_ERROR);
+  const QDN_header& header = net.GetNode(net.FindNode("a"))->GetInfo().header;
+  EXPECT_STREQ(header.GetName(), "C:\\temp\\new");
+  EXPECT_STREQ(header.GetComment(), "C:\temp\new"); // a tab and a line feed
+  const std::string path = TempPath("names.xqdn");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 8), QDN_NO_ERROR);
+  EXPECT_NE(ReadFileText(path).find("<name>C:\\temp\\new</name>"), std::string::npos);
+}
+
 TEST(XqdnIntegrityTest, CoupledEquationsMayNameLaterNodes) {
   QDN_network net;
   ASSERT_EQ(ReadXml(net, "<equationscc id=\"x\"><definition>x = y + 1</definition></equationscc>"
