@@ -18,9 +18,10 @@ foreach(step IN ITEMS configure build)
   endif()
 endforeach()
 
-# The same network in the native text, native XML and Hugin formats; the
+# The same network in the native text, native XML, Hugin and BIF formats; the
 # native XML read needs the registration the umbrella header declares.
-foreach(model examples/asia.qdn fuzz/corpus/xqdn/asia.xqdn tests/corpus/hugin/problog/asia.net)
+foreach(model examples/asia.qdn fuzz/corpus/xqdn/asia.xqdn tests/corpus/hugin/problog/asia.net
+              tests/corpus/bif/pgmpy/asia.bif)
   execute_process(COMMAND ${BINARY_DIR}/consumer ${MODELS_DIR}/${model}
     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL 0 OR NOT out MATCHES "^nodes: 8\n")
