@@ -44,27 +44,25 @@ bool IsReservedKey(std::string_view key) {
 } // namespace
 
 int QDN_bifFormat::WriteFile(const char* fileName) {
-  // Only discrete chance nodes have a BIF form; nothing is written otherwise.
+  // Only discrete chance nodes with probability tables have a BIF form;
+  // nothing is written otherwise.
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
     const QDN_node& node = *network_->GetNode(h);
     QDN_nodeDefinition* definition = node.GetDefinition();
     const int type = definition ? definition->GetType() : 0;
-    const char* id = node.GetId() ? node.GetId() : "";
-    if (type & 1)
-      return QDN_Log(
-          QDN_WRONG_NODE_TYPE,
-          Concat({"ERROR: Node (\"", id, "\") is a decision node: BIF holds only chance nodes"})
-              .c_str());
-    if (type & (8 | 128))
-      return QDN_Log(
-          QDN_WRONG_NODE_TYPE,
-          Concat({"ERROR: Node (\"", id, "\") is a utility node: BIF holds only chance nodes"})
-              .c_str());
-    if (!definition || !definition->GetOutcomesNames() || !definition->GetProbabilityTable())
-      return QDN_Log(QDN_WRONG_NODE_TYPE,
-                     Concat({"ERROR: Node (\"", id,
-                             "\") has no probability table: BIF holds only discrete chance nodes"})
-                         .c_str());
+    const char* what = nullptr;
+    if (type & 1) {
+      what = "is a decision node";
+    } else if (type & (8 | 128)) {
+      what = "is a utility node";
+    } else if (type == QDN_CAST || !definition || !definition->GetOutcomesNames() ||
+               !definition->GetProbabilityTable()) {
+      what = "has no probability table";
+    }
+    if (what)
+      return QDN_Log(QDN_OUT_OF_RANGE, Concat({"ERROR: Node (\"", node.GetId() ? node.GetId() : "",
+                                               "\") ", what, ": BIF holds only chance nodes"})
+                                           .c_str());
   }
   CB_TRY(out_.OpenForWrite(fileName));
   const QDN_header& header =

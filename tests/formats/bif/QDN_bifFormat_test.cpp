@@ -224,17 +224,18 @@ TEST(BifFormatTest, WriterGivesTheCommonFormWithExactNumbersAndKeptTexts) {
   EXPECT_EQ(DescribeNetwork(again), DescribeNetwork(net));
 }
 
-TEST(BifFormatTest, DecisionAndUtilityNodesRefuseTheWriteAndLeaveNoFile) {
-  for (int type : {QDN_LIST, QDN_TABLE}) {
+TEST(BifFormatTest, DecisionUtilityAndCastNodesRefuseTheWriteAndLeaveNoFile) {
+  for (int type : {QDN_LIST, QDN_TABLE, QDN_CAST}) {
     QDN_network net;
     ASSERT_GE(net.AddNode(QDN_CPT, "chance"), 0);
     ASSERT_GE(net.AddNode(type, "act"), 0);
     const std::string path = TempPath("refused.bif");
     std::filesystem::remove(path);
     ClearLog();
-    EXPECT_EQ(net.WriteFile(path.c_str(), 9), QDN_WRONG_NODE_TYPE);
-    EXPECT_TRUE(LogContains(type == QDN_LIST ? "Node (\"act\") is a decision node"
-                                             : "Node (\"act\") is a utility node"));
+    EXPECT_EQ(net.WriteFile(path.c_str(), 9), QDN_OUT_OF_RANGE);
+    EXPECT_TRUE(LogContains(type == QDN_LIST    ? "Node (\"act\") is a decision node"
+                            : type == QDN_TABLE ? "Node (\"act\") is a utility node"
+                                                : "Node (\"act\") has no probability table"));
     EXPECT_FALSE(std::filesystem::exists(path));
     // An existing file stays as it was.
     const std::string old = WriteTempFile("old.bif", "old");
