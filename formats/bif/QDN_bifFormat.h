@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -88,7 +89,9 @@ private:
   std::unordered_map<std::string, int> names_;
   // Nodes whose probability block was read.
   std::vector<char> defined_;
-  std::string network_name_;
+  // The text after "network", and the network's label property.
+  std::optional<std::string> network_id_;
+  std::optional<std::string> network_label_;
   // Cells of the tables the probability blocks read so far made.
   long long cells_read_ = 0;
 };

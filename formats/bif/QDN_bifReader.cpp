@@ -327,19 +327,22 @@ int QDN_bifFormat::ReadText(std::string text) {
   has_peeked_ = false;
   names_.clear();
   defined_.clear();
-  network_name_.clear();
+  network_id_.reset();
+  network_label_.reset();
   cells_read_ = 0;
   const int status = Read();
-  // The network takes its name once the nodes have theirs: a node keeps an
-  // identifier the network's name would also give.
-  if (!network_name_.empty()) {
-    QDN_header& header = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
-    (void)header.SetName(network_name_.c_str());
-    std::string id = network_name_;
-    if (QDN_idArray::MakeValidId(id) == QDN_NO_ERROR &&
+  // The network takes its identifier once the nodes have theirs: a node keeps
+  // an identifier the network's would also be. The name is the label, else
+  // the text after "network".
+  QDN_header& header = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
+  if (network_id_) {
+    std::string id = *network_id_;
+    if (QDN_idArray::MakeValidId(id) == QDN_NO_ERROR && (!header.GetId() || id != header.GetId()) &&
         !network_->IsIdentifierInUse(id.c_str(), -1))
       (void)header.SetId(id.c_str());
   }
+  if (network_label_ || network_id_)
+    (void)header.SetName((network_label_ ? *network_label_ : *network_id_).c_str());
   if (status == QDN_NO_ERROR) {
     for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
       if (static_cast<size_t>(h) >= defined_.size() || !defined_[static_cast<size_t>(h)])
@@ -375,7 +378,7 @@ int QDN_bifFormat::ReadNetworkBlock() {
   (void)Next();
   const Token& name = Peek();
   if (name.kind == Kind::kWord || name.kind == Kind::kString) {
-    network_name_ = std::string(name.text);
+    network_id_ = std::string(name.text);
     (void)Next();
   }
   CB_TRY(ExpectPunct("{"));
@@ -646,7 +649,7 @@ void QDN_bifFormat::ApplyProperty(int handle, std::string_view key, std::string_
     if (node) {
       (void)node->GetInfo().header.SetName(std::string(rest).c_str());
     } else {
-      network_name_ = std::string(rest);
+      network_label_ = std::string(rest);
     }
     return;
   }

@@ -279,3 +279,25 @@ TEST(BifFormatTest, SmallFilesCannotClaimHugeTablesThroughDefaultRows) {
   EXPECT_EQ(net.GetNumberOfParents(net.FindNode("e"), 0), 3);
   EXPECT_EQ(Table(net, "e").size(), 2097152u);
 }
+
+TEST(BifFormatTest, NetworkIdentifierAndNameComeBackApart) {
+  struct Case {
+    const char* id;
+    const char* name;
+  };
+  for (const Case& c : {Case{"Kinds", ""}, Case{"Sub0", "unknown"}, Case{"Asia", "Asia"},
+                        Case{"n", "A \"quoted\" title"}}) {
+    SCOPED_TRACE(c.name);
+    QDN_network net;
+    QDN_header& header = net.GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
+    ASSERT_EQ(header.SetId(c.id), QDN_NO_ERROR);
+    ASSERT_EQ(header.SetName(c.name), QDN_NO_ERROR);
+    const std::string path = TempPath("names.bif");
+    ASSERT_EQ(net.WriteFile(path.c_str(), 9), QDN_NO_ERROR);
+    QDN_network again;
+    ASSERT_EQ(again.ReadFile(path.c_str(), 9, 0), QDN_NO_ERROR);
+    const QDN_header& back = again.GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
+    EXPECT_STREQ(back.GetId(), c.id);
+    EXPECT_STREQ(back.GetName(), c.name);
+  }
+}
