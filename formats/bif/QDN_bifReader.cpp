@@ -792,13 +792,19 @@ int QDN_bifFormat::ReadProbabilityBlock() {
   }
   cells_read_ += cells;
   for (size_t i = 0; i < header.parents.size(); ++i) {
+    // A refused arc that leaves no message is one that would close a cycle;
+    // the network logs its other refusals itself.
+    const QDN_errorLog& log = QDN_GetErrorLog();
+    const size_t logged = log.GetCount() + log.GetDropped();
     const int arc = network_->AddArc(header.parents[i], header.child, 0);
     if (arc == QDN_NO_ERROR) continue;
+    const bool cycle = arc == QDN_OUT_OF_RANGE && log.GetCount() + log.GetDropped() == logged;
     const QDN_node& parent = *network_->GetNode(header.parents[i]);
-    (void)ReportAt(line, arc,
-                   Concat({"ERROR: Couldn't add arc from node ",
-                           Quoted(parent.GetName() ? parent.GetName() : parent.GetId()),
-                           " to node ", Quoted(child_name), ": it would close a cycle"}));
+    (void)ReportAt(
+        line, arc,
+        Concat({"ERROR: Couldn't add arc from node ",
+                Quoted(parent.GetName() ? parent.GetName() : parent.GetId()), " to node ",
+                Quoted(child_name), cycle ? ": it would close a cycle" : ""}));
     for (size_t k = 0; k < i; ++k)
       (void)network_->RemoveArc(header.parents[k], header.child, 0);
     SkipBlockBody();
