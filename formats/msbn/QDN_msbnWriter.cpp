@@ -14,17 +14,15 @@
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
 
+// Lines break only between the quoted items, never inside one.
 int QDN_msbnFormat::WriteIdentifierList(const QDN_stringArray& list, bool use_size) {
-  std::string text = "(";
+  (void)out_.WriteWrapped("(", 2);
   const int n = use_size ? list.GetSize() : list.GetCount();
   for (int i = 0; i < n; ++i) {
-    if (i > 0) text += "  ";
-    text += '"';
-    text += EscapeString(list.ViewAt(i));
-    text += '"';
+    if (i > 0) (void)out_.WriteWrapped("  ", 2);
+    (void)out_.WriteRaw(std::string("\"").append(EscapeString(list.ViewAt(i))).append("\""), 0);
   }
-  text += ")";
-  return out_.WriteWrapped(text, 2);
+  return out_.WriteWrapped(")", 2);
 }
 
 int QDN_msbnFormat::WriteDoubleList(const QDN_doubleArray& list, bool use_size) {
@@ -51,8 +49,10 @@ int QDN_msbnFormat::WriteStringStatement(const char* name, std::string_view valu
   if (!name) return QDN_NO_ERROR;
   (void)WriteIndentedLine(name);
   (void)out_.WriteRaw(" : ", 0);
+  // MSBN has no line continuation inside quoted text: a long text stays on
+  // one line, so it reads back exactly.
   if (quoted) (void)out_.WriteRaw("\"", 0);
-  (void)WriteText(value, escaped);
+  (void)out_.WriteRaw(escaped ? EscapeString(value) : std::string(value), 0);
   if (quoted) (void)out_.WriteRaw("\"", 0);
   return out_.WriteRaw(";\n", 0);
 }

@@ -20,6 +20,10 @@ public:
   int ReadFile(const char* fileName, int flags) override;
   int WriteFile(const char* fileName) override;
   int WriteBlockStart(const char* name) override;
+  // Quoted texts longer than a line break at a blank with Netica's line
+  // continuation, a backslash at the line end, so they read back exactly.
+  int BeginQuotedText() override;
+  int EndQuotedText() override;
 
 private:
   // Reads a block's statements up to "}" and the "}".

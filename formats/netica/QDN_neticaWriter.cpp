@@ -22,6 +22,16 @@ int QDN_neticaFormat::WriteBlockStart(const char* name) {
   return out_.IndentMore();
 }
 
+int QDN_neticaFormat::BeginQuotedText() {
+  out_.SetContinuation("\\");
+  return QDN_NO_ERROR;
+}
+
+int QDN_neticaFormat::EndQuotedText() {
+  out_.SetContinuation({});
+  return QDN_NO_ERROR;
+}
+
 int QDN_neticaFormat::WriteFile(const char* fileName) {
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
     const QDN_nodeDefinition* definition = network_->GetNode(h)->GetDefinition();

@@ -92,6 +92,8 @@ void QDN_textFile::Flush() {
   line_.clear();
 }
 
+void QDN_textFile::SetContinuation(std::string_view text) { continuation_.assign(text); }
+
 int QDN_textFile::SetLineWidth(int n) {
   if (n < 0 || n < indent_width_ + 1) return QDN_OUT_OF_RANGE;
   width_ = n > kMaxLineWidth ? kMaxLineWidth : n;
@@ -146,10 +148,11 @@ int QDN_textFile::WriteRaw(std::string_view text, int mode) {
 }
 
 int QDN_textFile::WriteWrapped(std::string_view text, int mode) {
-  // With a continuation text the output is quoted text that the reader joins
-  // again, dropping every blank after the break: such text is broken only at
-  // a blank followed by a non-blank, and never inside a word, so the reader
-  // gets exactly the text back.
+  // Lines break only at blanks: a word (an identifier, a number) is never
+  // split, and a line holding a word longer than the width runs on. With a
+  // continuation text the output is quoted text that the reader joins again,
+  // dropping every blank after the break: such text is broken only at a
+  // blank followed by a non-blank, so the reader gets exactly the text back.
   const bool quoted = !continuation_.empty();
   auto is_blank = [](char c) { return c == ' ' || c == '\t' || c == '\b'; };
   std::string piece; // this call's text on the current line
@@ -193,15 +196,14 @@ int QDN_textFile::WriteWrapped(std::string_view text, int mode) {
     if (keep > 0) {
       i = piece_start + keep;
       end_line(std::string_view(piece).substr(0, keep));
-    } else if (before_piece > level_ * indent_width_ && !piece.empty()) {
+    } else if (before_piece > level_ * indent_width_ && !piece.empty() &&
+               !(quoted && is_blank(piece.front()))) {
       // Earlier text fills the line: the whole piece starts a new line.
       i = piece_start;
       end_line({});
-    } else if (!quoted) {
-      // An unbreakable word alone on its line is broken where it is.
-      end_line(piece);
     } else {
-      // Quoted text without a safe break: the line runs on.
+      // A word with no safe break (an identifier, a number, quoted text
+      // without a usable blank) is never split: the line runs on.
       piece += c;
       ++column_;
       ++i;

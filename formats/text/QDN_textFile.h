@@ -34,7 +34,7 @@ public:
   int IndentMore();
   int IndentLess();
   int GetIndentLevel() const { return level_; }
-  void SetContinuation(std::string_view text) { continuation_.assign(text); }
+  void SetContinuation(std::string_view text);
   int GetColumn() const { return column_; }
   int GetLineWidth() const { return width_; }
 

@@ -115,3 +115,27 @@ node u { kind = UTILITY; discrete = FALSE; parents = (a); functable = (1, 2); };
   EXPECT_EQ(mau.WriteFile(TempPath("never.dne").c_str(), 2), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("ERROR: This Network cannot be saved in Netica format"));
 }
+
+TEST(NeticaFormatTest, LongTextsBreakWithTheLineContinuationAndReadBackExactly) {
+  QDN_network net;
+  std::string comment = "From Lauritzen, Steffen L. and David J. Spiegelhalter (1988)\n\"Local "
+                        "computations\"\tin J. Royal Statistics Society B, 50(2), 157-194. ";
+  comment += std::string(90, 'w') + " and \xe9t\xe9 after a word longer than a line.";
+  ASSERT_EQ(Read(net, "bnet n { node a { states = (x, y); probs = (0.5, 0.5); }; };"),
+            QDN_NO_ERROR);
+  QDN_header& header = net.GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
+  (void)header.SetComment(comment.c_str());
+  (void)net.GetNode(net.FindNode("a"))->GetInfo().header.SetName(comment.c_str());
+  const std::string first = TempPath("first.dne"), second = TempPath("second.dne");
+  ASSERT_EQ(net.WriteFile(first.c_str(), 2), QDN_NO_ERROR);
+  const std::string text = ReadFileText(first);
+  EXPECT_NE(text.find(" \\\n"), std::string::npos) << text; // Netica's continuation
+  QDN_network again;
+  ASSERT_EQ(again.ReadFile(first.c_str(), 2, 0), QDN_NO_ERROR);
+  EXPECT_STREQ(again.GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header.GetComment(),
+               comment.c_str());
+  EXPECT_STREQ(again.GetNode(again.FindNode("a"))->GetName(), comment.c_str());
+  // Saving what was read gives the same file: nothing accumulates.
+  ASSERT_EQ(again.WriteFile(second.c_str(), 2), QDN_NO_ERROR);
+  EXPECT_EQ(ReadFileText(second), text);
+}

@@ -118,3 +118,25 @@ TEST(TextFileTest, FailedWriteKeepsTheOldFile) {
   EXPECT_EQ(file.OpenForWrite("/nonexistent-dir/x.qdn"), QDN_FILE_IO_FAILED);
   EXPECT_TRUE(LogContains("OPEN FILE FAILED"));
 }
+
+TEST(TextFileTest, WrappingNeverSplitsAWord) {
+  const std::string path = TempPath("words.txt");
+  const std::string id(100, 'i');
+  QDN_textFile file;
+  ASSERT_EQ(file.OpenForWrite(path.c_str()), QDN_NO_ERROR);
+  (void)file.IndentMore();
+  (void)file.WriteLine("ID = ", 2);
+  (void)file.WriteWrapped(id, 2); // moves to a line of its own, and runs on
+  (void)file.WriteWrapped(" next", 2);
+  (void)file.WriteRaw("\n", 0);
+  // Quoted text: the blanks that start a piece stay on the full line, before
+  // the continuation, since the reader drops the blanks after it.
+  file.SetContinuation("\\ ");
+  (void)file.WriteLine(std::string(66, 'q'), 2);
+  (void)file.WriteWrapped("  two blanks first", 2);
+  ASSERT_EQ(file.Close(), QDN_NO_ERROR);
+  const std::string text = ReadFileText(path);
+  EXPECT_NE(text.find("\n " + id + " \n next\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(std::string(66, 'q') + "  \\ \n two blanks first"), std::string::npos)
+      << text;
+}
