@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <climits>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_doubleArray.h"
@@ -34,29 +36,50 @@ const char* KindWord(int type) {
   }
 }
 
-// Backslash and double quote escaped, so the reader gets the text back.
-std::string EscapeQuotes(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
+// The texts an outcome list goes out with: for each outcome the original
+// text it was read with when the reader makes its identifier from that text
+// again, and no other outcome goes out with the same text; otherwise its
+// identifier. When the whole list would not read back as the outcomes'
+// identifiers, the identifiers go out.
+QDN_stringArray OutcomeTexts(const QDN_idArray& ids, const QDN_extraDefinition* extra) {
+  QDN_stringArray texts;
+  std::unordered_set<std::string_view> used;
+  bool any_original = false;
+  for (int i = 0; i < ids.GetCount(); ++i) {
+    const QDN_optionalText* original =
+        extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name
+            ? &extra->GetOutcome(i).long_name
+            : nullptr;
+    std::string repaired = original ? **original : std::string();
+    const bool use = original && QDN_idArray::MakeValidId(repaired) == QDN_NO_ERROR &&
+                     repaired == ids.ViewAt(i) && used.insert(**original).second;
+    any_original = any_original || use;
+    (void)texts.Append(use ? (*original)->c_str() : ids.At(i));
   }
-  return out;
+  if (!any_original) return texts;
+  QDN_idArray again;
+  bool same = again.Assign(texts) == QDN_NO_ERROR && again.MakeIdsValid() == QDN_NO_ERROR &&
+              again.GetCount() == ids.GetCount();
+  for (int i = 0; same && i < ids.GetCount(); ++i)
+    same = again.ViewAt(i) == ids.ViewAt(i);
+  if (same) return texts;
+  QDN_stringArray plain;
+  for (int i = 0; i < ids.GetCount(); ++i)
+    (void)plain.Append(ids.At(i));
+  return plain;
 }
 
 } // namespace
 
+// Lines break only between the quoted items, never inside one.
 int QDN_huginFormat::WriteIdentifierList(const QDN_stringArray& list, bool use_size) {
-  std::string text = "(";
+  (void)out_.WriteWrapped("(", 2);
   const int n = use_size ? list.GetSize() : list.GetCount();
   for (int i = 0; i < n; ++i) {
-    if (i > 0) text += "  ";
-    text += '"';
-    text += EscapeQuotes(list.ViewAt(i));
-    text += '"';
+    if (i > 0) (void)out_.WriteWrapped("  ", 2);
+    (void)out_.WriteRaw(std::string("\"").append(EscapeString(list.ViewAt(i))).append("\""), 0);
   }
-  text += ")";
-  return out_.WriteWrapped(text, 2);
+  return out_.WriteWrapped(")", 2);
 }
 
 int QDN_huginFormat::WriteDoubleList(const QDN_doubleArray& list, bool use_size) {
@@ -87,7 +110,9 @@ int QDN_huginFormat::WriteStringStatement(const char* name, std::string_view val
   (void)WriteIndentedLine(name);
   (void)out_.WriteRaw(" = ", 0);
   if (quoted) (void)out_.WriteRaw("\"", 0);
-  (void)out_.WriteRaw(escaped ? EscapeQuotes(value) : std::string(value), 0);
+  // Escaped with the backslash sequences the reader decodes, so line breaks
+  // and tabs in labels and properties survive.
+  (void)out_.WriteRaw(escaped ? EscapeString(value) : std::string(value), 0);
   if (quoted) (void)out_.WriteRaw("\"", 0);
   return out_.WriteRaw(";\n", 0);
 }
@@ -154,15 +179,8 @@ int QDN_huginFormat::WriteNodeBlock(int handle, int drawing_top) {
   (void)position.Append(static_cast<int>(std::clamp<long long>(mirrored, INT_MIN, INT_MAX)));
   (void)WriteIntListStatement("position", position, false);
   if (definition->GetType() != QDN_TABLE) {
-    // States go out with the texts they were read with when repair changed them.
-    const QDN_idArray& ids = *definition->GetOutcomesNames();
-    const QDN_extraDefinition* extra = node.GetExtraDefinition();
-    QDN_stringArray states;
-    for (int i = 0; i < ids.GetCount(); ++i) {
-      const bool original =
-          extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name;
-      (void)states.Append(original ? extra->GetOutcome(i).long_name->c_str() : ids.At(i));
-    }
+    const QDN_stringArray states =
+        OutcomeTexts(*definition->GetOutcomesNames(), node.GetExtraDefinition());
     (void)WriteIdentifierListStatement("states", states, false);
   }
   const QDN_userProperties& properties = node.GetInfo().properties;

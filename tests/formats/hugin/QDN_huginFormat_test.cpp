@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
@@ -116,4 +118,54 @@ potential (b | a) { data = ((0.1 0.9) (0.2 0.8)); }
   EXPECT_EQ(cast.WriteFile(never.c_str(), 5), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("ERROR: 'k' : Node type not supported by Hugin"));
   EXPECT_TRUE(ReadFileText(never).empty()); // no partial file is left
+}
+
+TEST(HuginFormatTest, WriterKeepsLineBreaksAndOnlyOriginalStateTextsThatReadBack) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, R"(net { }
+node n { label = "Tuberculosis\nor Cancer"; note = "a\tb \"q\" \\ end";
+         states = ("low value" "very high" "x?"); }
+node d { states = ("same text" "same text"); }
+)"),
+            QDN_NO_ERROR);
+  QDN_node& n = *net.GetNode(net.FindNode("n"));
+  EXPECT_STREQ(n.GetName(), "Tuberculosis\nor Cancer");
+  // A text whose identifier does not come back from it goes out as the
+  // identifier; of texts that collide only the first goes out.
+  n.GetExtraDefinition()->GetOutcome(1).long_name = "very  high";
+  const std::string path = TempPath("written.net");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 5), QDN_NO_ERROR);
+  const std::string text = ReadFileText(path);
+  EXPECT_NE(text.find("label = \"Tuberculosis\\nor Cancer\";"), std::string::npos) << text;
+  EXPECT_NE(text.find("note = \"a\\tb \\\"q\\\" \\\\ end\";"), std::string::npos) << text;
+  EXPECT_NE(text.find("states = (\"low value\"  \"very_high\"  \"x?\");"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("states = (\"same text\"  \"same_text2\");"), std::string::npos) << text;
+  QDN_network again;
+  ASSERT_EQ(again.ReadFile(path.c_str(), 5, 0), QDN_NO_ERROR);
+  QDN_node& back = *again.GetNode(again.FindNode("n"));
+  EXPECT_STREQ(back.GetName(), "Tuberculosis\nor Cancer");
+  EXPECT_STREQ(back.GetInfo().properties.GetValue(0), "a\tb \"q\" \\ end");
+}
+
+TEST(HuginFormatTest, LongStateListsBreakBetweenStatesOnly) {
+  QDN_network net;
+  std::string states;
+  for (int i = 0; i < 12; ++i)
+    states += "\"state number " + std::to_string(i) + " with blanks\" ";
+  ASSERT_EQ(Read(net, "net { }\nnode n { states = (" + states + "); }\n"), QDN_NO_ERROR);
+  const std::string path = TempPath("states.net");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 5), QDN_NO_ERROR);
+  const std::string text = ReadFileText(path);
+  // The list is wrapped, and each line holds whole quoted states.
+  const size_t from = text.find("states = ");
+  const std::string list = text.substr(from, text.find(");", from) - from);
+  size_t lines = 0;
+  for (size_t at = 0; at != std::string::npos; ++lines) {
+    const size_t end = list.find('\n', at);
+    const std::string line = list.substr(at, end == std::string::npos ? end : end - at);
+    EXPECT_EQ(std::count(line.begin(), line.end(), '"') % 2, 0) << line;
+    at = end == std::string::npos ? end : end + 1;
+  }
+  EXPECT_GT(lines, 2u);
 }
