@@ -3,11 +3,14 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "formats/text/QDN_textFormat.h"
 #include "formats/xmlbif/xml_scanner.h"
 
 class QDN_Dmatrix;
+class QDN_extraDefinition;
+class QDN_idArray;
 
 // XMLBIF 0.3 (format 6, ".xml03"): variables with their types, names and
 // outcomes, and definitions giving each child its parents and flat table.
@@ -36,6 +39,8 @@ private:
   int FindByText(const std::string& text) const;
   std::string UniqueNodeId(const std::string& text) const;
 
+  static std::vector<std::string> OutcomeTexts(const QDN_idArray& ids,
+                                               const QDN_extraDefinition* extra);
   void WriteTextElement(const char* tag, std::string_view text);
   void WriteVariable(int handle);
   void WriteDefinition(int handle);

@@ -1,5 +1,9 @@
 // Writing XMLBIF 0.3 files.
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_errorLog.h"
@@ -36,7 +40,83 @@ std::string Escape(std::string_view text) {
   return out;
 }
 
+// A text that XML carries unchanged as element text: valid UTF-8, no
+// control characters but the tab and the line feed (a carriage return would
+// be normalized), and no blanks at its ends (element texts are trimmed).
+bool CarriedAsElementText(std::string_view text) {
+  if (text.empty() || XmlScanner::Trim(text) != text) return false;
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      if (c < 0x20 && c != '\t' && c != '\n') return false;
+      if (c == 0x7F) return false;
+      ++i;
+      continue;
+    }
+    // Lead byte, then the number of continuation bytes and the smallest
+    // code point that needs this many (overlong forms are not UTF-8).
+    int extra = 0;
+    uint32_t code = 0, least = 0;
+    if ((c & 0xE0) == 0xC0) {
+      extra = 1, code = c & 0x1F, least = 0x80;
+    } else if ((c & 0xF0) == 0xE0) {
+      extra = 2, code = c & 0x0F, least = 0x800;
+    } else if ((c & 0xF8) == 0xF0) {
+      extra = 3, code = c & 0x07, least = 0x10000;
+    } else {
+      return false;
+    }
+    if (i + static_cast<size_t>(extra) >= text.size()) return false;
+    for (int k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE ||
+        code == 0xFFFF)
+      return false;
+    i += static_cast<size_t>(extra) + 1;
+  }
+  return true;
+}
+
 } // namespace
+
+// The texts the outcomes go out with: for each outcome the original text it
+// was read with when XML carries it, the reader makes its identifier from it
+// again, and no other outcome goes out with the same text; otherwise its
+// identifier. When the whole list would not read back as the outcomes'
+// identifiers, the identifiers go out.
+std::vector<std::string> QDN_xmlbifFormat::OutcomeTexts(const QDN_idArray& ids,
+                                                        const QDN_extraDefinition* extra) {
+  std::vector<std::string> texts;
+  std::unordered_set<std::string> used;
+  bool any_original = false;
+  for (int i = 0; i < ids.GetCount(); ++i) {
+    const QDN_optionalText* original =
+        extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name
+            ? &extra->GetOutcome(i).long_name
+            : nullptr;
+    std::string repaired = original ? **original : std::string();
+    const bool use = original && CarriedAsElementText(**original) &&
+                     QDN_idArray::MakeValidId(repaired) == QDN_NO_ERROR &&
+                     repaired == ids.ViewAt(i) && used.insert(**original).second;
+    any_original = any_original || use;
+    texts.emplace_back(use ? std::string_view(**original) : ids.ViewAt(i));
+  }
+  if (!any_original) return texts;
+  QDN_idArray again;
+  bool same = true;
+  for (size_t i = 0; same && i < texts.size(); ++i) {
+    std::string id;
+    same = again.CreateUniqueId(texts[i].c_str(), -1, id) == QDN_NO_ERROR &&
+           id == ids.ViewAt(static_cast<int>(i)) && again.Append(id.c_str()) == QDN_NO_ERROR;
+  }
+  if (same) return texts;
+  for (int i = 0; i < ids.GetCount(); ++i)
+    texts[static_cast<size_t>(i)] = std::string(ids.ViewAt(i));
+  return texts;
+}
 
 int QDN_xmlbifFormat::BeginQuotedText() {
   out_.SetContinuation("\\ ");
@@ -58,33 +138,36 @@ void QDN_xmlbifFormat::WriteTextElement(const char* tag, std::string_view text) 
 int QDN_xmlbifFormat::WriteFile(const char* fileName) {
   CB_TRY(out_.OpenForWrite(fileName));
   (void)out_.SetIndentWidth(1);
-  for (const char* text : {"<?XML VERSION=\"1.0\"?>\n",
-                           "\n",
-                           "\n",
-                           "<!--\n",
-                           "\tBayesian network in XMLBIF v0.3 (BayesNet Interchange Format)\n",
-                           "\tProduced by BRIMA/Norix (http://www.callbrima.org/)\n",
-                           "-->\n",
-                           "\n",
-                           "\n",
-                           "\n",
-                           "<!-- DTD for the XMLBIF 0.3 format -->\n",
-                           "<!DOCTYPE BIF [\n",
-                           "\t<!ELEMENT BIF ( NETWORK )*>\n",
-                           "\t      <!ATTLIST BIF VERSION CDATA #REQUIRED>\n",
-                           "\t<!ELEMENT NETWORK ( NAME, ( PROPERTY | VARIABLE | DEFINITION )* )>\n",
-                           "\t<!ELEMENT NAME (#PCDATA)>\n",
-                           "\t<!ELEMENT VARIABLE ( NAME, ( OUTCOME |  PROPERTY )* ) >\n",
-                           "\t      <!ATTLIST VARIABLE TYPE (chance|decision|utility) chance>\n",
-                           "\t<!ELEMENT OUTCOME (#PCDATA)>\n",
-                           "\t<!ELEMENT DEFINITION ( FOR | GIVEN | TABLE | PROPERTY )* >\n",
-                           "\t<!ELEMENT FOR (#PCDATA)>\n",
-                           "\t<!ELEMENT GIVEN (#PCDATA)>\n",
-                           "\t<!ELEMENT TABLE (#PCDATA)>\n",
-                           "\t<!ELEMENT PROPERTY (#PCDATA)>\n",
-                           "]>\n",
-                           "\n"})
-    (void)WriteText(text, false);
+  // Well-formed XML: a lower-case declaration and a DTD whose attribute
+  // default is quoted. Markup goes out unwrapped.
+  for (const char* text :
+       {"<?xml version=\"1.0\"?>\n",
+        "\n",
+        "\n",
+        "<!--\n",
+        "\tBayesian network in XMLBIF v0.3 (BayesNet Interchange Format)\n",
+        "\tProduced by BRIMA/Norix (http://www.callbrima.org/)\n",
+        "-->\n",
+        "\n",
+        "\n",
+        "\n",
+        "<!-- DTD for the XMLBIF 0.3 format -->\n",
+        "<!DOCTYPE BIF [\n",
+        "\t<!ELEMENT BIF ( NETWORK )*>\n",
+        "\t      <!ATTLIST BIF VERSION CDATA #REQUIRED>\n",
+        "\t<!ELEMENT NETWORK ( NAME, ( PROPERTY | VARIABLE | DEFINITION )* )>\n",
+        "\t<!ELEMENT NAME (#PCDATA)>\n",
+        "\t<!ELEMENT VARIABLE ( NAME, ( OUTCOME |  PROPERTY )* ) >\n",
+        "\t      <!ATTLIST VARIABLE TYPE (chance|decision|utility) \"chance\">\n",
+        "\t<!ELEMENT OUTCOME (#PCDATA)>\n",
+        "\t<!ELEMENT DEFINITION ( FOR | GIVEN | TABLE | PROPERTY )* >\n",
+        "\t<!ELEMENT FOR (#PCDATA)>\n",
+        "\t<!ELEMENT GIVEN (#PCDATA)>\n",
+        "\t<!ELEMENT TABLE (#PCDATA)>\n",
+        "\t<!ELEMENT PROPERTY (#PCDATA)>\n",
+        "]>\n",
+        "\n"})
+    (void)out_.WriteRaw(text, 0);
   (void)out_.WriteRaw("\n<BIF VERSION=\"0.3\">\n", 0);
   (void)out_.WriteIndent();
   (void)out_.WriteRaw("<NETWORK>\n", 0);
@@ -129,16 +212,9 @@ void QDN_xmlbifFormat::WriteVariable(int handle) {
   (void)out_.IndentMore();
   WriteTextElement("NAME", node.GetId() ? node.GetId() : "");
   const QDN_idArray* outcomes = definition ? definition->GetOutcomesNames() : nullptr;
-  const QDN_extraDefinition* extra = node.GetExtraDefinition();
-  for (int i = 0; outcomes && type != QDN_TABLE && i < outcomes->GetCount(); ++i) {
-    // Outcomes go out with the texts they were read with when repair changed
-    // them, unless blanks at their ends would be lost in the element text.
-    const bool original =
-        extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name &&
-        XmlScanner::Trim(*extra->GetOutcome(i).long_name) == *extra->GetOutcome(i).long_name;
-    WriteTextElement("OUTCOME", original ? std::string_view(*extra->GetOutcome(i).long_name)
-                                         : outcomes->ViewAt(i));
-  }
+  if (outcomes && type != QDN_TABLE)
+    for (const std::string& text : OutcomeTexts(*outcomes, node.GetExtraDefinition()))
+      WriteTextElement("OUTCOME", text);
   (void)out_.IndentLess();
   (void)out_.WriteIndent();
   (void)out_.WriteRaw("</VARIABLE>\n", 0);

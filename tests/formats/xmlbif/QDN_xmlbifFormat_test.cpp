@@ -8,6 +8,7 @@
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
@@ -94,11 +95,51 @@ TEST(XmlbifFormatTest, WriterHeaderAndEscaping) {
   const std::string path = TempPath("written.xml03");
   ASSERT_EQ(net.WriteFile(path.c_str(), 6), QDN_NO_ERROR);
   const std::string text = ReadFileText(path);
-  EXPECT_EQ(text.rfind("<?XML VERSION=\"1.0\"?>\n\n\n<!--\n", 0), 0u);
+  EXPECT_EQ(text.rfind("<?xml version=\"1.0\"?>\n\n\n<!--\n", 0), 0u);
   EXPECT_NE(text.find("<BIF VERSION=\"0.3\">\n<NETWORK>\n <NAME>n</NAME>\n"), std::string::npos)
       << text;
   EXPECT_NE(text.find("<OUTCOME>x &amp; y</OUTCOME>"), std::string::npos);
   QDN_network again;
   ASSERT_EQ(again.ReadFile(path.c_str(), 6, 0), QDN_NO_ERROR);
   EXPECT_EQ(Outcomes(again, "a"), Outcomes(net, "a"));
+}
+
+TEST(XmlbifFormatTest, OldUpperCaseHeaderStillReads) {
+  QDN_network net;
+  const std::string path = WriteTempFile("old.xml03", R"(<?XML VERSION="1.0"?>
+<!DOCTYPE BIF [
+	      <!ATTLIST VARIABLE TYPE (chance|decision|utility) chance>
+]>
+<BIF VERSION="0.3"><NETWORK><NAME>n</NAME>
+<VARIABLE TYPE="chance"><NAME>a</NAME><OUTCOME>x</OUTCOME><OUTCOME>y</OUTCOME></VARIABLE>
+</NETWORK></BIF>
+)");
+  ClearLog();
+  ASSERT_EQ(net.ReadFile(path.c_str(), 6, 0), QDN_NO_ERROR);
+  EXPECT_EQ(LoggedCount(), 0u);
+  EXPECT_EQ(Outcomes(net, "a"), (std::vector<std::string>{"x", "y"}));
+}
+
+TEST(XmlbifFormatTest, OriginalOutcomeTextsOnlyWhereTheyReadBack) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, R"(<NETWORK><NAME>n</NAME>
+<VARIABLE TYPE="nature"><NAME>a</NAME><OUTCOME>low value</OUTCOME><OUTCOME>x?</OUTCOME></VARIABLE>
+<VARIABLE TYPE="nature"><NAME>b</NAME><OUTCOME>same</OUTCOME><OUTCOME>same</OUTCOME></VARIABLE>
+</NETWORK>)"),
+            QDN_NO_ERROR);
+  const std::string path = TempPath("originals.xml03");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 6), QDN_NO_ERROR);
+  std::string text = ReadFileText(path);
+  EXPECT_NE(text.find("<OUTCOME>low value</OUTCOME>"), std::string::npos);
+  EXPECT_NE(text.find("<OUTCOME>x?</OUTCOME>"), std::string::npos);
+  EXPECT_NE(text.find("<OUTCOME>same0</OUTCOME>"), std::string::npos); // never twice "same"
+  // A text the reader would not make the identifier from again, or one XML
+  // does not carry (a control character), goes out as the identifier.
+  QDN_node& a = *net.GetNode(net.FindNode("a"));
+  a.GetExtraDefinition()->GetOutcome(0).long_name = "Low value";
+  a.GetExtraDefinition()->GetOutcome(1).long_name = "x\x01";
+  ASSERT_EQ(net.WriteFile(path.c_str(), 6), QDN_NO_ERROR);
+  text = ReadFileText(path);
+  EXPECT_NE(text.find("<OUTCOME>low_value</OUTCOME>"), std::string::npos);
+  EXPECT_NE(text.find("<OUTCOME>x_</OUTCOME>"), std::string::npos);
 }
