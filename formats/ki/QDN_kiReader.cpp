@@ -87,8 +87,17 @@ template <typename Statement> int QDN_kiFormat::ReadStatements(Statement stateme
   return QDN_NO_ERROR;
 }
 
-int QDN_kiFormat::ReadFile(const char* fileName, int) {
+int QDN_kiFormat::ReadFile(const char* fileName, int flags) {
   CB_TRY(BeginRead(fileName, 1));
+  if (NextTextIs("net")) {
+    // The native text layout this format writes: read by the native reader,
+    // then given the final pass of every KI read.
+    EndRead();
+    QDN_qdnFormat native(network_);
+    CB_TRY(native.ReadFile(fileName, flags));
+    FinalPass();
+    return QDN_NO_ERROR;
+  }
   const int status = Read();
   EndRead();
   if (status == QDN_NO_ERROR) FinalPass();
