@@ -85,3 +85,9 @@ add_custom_target(bench_jvm
           edu.tarn.belief.io.qdn.LoadBenchmark
           ${CALLBRIMA_CORPUS_DIR}
   DEPENDS java_classes callbrima USES_TERMINAL VERBATIM)
+
+# HTML pages of the host class's Javadoc, in build/javadoc (not built by default).
+add_custom_target(javadoc
+  COMMAND ${Java_JAVADOC_EXECUTABLE} -quiet -Xdoclint:all,-missing -d ${PROJECT_BINARY_DIR}/javadoc
+          ${host_sources}
+  VERBATIM)
