@@ -149,14 +149,14 @@ const FormatCase kFormats[] = {
     {"Bif",
      QDN_FORMAT_BIF,
      ".bif",
-     kNodeNames,
+     kNodeNames | kNetworkId | kNetworkName,
      false,
      0,
-     {QDN_LIST, QDN_TABLE, QDN_MAU, 0},
-     "node comments; the network's identifier, name and comment (one network name, that reads "
-     "back as the identifier and name it can make); truth-table and noisy-MAX kinds (written as "
-     "their "
-     "probability tables); decision and utility nodes (such networks are refused)",
+     {QDN_LIST, QDN_TABLE, QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, 0},
+     "node comments and the network's comment; submodels; truth-table and noisy-MAX kinds "
+     "(written as their probability tables); decision, utility, CAST and equation nodes (such "
+     "networks are refused); diagnostic data, costs, documentation; screen data other than the "
+     "position",
      nullptr},
     // Written by the extension: the native text layout, read back by the KI
     // reader, whose final pass rounds every cell to 5 decimals.
