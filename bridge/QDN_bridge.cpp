@@ -3,7 +3,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <string>
 
 #include "bridge/bridge_state.h"
 #include "bridge/jni_support.h"
@@ -26,6 +28,18 @@ std::unique_ptr<QDN_network>& CurrentSlot() {
 
 bool registration_flag = false;
 
+// The bridge state, the current network, the error log and the format
+// registry are shared by the whole process: one call at a time runs an
+// export, a caller on another thread waits for its turn.
+std::mutex& ExportLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+// Set while this thread runs an export (and so inside every host callback
+// the export makes).
+thread_local bool inside_export = false;
+
 // Runs an export body; no C++ exception may cross into the VM.
 template <typename Result, typename Body> Result GuardedCall(Result failure, Body body) noexcept {
   try {
@@ -35,6 +49,36 @@ template <typename Result, typename Body> Result GuardedCall(Result failure, Bod
   } catch (...) {
   }
   return failure;
+}
+
+// Runs an export body under the process-wide lock. A call from a host
+// callback of an export running on the same thread would replace the state
+// under the outer call: it is refused with IllegalStateException (the outer
+// call goes on when the host catches it). The queries, which replace
+// nothing, run inside the outer call's turn instead.
+template <typename Result, typename Body>
+Result ExclusiveCall(JNIEnv* env, const char* name, bool refuse_nested, Result failure,
+                     Body body) noexcept {
+  if (inside_export) {
+    if (!refuse_nested) return GuardedCall<Result>(failure, body);
+    GuardedCall<int>(0, [&] {
+      jclass illegal = env->FindClass("java/lang/IllegalStateException");
+      const std::string message =
+          std::string("C++ error: ") + name +
+          " called from inside a callback of the library on the same thread; it would replace "
+          "the network the running call is sending. Call it after that call has returned.";
+      if (!illegal) return 0; // NoClassDefFoundError stays pending
+      (void)ThrowJavaException(env, illegal, message);
+      env->DeleteLocalRef(illegal);
+      return 0;
+    });
+    return failure;
+  }
+  std::lock_guard<std::mutex> guard(ExportLock());
+  inside_export = true;
+  const Result result = GuardedCall<Result>(failure, body);
+  inside_export = false;
+  return result;
 }
 
 } // namespace
@@ -122,8 +166,9 @@ bool LoadStep(const char* fileName, int formatNumber) {
 
 extern "C" {
 
-JNIEXPORT jint JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_testJNI(JNIEnv*, jobject) noexcept {
-  return GuardedCall<jint>(0, [] {
+JNIEXPORT jint JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_testJNI(JNIEnv* env,
+                                                                       jobject) noexcept {
+  return ExclusiveCall<jint>(env, "testJNI", false, 0, [] {
     const QDN_network* network = CurrentNetwork();
     // Before the first load there is no network: report an empty one.
     std::printf("theNet->GetNumberOfNodes() == %d\n", network ? network->GetNumberOfNodes() : 0);
@@ -132,9 +177,9 @@ JNIEXPORT jint JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_testJNI(JNIEnv*, 
   });
 }
 
-JNIEXPORT jboolean JNICALL
-Java_edu_tarn_belief_io_qdn_BRIMAReader_librarySupports(JNIEnv*, jobject, jint format) noexcept {
-  return GuardedCall<jboolean>(JNI_TRUE, [format]() -> jboolean {
+JNIEXPORT jboolean JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_librarySupports(
+    JNIEnv* env, jobject, jint format) noexcept {
+  return ExclusiveCall<jboolean>(env, "librarySupports", false, JNI_TRUE, [format]() -> jboolean {
     const bool registered = RegisterFormats();
     if (format == QDN_FORMAT_XQDN) return registered ? JNI_TRUE : JNI_FALSE;
     return JNI_TRUE;
@@ -144,7 +189,7 @@ Java_edu_tarn_belief_io_qdn_BRIMAReader_librarySupports(JNIEnv*, jobject, jint f
 JNIEXPORT jint JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_loadQDN(JNIEnv* env, jobject self,
                                                                        jstring fileName,
                                                                        jint format) noexcept {
-  return GuardedCall<jint>(-1, [&]() -> jint {
+  return ExclusiveCall<jint>(env, "loadQDN", true, -1, [&]() -> jint {
     if (!Bind(env, self)) return -1;
     if (!fileName) {
       ThrowBridgeException("C++ error: loadQDN called with a null file name.");
@@ -164,7 +209,7 @@ JNIEXPORT jboolean JNICALL Java_edu_tarn_belief_io_qdn_BRIMAReader_updateQDN(
     jobjectArray networkPropertyNames, jobjectArray networkPropertyValues,
     jobjectArray nodePropertyNames, jobjectArray nodePropertyValues,
     jobjectArray diagnosisTypes) noexcept {
-  return GuardedCall<jboolean>(JNI_FALSE, [&]() -> jboolean {
+  return ExclusiveCall<jboolean>(env, "updateQDN", true, JNI_FALSE, [&]() -> jboolean {
     UpdateArguments args{
         inputFile,         inputFormat,        outputFile,           outputFormat,
         nodeIds,           probabilities,      networkPropertyNames, networkPropertyValues,

@@ -23,23 +23,19 @@ private:
   bool ok_;
 };
 
-// The modified UTF-8 bytes of a Java string, released at scope end.
+// The text of a Java string as standard UTF-8 (the VM's modified UTF-8 with
+// surrogate pairs joined). The VM's copy is released at once.
 class UtfChars {
 public:
-  UtfChars(JNIEnv* env, jstring text)
-      : env_(env), text_(text), chars_(text ? env->GetStringUTFChars(text, nullptr) : nullptr) {}
+  UtfChars(JNIEnv* env, jstring text);
   UtfChars(const UtfChars&) = delete;
   UtfChars& operator=(const UtfChars&) = delete;
-  ~UtfChars() {
-    if (chars_) env_->ReleaseStringUTFChars(text_, chars_);
-  }
-  // Null when the string was null or could not be pinned (an exception is then pending).
-  const char* get() const { return chars_; }
+  // Null when the string was null or could not be read (an exception is then pending).
+  const char* get() const { return ok_ ? text_.c_str() : nullptr; }
 
 private:
-  JNIEnv* env_;
-  jstring text_;
-  const char* chars_;
+  std::string text_;
+  bool ok_ = false;
 };
 
 // A local reference deleted at scope end (for references made outside a LocalFrame).

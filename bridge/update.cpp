@@ -1,4 +1,5 @@
 // updateQDN: read a model, apply the host's tables and properties, save it.
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -113,27 +114,49 @@ bool UpdateNode(JNIEnv* env, QDN_node& node, const UpdateArguments& args, jsize 
     }
   }
 
-  // The row replaces the table's values in storage order. A missing row, or
-  // one whose length does not fit the table, leaves the table as it is.
+  // The row replaces the table's values in storage order. A missing row
+  // leaves the table as it is; a row that does not fit the table, or holds a
+  // value that is not a probability, is refused before anything is written.
   QDN_nodeDefinition* definition = node.GetDefinition();
-  if (probabilities && definition) {
+  if (probabilities) {
     const jsize n = env->GetArrayLength(probabilities);
-    QDN_doubleArray row;
-    (void)row.Resize(n);
     std::vector<double> cells(static_cast<size_t>(n));
     if (n > 0) env->GetDoubleArrayRegion(probabilities, 0, n, cells.data());
     if (env->ExceptionCheck()) return false;
-    for (double v : cells)
-      (void)row.Append(v);
-    const QDN_Dmatrix* table = definition->GetTable();
-    if (table && table->GetSize() == n) {
+    const QDN_Dmatrix* table = definition ? definition->GetTable() : nullptr;
+    const int expected = table ? table->GetSize() : 0;
+    const char* id = node.GetId() ? node.GetId() : "";
+    if (n != expected) {
+      ThrowBridgeException(std::string("C++ error: Probability row of node '")
+                               .append(id)
+                               .append("' has ")
+                               .append(std::to_string(n))
+                               .append(" values; its table has ")
+                               .append(std::to_string(expected))
+                               .append(" cells.")
+                               .c_str());
+      return false;
+    }
+    for (size_t k = 0; k < cells.size(); ++k) {
+      if (std::isfinite(cells[k]) && cells[k] >= 0) continue;
+      char value[64];
+      std::snprintf(value, sizeof value, "%g", cells[k]);
+      ThrowBridgeException(std::string("C++ error: Probability row of node '")
+                               .append(id)
+                               .append("' holds ")
+                               .append(value)
+                               .append(" at index ")
+                               .append(std::to_string(k))
+                               .append("; probabilities are finite and not negative.")
+                               .c_str());
+      return false;
+    }
+    if (definition && n > 0) {
+      QDN_doubleArray row;
+      (void)row.Resize(n);
+      for (double v : cells)
+        (void)row.Append(v);
       (void)definition->SetDefinition(row);
-    } else {
-      std::fprintf(stderr,
-                   "C++ warning: %d probabilities do not fit the table of node '%s'; the table is "
-                   "left unchanged.\n",
-                   static_cast<int>(n), node.GetId() ? node.GetId() : "");
-      std::fflush(stderr);
     }
   }
 

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "formats/text/QDN_textFile.h"
+#include "formats/text/save_target.h"
 #include "network/QDN_screenInfo.h"
 
 namespace {
@@ -419,10 +420,10 @@ std::string QDN_xmlWriter::Escape(std::string_view text, bool backslashes, bool 
 
 bool QDN_xmlWriter::Open(const char* fileName) {
   if (!fileName || !*fileName) return false;
-  // Refuse early when the target cannot be written, as opening it would.
-  std::unique_ptr<std::FILE, FileCloser> probe(std::fopen(fileName, "ab"));
-  if (!probe) return false;
-  probe.reset();
+  // Refuse early when the target may not be written; nothing is created
+  // before Close writes the whole document.
+  SaveTarget target;
+  if (!PrepareSaveTarget(fileName, target)) return false;
   file_name_ = fileName;
   out_ = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
   depth_ = 0;

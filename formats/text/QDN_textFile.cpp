@@ -8,6 +8,7 @@
 
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
+#include "formats/text/save_target.h"
 
 QDN_textFile::~QDN_textFile() { Abandon(); }
 
@@ -42,11 +43,16 @@ void QDN_textFile::Abandon() {
 
 int QDN_textFile::OpenForWrite(const char* fileName) {
   Abandon();
-  if (!fileName || !*fileName) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
-  target_ = fileName;
-  temporary_ = target_ + ".tmp" + std::to_string(::getpid());
-  file_ = std::fopen(temporary_.c_str(), "wb");
+  SaveTarget target;
+  if (!PrepareSaveTarget(fileName, target)) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  target_ = target.path;
+  const int fd = CreateSaveTemporary(target, temporary_);
+  if (fd >= 0) {
+    file_ = ::fdopen(fd, "wb");
+    if (!file_) ::close(fd);
+  }
   if (!file_) {
+    if (!temporary_.empty()) std::remove(temporary_.c_str());
     temporary_.clear();
     return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
   }

@@ -7,7 +7,10 @@
 // The text file of a format. Reading takes the whole file into memory.
 // Writing goes to a temporary file beside the target, which replaces the
 // target only when every write, the flush and the close succeeded, so a
-// failed save leaves the old file as it was. Output is indented and wrapped
+// failed save leaves the old file as it was (and no new file behind). A
+// target the real user may not write is refused; a save through a symbolic
+// link replaces the file the link names; the replaced file's mode (and,
+// where the process may, its owner) carries over. Output is indented and wrapped
 // at the line width, with an optional continuation text at every break.
 class QDN_textFile {
 public:
