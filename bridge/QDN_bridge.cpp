@@ -161,6 +161,16 @@ bool LoadStep(const char* fileName, int formatNumber) {
     ThrowBridgeException("QDN_SYNTAX_ERROR");
     return false;
   }
+  if (status == QDN_CELL_BUDGET_EXCEEDED) {
+    // The host cannot see the error log: the refusal, naming the node, the
+    // cells and the budget, is the message.
+    const QDN_errorLog& log = QDN_GetErrorLog();
+    const size_t count = log.GetCount();
+    ThrowBridgeException(count && log.GetEntry(count - 1).code == QDN_CELL_BUDGET_EXCEEDED
+                             ? log.GetEntry(count - 1).message.c_str()
+                             : "Table cell budget exceeded.");
+    return false;
+  }
   return status == QDN_NO_ERROR;
 }
 

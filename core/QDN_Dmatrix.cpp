@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "core/QDN_cellBudget.h"
 #include "core/QDN_status.h"
 
 namespace {
@@ -45,6 +46,10 @@ long long QDN_Dmatrix::CellCount(const int* sizes, int n) {
   return n == 0 ? 0 : cells;
 }
 
+bool QDN_Dmatrix::Afford(long long cells) const {
+  return QDN_cellBudget::Charge(cells - GetSize(), cells, this);
+}
+
 void QDN_Dmatrix::RecomputeMultipliers() {
   const int n = dimensions_.GetSize();
   (void)multipliers_.Resize(n);
@@ -71,7 +76,7 @@ int QDN_Dmatrix::Setup(const QDN_intArray& sizes) {
   const int n = sizes.GetCount();
   if (n < 0) return QDN_OUT_OF_RANGE;
   const long long cells = CellCount(sizes.Data(), n);
-  if (cells < 0) return QDN_OUT_OF_RANGE;
+  if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
   QDN_doubleArray storage;
   CB_TRY(storage.Resize(static_cast<int>(cells)));
   Release(0);
@@ -83,6 +88,7 @@ int QDN_Dmatrix::Setup(const QDN_intArray& sizes) {
 int QDN_Dmatrix::CopyFrom(const QDN_Dmatrix& source) {
   if (!source.IsReady()) return QDN_OBJECT_NOT_READY;
   if (&source == this) return QDN_NO_ERROR;
+  if (!Afford(source.GetSize())) return QDN_OUT_OF_RANGE;
   CB_TRY(items_.Assign(source.items_));
   (void)dimensions_.CopyFrom(source.dimensions_);
   (void)multipliers_.CopyFrom(source.multipliers_);
@@ -230,7 +236,7 @@ int QDN_Dmatrix::Sum(const QDN_Dmatrix& a, const QDN_Dmatrix& b) {
 template <typename Filler> int QDN_Dmatrix::Rebuild(const QDN_intArray& sizes, Filler fill) {
   const int n = sizes.GetSize();
   const long long cells = CellCount(sizes.Data(), n);
-  if (cells < 0) return QDN_OUT_OF_RANGE;
+  if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
   QDN_doubleArray storage;
   CB_TRY(storage.Resize(static_cast<int>(cells)));
   fill(storage.Data());
@@ -248,7 +254,7 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
                        : i == position ? size
                                        : dimensions_.At(i - 1));
   const long long cells = CellCount(sizes.Data(), n + 1);
-  if (cells < 0) return QDN_OUT_OF_RANGE;
+  if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
   // The new cells repeat each block of the old ones size times; they are
   // built in fresh storage and swapped in, the shape then follows.
   std::vector<double> fresh;

@@ -91,6 +91,9 @@ private:
   // only; fill(outer, k, inner) gives the value of the new cell.
   template <typename Filler> int Rebuild(const QDN_intArray& sizes, Filler fill);
   void RecomputeMultipliers();
+  // Charges growing this table to cells to the cell budget of the running
+  // load (see QDN_cellBudget); false when the load may not have them.
+  bool Afford(long long cells) const;
 
   QDN_intArray dimensions_;
   QDN_intArray multipliers_;

@@ -35,6 +35,8 @@ const char* ErrorName(int code) {
     return "DUPLICATED IDENTIFIER";
   case -42:
     return "OUT OF MEMORY";
+  case -43:
+    return "CELL BUDGET EXCEEDED";
   case -51:
     return "WRONG NODE TYPE";
   case -103:

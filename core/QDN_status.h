@@ -7,6 +7,8 @@ inline constexpr int QDN_GENERAL_FAILURE = -1;
 inline constexpr int QDN_OUT_OF_RANGE = -2;
 inline constexpr int QDN_DUPLICATED_IDENTIFIER = -32;
 inline constexpr int QDN_OUT_OF_MEMORY = -42;
+// A load stopped because its tables would pass its cell budget.
+inline constexpr int QDN_CELL_BUDGET_EXCEEDED = -43;
 inline constexpr int QDN_NO_FREE_SUBMODEL_SLOT = -50;
 inline constexpr int QDN_WRONG_NODE_TYPE = -51;
 inline constexpr int QDN_XML_ERROR = -100;

@@ -144,6 +144,8 @@ public:
   std::unique_ptr<QDN_textFormat> CreateFormat(const char* fileName, int formatNumber);
   // Empties the network and reads the file; notifications are silenced while
   // the format reads, and nodes that could not be made ready are removed after.
+  // The tables of the read are charged to a cell budget (QDN_cellBudget): a
+  // file whose tables would pass it fails with QDN_CELL_BUDGET_EXCEEDED.
   int ReadFile(const char* fileName, int formatNumber, int flags);
   // Writes the network; an explicit format 7 (KI) is refused.
   int WriteFile(const char* fileName, int formatNumber);

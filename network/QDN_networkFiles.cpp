@@ -1,12 +1,16 @@
 // Reading and writing model files, and the checks a network runs after a read.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <memory>
 #include <string>
 
 #include "core/QDN_Dmatrix.h"
+#include "core/QDN_cellBudget.h"
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
+#include "definitions/QDN_nodeValue.h"
 #include "formats/bif/QDN_bifFormat.h"
 #include "formats/ergo/QDN_ergoFormat.h"
 #include "formats/hugin/QDN_huginFormat.h"
@@ -16,6 +20,7 @@
 #include "formats/netica/QDN_neticaFormat.h"
 #include "formats/text/QDN_textFormat.h"
 #include "formats/xmlbif/QDN_xmlbifFormat.h"
+#include "network/QDN_costDefinition.h"
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
@@ -58,22 +63,53 @@ std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, 
   return format;
 }
 
+namespace {
+
+long long FileBytes(const char* fileName) {
+  struct stat info {};
+  return fileName && ::stat(fileName, &info) == 0 ? static_cast<long long>(info.st_size) : 0;
+}
+
+// Logs the refusal of a load by its cell budget, naming the node whose table was refused.
+int ReportCellBudget(QDN_network& network, const QDN_cellBudget::Scope& budget) {
+  // The refused table is one a node holds: its definition's, its values' or its costs'.
+  std::string what = "a table";
+  const void* table = budget.GetRefusedTable();
+  for (int h = network.GetFirstNode(); h >= 0; h = network.GetNextNode(h)) {
+    QDN_node* node = network.GetNode(h);
+    QDN_nodeDefinition* definition = node->GetDefinition();
+    QDN_nodeValue* value = node->GetValue();
+    if ((definition && definition->GetTable() == table) ||
+        (value && value->GetResultMatrix() == table) || &node->GetCost().GetCosts() == table) {
+      what = std::string("node '") + (node->GetId() ? node->GetId() : "") + "'";
+      break;
+    }
+  }
+  return QDN_Log(QDN_CELL_BUDGET_EXCEEDED, budget.Describe(what).c_str());
+}
+
+} // namespace
+
 int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
   std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
   if (!format) return QDN_OUT_OF_RANGE;
   (void)DeleteAllNodes();
+  // Every table the read and the checks build is charged to this budget.
+  QDN_cellBudget::Scope budget(QDN_cellBudget::BudgetFor(FileBytes(fileName)));
   const unsigned saved_mask = notification_mask_;
   notification_mask_ = 0;
-  const int status = format->ReadFile(fileName, flags);
+  int status = format->ReadFile(fileName, flags);
   format.reset();
   notification_mask_ = saved_mask;
   dropped_nodes_ = 0;
-  if (status != QDN_NO_ERROR) return status;
-  const int read = node_count_;
-  CheckReadiness(1);
-  dropped_nodes_ = read - node_count_;
-  CheckConsistency(1);
-  return QDN_NO_ERROR;
+  if (status == QDN_NO_ERROR && !budget.Exceeded()) {
+    const int read = node_count_;
+    CheckReadiness(1);
+    dropped_nodes_ = read - node_count_;
+    CheckConsistency(1);
+  }
+  if (budget.Exceeded()) status = ReportCellBudget(*this, budget);
+  return status;
 }
 
 int QDN_network::WriteFile(const char* fileName, int formatNumber) {

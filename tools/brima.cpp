@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/QDN_cellBudget.h"
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
 #include "network/QDN_formatDispatch.h"
@@ -35,6 +36,8 @@ constexpr const char* kUsage =
     "Formats are chosen by extension or by number: 1 Ergo (.erg), 2 Netica (.dne),\n"
     "3 MSBN (.dsc), 4 native text (.qdn), 5 Hugin (.net), 6 XMLBIF (.xml03),\n"
     "7 KI (.dxp), 8 native XML (.xqdn), 9 BIF (.bif).\n"
+    "--max-cells N sets the table cells one read may build (default: the larger\n"
+    "of 2^24 and 8 per byte of the file; the variable CALLBRIMA_MAX_CELLS sets it too).\n"
     "\n"
     "Exit codes: 0 success; 1 'check' read the file but logged problems; 2 failure\n"
     "(bad arguments, a missing file or unknown format, a failed read or write).\n"
@@ -89,6 +92,15 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         std::fprintf(stderr, "brima: %s needs a format number from 0 to 9\n", argv[i]);
         return false;
       }
+      ++i;
+    } else if (arg == "--max-cells") {
+      char* end = nullptr;
+      const long long cells = i + 1 < argc ? std::strtoll(argv[i + 1], &end, 10) : 0;
+      if (cells < 1 || !end || *end) {
+        std::fprintf(stderr, "brima: --max-cells needs a number of cells of at least 1\n");
+        return false;
+      }
+      QDN_cellBudget::SetMaxCells(cells);
       ++i;
     } else if (!arg.empty() && arg[0] == '-') {
       std::fprintf(stderr, "brima: unknown option '%s'\n", argv[i]);

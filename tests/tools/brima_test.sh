@@ -74,5 +74,14 @@ expect 0 "8 nodes read, 0 dropped, status 0" "$brima" check "$work/ASIA.BIF"
 expect 0 "8 nodes" "$brima" convert "$work/ASIA.BIF" "$work/back.qdn"
 expect 2 "OPEN FILE FAILED" "$brima" convert "$asia" "$work/no/such/dir/out.qdn"
 
+# A size bomb: a few bytes that declare a table of 216,000,000 cells.
+printf '3\n\n600\t600\t600\n\n0\n0\n2\t1\t2\n' >"$work/bomb.erg"
+expect 2 "node 'Node2' needs a table of 216000000 cells.*budget is 16777216 cells" \
+  "$brima" check "$work/bomb.erg"
+expect 2 "budget is 10 cells" "$brima" check "$asia" --max-cells 10
+expect 2 "budget is 10 cells" env CALLBRIMA_MAX_CELLS=10 "$brima" check "$asia"
+expect 0 "status 0" env CALLBRIMA_MAX_CELLS=10 "$brima" check "$asia" --max-cells 100000
+expect 2 "needs a number of cells" "$brima" check "$asia" --max-cells 0
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,121 @@
+// Saves through QDN_textFile and the native XML writer: the real user's
+// right to write, links, modes and what a failed save leaves behind.
+#include "formats/text/save_target.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "core/QDN_status.h"
+#include "formats/text/QDN_textFile.h"
+#include "network/QDN_formatDispatch.h"
+#include "network/QDN_network.h"
+#include "test_util.h"
+#include "xml/QDN_xqdnFactory.h"
+
+namespace {
+
+int Save(const std::string& path, const std::string& text) {
+  QDN_textFile file;
+  CB_TRY(file.OpenForWrite(path.c_str()));
+  (void)file.WriteRaw(text, 0);
+  return file.Close();
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
+// Files beside path other than path itself (leftover temporaries).
+int Leftovers(const std::string& folder) {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    count += entry.path().filename().string().find(".tmp") != std::string::npos;
+  return count;
+}
+
+std::string Folder(const char* name) {
+  const std::string folder = TempPath(name);
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
+}
+
+} // namespace
+
+TEST(SaveTargetTest, LinksAreWrittenThroughAndModesKept) {
+  const std::string folder = Folder("save-links");
+  const std::string real = folder + "/real.qdn";
+  const std::string link = folder + "/link.qdn";
+  const std::string chain = folder + "/chain.qdn";
+  ASSERT_EQ(Save(real, "old"), QDN_NO_ERROR);
+  ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+  // A relative link, and a link to that link.
+  ASSERT_EQ(::symlink("real.qdn", link.c_str()), 0);
+  ASSERT_EQ(::symlink(link.c_str(), chain.c_str()), 0);
+
+  ASSERT_EQ(Save(chain, "new"), QDN_NO_ERROR);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(std::filesystem::is_symlink(chain));
+  EXPECT_EQ(ReadFileText(real), "new");
+  EXPECT_EQ(ModeOf(real), 0640u);
+  EXPECT_EQ(Leftovers(folder), 0);
+
+  // A dangling link names the file a save creates.
+  const std::string dangling = folder + "/dangling.qdn";
+  ASSERT_EQ(::symlink("created.qdn", dangling.c_str()), 0);
+  ASSERT_EQ(Save(dangling, "made"), QDN_NO_ERROR);
+  EXPECT_EQ(ReadFileText(folder + "/created.qdn"), "made");
+
+  // A loop of links is refused.
+  const std::string loop = folder + "/loop.qdn";
+  ASSERT_EQ(::symlink("loop.qdn", loop.c_str()), 0);
+  EXPECT_EQ(Save(loop, "x"), QDN_FILE_IO_FAILED);
+  EXPECT_EQ(Leftovers(folder), 0);
+}
+
+TEST(SaveTargetTest, ReadOnlyFilesAndOtherKindsAreRefused) {
+  const std::string folder = Folder("save-refused");
+  const std::string path = folder + "/locked.qdn";
+  ASSERT_EQ(Save(path, "old"), QDN_NO_ERROR);
+  // No write bit for anyone: refused even for root, whom access() lets write.
+  ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+  EXPECT_EQ(Save(path, "new"), QDN_FILE_IO_FAILED);
+  EXPECT_EQ(ReadFileText(path), "old");
+  EXPECT_EQ(ModeOf(path), 0444u);
+
+  SaveTarget target;
+  EXPECT_FALSE(PrepareSaveTarget(folder.c_str(), target)) << "a folder is not a file";
+  EXPECT_FALSE(PrepareSaveTarget("", target));
+  EXPECT_FALSE(PrepareSaveTarget((folder + "/missing/x.qdn").c_str(), target));
+  EXPECT_EQ(Leftovers(folder), 0);
+}
+
+TEST(SaveTargetTest, FailedNativeXmlSaveLeavesNoFile) {
+  QDN_network network;
+  ASSERT_EQ(network.AddNode(18, "a"), 0);
+  const std::string folder = Folder("save-xml");
+  const std::string locked = folder + "/locked";
+  std::filesystem::create_directories(locked);
+  const std::string path = locked + "/out.xqdn";
+  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  ASSERT_EQ(network.WriteFile((folder + "/ok.xqdn").c_str(), 8), QDN_NO_ERROR);
+  ASSERT_EQ(::chmod((folder + "/ok.xqdn").c_str(), 0600), 0);
+  ASSERT_EQ(network.WriteFile((folder + "/ok.xqdn").c_str(), 8), QDN_NO_ERROR);
+  EXPECT_EQ(ModeOf(folder + "/ok.xqdn"), 0600u);
+  // A file of the same name that may not be written stays as it was and
+  // no empty file appears where none was.
+  ASSERT_EQ(Save(path, "old"), QDN_NO_ERROR);
+  ASSERT_EQ(::chmod(path.c_str(), 0400), 0);
+  EXPECT_NE(network.WriteFile(path.c_str(), 8), QDN_NO_ERROR);
+  EXPECT_EQ(ReadFileText(path), "old");
+  EXPECT_NE(network.WriteFile((folder + "/no/such/out.xqdn").c_str(), 8), QDN_NO_ERROR);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/no"));
+  EXPECT_EQ(Leftovers(folder) + Leftovers(locked), 0);
+}
