@@ -67,14 +67,16 @@ public class BRIMAReader {
 
   /**
    * Prints the number of nodes of the network the library read last (0 before the first
-   * read) on standard output.
+   * read) on standard output. Thread-safe: waits while another thread's call runs; may
+   * be called from a callback.
    *
    * @return 0
    */
   public native int testJNI();
 
   /**
-   * Tells whether the library reads and writes a format.
+   * Tells whether the library reads and writes a format. Thread-safe: waits while
+   * another thread's call runs; may be called from a callback.
    *
    * @param formatNumber a format number
    * @return true
@@ -87,7 +89,14 @@ public class BRIMAReader {
    * order. A callback that throws stops the walk; its exception reaches the caller. A
    * malformed file, or one holding a node type the host cannot receive, throws a
    * {@code java.lang.Exception} with the library's message (although the method
-   * declares none).
+   * declares none), as does a file whose tables would pass the load's budget of table
+   * cells (set it with the environment variable {@code CALLBRIMA_MAX_CELLS}).
+   *
+   * <p>Thread-safe: the library runs one call of {@code loadQDN} or {@code updateQDN} at a
+   * time in the whole process, and a call from another thread waits for its turn. A call
+   * of {@code loadQDN} or {@code updateQDN} from inside a callback (on the thread already
+   * running one) would replace the network being sent: it throws
+   * {@link IllegalStateException}, and the outer call goes on.
    *
    * @param fileName the model file
    * @param formatNumber its format number, 0 to choose by the file's extension
@@ -100,7 +109,13 @@ public class BRIMAReader {
    * Reads a model file, replaces the tables, properties and diagnosis types named here,
    * and writes the result. Nothing is written when any step fails; an existing output
    * file is then left as it was. Arguments that do not fit the network, or a file that
-   * cannot be written, throw a {@code java.lang.Exception} with the library's message.
+   * cannot be written, throw a {@code java.lang.Exception} with the library's message;
+   * so does a table row whose length is not the node's table size or that holds a value
+   * that is not finite or is negative. A target the user may not write is refused; a
+   * symbolic link is written through, and the replaced file keeps its mode.
+   *
+   * <p>Thread-safe as {@link #loadQDN(String, int)}; a call from inside a callback throws
+   * {@link IllegalStateException}.
    *
    * @param inputFile the model file to start from
    * @param inputFormat its format number, 0 to choose by extension
