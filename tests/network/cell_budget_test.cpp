@@ -50,6 +50,12 @@ std::string Bomb(const std::string& extension) {
               " };\n}\n";
     return "belief network \"bomb\"\n" + text + "probability ( c | a, b ) {\n}\n";
   }
+  if (extension == "bif") {
+    for (const char* n : {"a", "b", "c"})
+      text += std::string("variable ") + n + " {\n  type discrete [ 600 ] { " + States(", ") +
+              " };\n}\n";
+    return "network bomb {\n}\n" + text + "probability ( c | a, b ) {\n}\n";
+  }
   if (extension == "erg") return "3\n\n600\t600\t600\n\n0\n0\n2\t1\t2\n\n";
   if (extension == "dxp") {
     std::string states;
@@ -93,7 +99,8 @@ long PeakKilobytes() {
 
 TEST(CellBudgetTest, SizeBombOfEveryFormatIsRefusedBeforeAllocating) {
   QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
-  for (const std::string extension : {"net", "qdn", "dne", "dsc", "erg", "dxp", "xml03", "xqdn"}) {
+  for (const std::string extension :
+       {"net", "qdn", "dne", "dsc", "erg", "dxp", "xml03", "xqdn", "bif"}) {
     SCOPED_TRACE(extension);
     const std::string path = WriteTempFile("bomb." + extension, Bomb(extension));
     const long before = PeakKilobytes();
