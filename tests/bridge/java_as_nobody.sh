@@ -16,8 +16,11 @@ chmod 755 "$work"
 # The library and the classes where nobody may read them.
 mkdir "$work/lib" "$work/files"
 cp "$library" "$work/lib/libcallbrima.so"
-cp -r "$host_classes" "$work/lib/host"
-cp -r "$test_classes" "$work/lib/tests"
+# (the host classes may be a jar: copies keep their names)
+host_copy="$work/lib/host-$(basename "$host_classes")"
+test_copy="$work/lib/tests-$(basename "$test_classes")"
+cp -r "$host_classes" "$host_copy"
+cp -r "$test_classes" "$test_copy"
 chmod -R a+rX "$work/lib"
 # A folder nobody may write, holding files nobody may not: one of its own
 # made read-only, and one of root's.
@@ -32,5 +35,5 @@ done
 cd "$work/files"
 setpriv --reuid=nobody --regid="$group" --clear-groups env HOME="$work/files" \
   "$java" -Xcheck:jni -XX:-UsePerfData -Djava.io.tmpdir="$work/files" \
-  -Dcallbrima.library="$work/lib/libcallbrima.so" -cp "$work/lib/host:$work/lib/tests" \
+  -Dcallbrima.library="$work/lib/libcallbrima.so" -cp "$host_copy:$test_copy" \
   edu.tarn.belief.io.qdn.HostSafetyTest "$work" as-nobody "$work/files"

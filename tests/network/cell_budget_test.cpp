@@ -108,14 +108,20 @@ TEST(CellBudgetTest, SizeBombOfEveryFormatIsRefusedBeforeAllocating) {
     const long before = PeakKilobytes();
     ClearLog();
     QDN_network network;
-    EXPECT_EQ(network.ReadFile(path.c_str(), 0, 0), QDN_CELL_BUDGET_EXCEEDED);
+    const int status = network.ReadFile(path.c_str(), 0, 0);
+    // The refused table (1.7 GB of doubles) was never allocated.
+    EXPECT_LT(PeakKilobytes() - before, 100 * 1024);
+    if (extension == "bif") {
+      // The BIF reader refuses such a table itself, before asking for it.
+      EXPECT_TRUE(LogContains("more than the file could fill"));
+      continue;
+    }
+    EXPECT_EQ(status, QDN_CELL_BUDGET_EXCEEDED);
     const bool ki = extension == "dxp";
     const char* node = extension == "erg" ? "node 'Node2'" : ki ? "node 'd'" : "node 'c'";
     EXPECT_TRUE(LogContains(std::string("Table cell budget exceeded: ") + node +
                             " needs a table of " + (ki ? "100000000" : "216000000") + " cells"));
     EXPECT_TRUE(LogContains("the budget is 16777216 cells"));
-    // The refused table (1.7 GB of doubles) was never allocated.
-    EXPECT_LT(PeakKilobytes() - before, 100 * 1024);
   }
 }
 
