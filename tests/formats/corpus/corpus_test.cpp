@@ -470,38 +470,3 @@ TEST(CorpusTest, BifFilesLoadAndMatchTheirReferencesCellForCell) {
     EXPECT_EQ(ReadFileText(first), ReadFileText(second));
   }
 }
-
-TEST(CorpusTest, EveryCorpusNetworkOfChanceNodesRoundTripsThroughBif) {
-  int written = 0, refused = 0;
-  for (const char* format : {"hugin", "netica", "msbn", "xmlbif"}) {
-    for (const char* extension : {".net", ".dne", ".dnet", ".dsc", ".xml03", ".xml", ".bifxml"}) {
-      for (const auto& file : Files(format, extension)) {
-        SCOPED_TRACE(file.string());
-        QDN_network net;
-        if (net.ReadFile(file.c_str(), 0, 0) != QDN_NO_ERROR) continue;
-        bool chance_only = true;
-        for (int h = net.GetFirstNode(); h >= 0; h = net.GetNextNode(h)) {
-          const QDN_nodeDefinition* d = net.GetNode(h)->GetDefinition();
-          if (!d || (d->GetType() & (1 | 8 | 128)) || d->GetType() == QDN_CAST ||
-              !d->GetOutcomesNames())
-            chance_only = false;
-        }
-        if (!chance_only) {
-          // Decision and utility nodes have no BIF form: nothing is written.
-          const std::string path = TempPath("refused.bif");
-          std::remove(path.c_str());
-          ClearLog();
-          EXPECT_LT(net.WriteFile(path.c_str(), 9), 0);
-          EXPECT_TRUE(LogContains("BIF holds only")) << file;
-          EXPECT_FALSE(std::filesystem::exists(path));
-          ++refused;
-          continue;
-        }
-        ExpectStructureRoundTrip(net, 9, ".bif", 0, true);
-        ++written;
-      }
-    }
-  }
-  EXPECT_GT(written, 30);
-  EXPECT_GE(refused, 3);
-}
