@@ -10,6 +10,10 @@ if [ "$(id -u)" != 0 ] || ! command -v setpriv >/dev/null || ! id nobody >/dev/n
   exit 77
 fi
 group=$(id -gn nobody)
+if ! setpriv --reuid=nobody --regid="$group" --clear-groups true 2>/dev/null; then
+  echo "skipped: this process may not change its user"
+  exit 77
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"
