@@ -9,7 +9,7 @@
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
 #include "test_util.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ long PeakKilobytes() {
 } // namespace
 
 TEST(CellBudgetTest, SizeBombOfEveryFormatIsRefusedBeforeAllocating) {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   for (const std::string extension :
        {"net", "qdn", "dne", "dsc", "erg", "dxp", "xml03", "xqdn", "bif"}) {
     SCOPED_TRACE(extension);

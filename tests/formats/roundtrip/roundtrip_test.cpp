@@ -35,7 +35,7 @@
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
 #include "test_util.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 
 namespace {
 
@@ -601,7 +601,7 @@ constexpr bool kSanitized = false;
 #endif
 
 TEST_P(RoundTripMatrix, EveryFormat) {
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   const Input& input = GetParam();
   if (kSanitized && !input.make && std::filesystem::file_size(input.file) > 500000)
     GTEST_SKIP() << "a large file: its round trips run in the optimized build only";

@@ -15,7 +15,7 @@
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
 #include "test_util.h"
-#include "xml/QDN_xqdnFactory.h"
+#include "xml/QDN_registerFormats.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ TEST(SaveTargetTest, FailedNativeXmlSaveLeavesNoFile) {
   const std::string locked = folder + "/locked";
   std::filesystem::create_directories(locked);
   const std::string path = locked + "/out.xqdn";
-  QDN_SetFormat8Factory(&QDN_CreateXqdnFormat);
+  QDN_RegisterFormats();
   ASSERT_EQ(network.WriteFile((folder + "/ok.xqdn").c_str(), 8), QDN_NO_ERROR);
   ASSERT_EQ(::chmod((folder + "/ok.xqdn").c_str(), 0600), 0);
   ASSERT_EQ(network.WriteFile((folder + "/ok.xqdn").c_str(), 8), QDN_NO_ERROR);
