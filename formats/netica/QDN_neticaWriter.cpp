@@ -35,7 +35,11 @@ int QDN_neticaFormat::EndQuotedText() {
 int QDN_neticaFormat::WriteFile(const char* fileName) {
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
     const QDN_nodeDefinition* definition = network_->GetNode(h)->GetDefinition();
-    if (definition && definition->GetType() == QDN_MAU)
+    // Equation nodes have no Netica form the reader takes: written, they
+    // would come back without their equations.
+    const int type = definition ? definition->GetType() : 0;
+    if (type == QDN_MAU || type == QDN_EQUATION || type == QDN_EQUATION_SCC ||
+        type == QDN_DISTRIBUTION)
       return QDN_Log(QDN_OUT_OF_RANGE, "ERROR: This Network cannot be saved in Netica format");
   }
   CB_TRY(out_.OpenForWrite(fileName));
@@ -96,10 +100,10 @@ void QDN_neticaFormat::WriteNode(int handle) {
   (void)out_.WriteRaw(node.GetId() ? node.GetId() : "_Unnamed_Node_", 0);
   (void)out_.WriteRaw(" {\n", 0);
   (void)out_.IndentMore();
-  // A noisy-MAX node goes out as the chance node of its expanded table, a
-  // truth table as a deterministic node with a function table: the forms
-  // Netica readers accept.
-  const int written_type = type == QDN_NOISY_MAX ? QDN_CPT : type;
+  // A noisy-MAX or CAST node goes out as the chance node of its expanded
+  // table, a truth table as a deterministic node with a function table: the
+  // forms Netica readers accept.
+  const int written_type = type == QDN_NOISY_MAX || type == QDN_CAST ? QDN_CPT : type;
   if (written_type & 1) {
     (void)WriteStringStatement("kind", "DECISION", false, false);
   } else if (written_type & (2 | 4)) {
@@ -140,6 +144,7 @@ void QDN_neticaFormat::WriteNode(int handle) {
   switch (type) {
   case QDN_CPT:
   case QDN_NOISY_MAX:
+  case QDN_CAST:
     (void)WriteIndentedLine("probs = \n");
     (void)out_.IndentMore();
     (void)out_.WriteIndent();

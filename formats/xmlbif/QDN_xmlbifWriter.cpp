@@ -136,6 +136,15 @@ void QDN_xmlbifFormat::WriteTextElement(const char* tag, std::string_view text) 
 }
 
 int QDN_xmlbifFormat::WriteFile(const char* fileName) {
+  // XMLBIF holds variables with outcomes and flat tables: MAU and equation
+  // nodes would come back as other nodes, without their data.
+  for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
+    const QDN_nodeDefinition* definition = network_->GetNode(h)->GetDefinition();
+    const int type = definition ? definition->GetType() : 0;
+    if (type == QDN_MAU || type == QDN_EQUATION || type == QDN_EQUATION_SCC ||
+        type == QDN_DISTRIBUTION)
+      return QDN_Log(QDN_OUT_OF_RANGE, "ERROR: This Network cannot be saved in XMLBIF format");
+  }
   CB_TRY(out_.OpenForWrite(fileName));
   (void)out_.SetIndentWidth(1);
   // Well-formed XML: a lower-case declaration and a DTD whose attribute

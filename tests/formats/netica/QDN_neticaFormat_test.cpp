@@ -139,3 +139,24 @@ TEST(NeticaFormatTest, LongTextsBreakWithTheLineContinuationAndReadBackExactly) 
   ASSERT_EQ(again.WriteFile(second.c_str(), 2), QDN_NO_ERROR);
   EXPECT_EQ(ReadFileText(second), text);
 }
+
+TEST(NeticaFormatTest, CastNodesGoOutAsTheirTablesAndEquationNodesAreRefused) {
+  QDN_network net;
+  const std::string samples = std::string(CALLBRIMA_SOURCE_DIR) + "/fuzz/corpus/native/";
+  ASSERT_EQ(net.ReadFile((samples + "rich.qdn").c_str(), 4, 0), QDN_NO_ERROR);
+  ASSERT_EQ(net.DeleteNode(net.FindNode("m")), QDN_NO_ERROR); // a MAU node: refused
+  const std::string path = TempPath("cast.dne");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 2), QDN_NO_ERROR);
+  QDN_network again;
+  ASSERT_EQ(again.ReadFile(path.c_str(), 2, 0), QDN_NO_ERROR);
+  const QDN_Dmatrix& cast =
+      *net.GetNode(net.FindNode("c1"))->GetDefinition()->GetProbabilityTable();
+  EXPECT_EQ(Table(again, "c1"),
+            std::vector<double>(cast.GetItems().Data(), cast.GetItems().Data() + cast.GetSize()));
+  // Equations have no Netica form the reader takes.
+  QDN_network equations;
+  ASSERT_EQ(equations.ReadFile((samples + "equations.qdn").c_str(), 4, 0), QDN_NO_ERROR);
+  ClearLog();
+  EXPECT_EQ(equations.WriteFile(TempPath("equations.dne").c_str(), 2), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("ERROR: This Network cannot be saved in Netica format"));
+}

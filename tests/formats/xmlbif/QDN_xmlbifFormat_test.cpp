@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -142,4 +144,19 @@ TEST(XmlbifFormatTest, OriginalOutcomeTextsOnlyWhereTheyReadBack) {
   text = ReadFileText(path);
   EXPECT_NE(text.find("<OUTCOME>low_value</OUTCOME>"), std::string::npos);
   EXPECT_NE(text.find("<OUTCOME>x_</OUTCOME>"), std::string::npos);
+}
+
+TEST(XmlbifFormatTest, NetworksWithMauOrEquationNodesAreRefused) {
+  const std::string samples = std::string(CALLBRIMA_SOURCE_DIR) + "/fuzz/corpus/native/";
+  for (const char* file : {"rich.qdn", "equations.qdn"}) {
+    SCOPED_TRACE(file);
+    QDN_network net;
+    ASSERT_EQ(net.ReadFile((samples + file).c_str(), 4, 0), QDN_NO_ERROR);
+    const std::string path = TempPath("refused.xml03");
+    std::remove(path.c_str());
+    ClearLog();
+    EXPECT_EQ(net.WriteFile(path.c_str(), 6), QDN_OUT_OF_RANGE);
+    EXPECT_TRUE(LogContains("ERROR: This Network cannot be saved in XMLBIF format"));
+    EXPECT_FALSE(std::filesystem::exists(path));
+  }
 }
