@@ -26,6 +26,7 @@
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_cpt.h"
+#include "definitions/QDN_equation.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "definitions/QDN_truthTable.h"
@@ -63,8 +64,8 @@ struct FormatCase {
   bool normalizes;
   double tolerance;
   // Definition types the writer refuses (the whole network is refused with
-  // a logged message); 0 ends the list.
-  int refused[8];
+  // a logged message); a 0 ends a shorter list.
+  int refused[9];
   // What the format cannot carry, for the record and the closing note.
   const char* cannot_carry;
   // Makes the written network and the one read back agree on what the
@@ -98,7 +99,7 @@ const FormatCase kFormats[] = {
      kNodeNames,
      true,
      1e-12,
-     {QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, 0},
+     {QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, QDN_DISTRIBUTION, 0},
      "node comments; the network's identifier, name and comment; submodels; truth-table and "
      "noisy-MAX kinds (written as their probability tables); tables come back normalized; "
      "diagnostic data, costs, documentation",
@@ -109,8 +110,9 @@ const FormatCase kFormats[] = {
      kNodeNames | kNodeComments | kNetworkId | kNetworkName | kNetworkComment | kTruthTables,
      false,
      0,
-     {QDN_MAU, 0},
-     "submodels; the noisy-MAX kind (written as its probability table); user properties, "
+     {QDN_MAU, QDN_EQUATION, QDN_EQUATION_SCC, QDN_DISTRIBUTION, 0},
+     "submodels; noisy-MAX and CAST kinds (written as their probability tables); equation and MAU "
+     "nodes (such networks are refused); user properties, "
      "diagnostic data, costs, documentation; screen data other than the position",
      nullptr},
     {"Msbn",
@@ -119,7 +121,7 @@ const FormatCase kFormats[] = {
      kNodeNames | kNetworkName,
      false,
      0,
-     {QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, 0},
+     {QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, QDN_DISTRIBUTION, 0},
      "node comments; the network's identifier and comment; submodels; truth-table and "
      "noisy-MAX kinds (written as their probability tables); user properties, diagnostic "
      "data, costs, documentation",
@@ -130,7 +132,8 @@ const FormatCase kFormats[] = {
      0,
      false,
      0,
-     {QDN_NOISY_MAX, QDN_LIST, QDN_TABLE, QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, 0},
+     {QDN_NOISY_MAX, QDN_LIST, QDN_TABLE, QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC,
+      QDN_DISTRIBUTION},
      "names and comments (nodes read back with their identifier as name and comment); the "
      "network's identifier, name and comment; the truth-table kind; every node kind but "
      "chance nodes (such networks are refused); everything but positions",
@@ -141,9 +144,10 @@ const FormatCase kFormats[] = {
      kNetworkId | kXml,
      false,
      0,
-     {0},
+     {QDN_MAU, QDN_EQUATION, QDN_EQUATION_SCC, QDN_DISTRIBUTION, 0},
      "node names and comments (NAME holds the identifier); the network's name and comment; "
-     "truth-table and noisy-MAX kinds (written as their probability tables); positions and "
+     "truth-table, noisy-MAX and CAST kinds (written as their probability tables); MAU and "
+     "equation nodes (such networks are refused); positions and "
      "everything else",
      nullptr},
     {"Bif",
@@ -152,11 +156,11 @@ const FormatCase kFormats[] = {
      kNodeNames | kNetworkId | kNetworkName,
      false,
      0,
-     {QDN_LIST, QDN_TABLE, QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, 0},
+     {QDN_LIST, QDN_TABLE, QDN_MAU, QDN_CAST, QDN_EQUATION, QDN_EQUATION_SCC, QDN_DISTRIBUTION},
      "node comments and the network's comment; submodels; truth-table and noisy-MAX kinds "
-     "(written as their probability tables); decision, utility, CAST and equation nodes (such "
-     "networks are refused); diagnostic data, costs, documentation; screen data other than the "
-     "position",
+     "(written as their probability tables); decision, utility, MAU, CAST and equation nodes "
+     "(such networks are refused); diagnostic data, costs, documentation; screen data other "
+     "than the position",
      nullptr},
     // Written by the extension: the native text layout, read back by the KI
     // reader, whose final pass rounds every cell to 5 decimals.
@@ -189,8 +193,9 @@ const Source kSources[] = {
 };
 
 // Known gaps: a network and format (or "reading", for the matrix's inputs)
-// that still fail for a reason outside the writers. An entry that no longer
-// fails fails the test, so that it is removed.
+// whose round trip still fails, for a reason outside the writers or for
+// what a format cannot carry beyond its entry's description. An entry that
+// no longer fails fails the test, so that it is removed.
 struct KnownGap {
   const char* network; // file name or generated network name
   const char* format;
@@ -203,6 +208,9 @@ const KnownGap kKnownGaps[] = {
     {"one-state", "reading",
      "a one-state node's added state must get probability 0 and its children a row for it"},
     {"AirID.dne", "reading", "discretized continuous nodes are dropped with their arcs"},
+    // Not carried by the KI layout, which writes neither noisy-MAX strength
+    // orderings nor CAST definitions: listed, not a fault.
+    {"rich.qdn", "Ki", "noisy-MAX strengths and CAST definitions are not written"},
 };
 
 const KnownGap* FindGap(const std::string& network, const std::string& format) {
@@ -232,6 +240,7 @@ struct NodeView {
   std::vector<std::string> outcomes;
   std::vector<std::string> parents;
   std::vector<double> cells;
+  std::string equation;
   std::optional<std::string> name, comment;
 };
 
@@ -288,6 +297,8 @@ NetworkView View(QDN_network& net, const FormatCase& format) {
     if (!table && d) table = d->GetTable();
     for (int i = 0; table && i < table->GetSize(); ++i)
       v.cells.push_back(table->At(i));
+    if (type == QDN_EQUATION || type == QDN_EQUATION_SCC)
+      v.equation = static_cast<QDN_equation*>(d)->GetEquation();
     if (format.normalizes && IsChance(type)) Normalize(v.cells, d->GetNumberOfOutcomes());
     if (format.carries & (kNodeNames | kEverything)) v.name = Text(node.GetName());
     if (format.carries & (kNodeComments | kEverything))
@@ -373,6 +384,7 @@ std::vector<std::string> Differences(const NetworkView& want, const NetworkView&
       differ(at + "outcomes", Show(node.outcomes), Show(back.outcomes));
     if (node.parents != back.parents)
       differ(at + "parents", Show(node.parents), Show(back.parents));
+    if (node.equation != back.equation) differ(at + "equation", node.equation, back.equation);
     if (node.name != back.name) differ(at + "name", Show(node.name), Show(back.name));
     if (node.comment != back.comment)
       differ(at + "comment", Show(node.comment), Show(back.comment));
@@ -529,7 +541,7 @@ std::vector<std::pair<std::filesystem::path, int>> CorpusFiles() {
 bool Refuses(const FormatCase& format, QDN_network& net) {
   for (int h = net.GetFirstNode(); h >= 0; h = net.GetNextNode(h)) {
     const QDN_nodeDefinition* d = net.GetNode(h)->GetDefinition();
-    for (int k = 0; d && format.refused[k]; ++k)
+    for (int k = 0; d && k < 9 && format.refused[k]; ++k)
       if (d->GetType() == format.refused[k]) return true;
   }
   return false;
@@ -581,6 +593,12 @@ std::vector<Input> Inputs() {
   std::vector<Input> out = {{"texts", &TextsNetwork, {}, 0},
                             {"kinds", &KindsNetwork, {}, 0},
                             {"one-state", &OneStateNetwork, {}, 0}};
+  // The project's own samples hold the node kinds the corpus lacks (CAST,
+  // MAU, equations, decisions and utilities with diagnostic data).
+  for (const char* name : {"rich.qdn", "equations.qdn", "noisy_or.qdn"})
+    out.push_back({name, nullptr,
+                   std::filesystem::path(CALLBRIMA_SOURCE_DIR) / "fuzz/corpus/native" / name,
+                   QDN_FORMAT_QDN});
   if (HaveCorpus())
     for (const auto& [file, read_number] : CorpusFiles())
       out.push_back({file.filename().string(), nullptr, file, read_number});
