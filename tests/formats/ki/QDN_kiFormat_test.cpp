@@ -174,4 +174,10 @@ TEST(KiFormatTest, WriterLeavesOutWhatKiDoesNotKeep) {
   ASSERT_EQ(back.ReadFile(path.c_str(), 4, 0), QDN_NO_ERROR);
   EXPECT_EQ(back.GetNumberOfNodes(), 4);
   ExpectNear(Cpt(back, "Alarm"), Cpt(net, "Alarm"));
+  // And the KI reader reads it back too, with its final pass: a saved .dxp
+  // file opens again.
+  QDN_network again;
+  ASSERT_EQ(again.ReadFile(path.c_str(), 0, 0), QDN_NO_ERROR);
+  EXPECT_EQ(again.GetNumberOfNodes(), 4);
+  ExpectNear(Cpt(again, "Alarm"), Cpt(net, "Alarm"));
 }
