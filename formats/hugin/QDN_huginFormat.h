@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 
 #include "formats/text/QDN_textFormat.h"
 
@@ -41,6 +42,8 @@ private:
   int DrawingTop() const;
 
   int WriteNodeBlock(int handle, int drawing_top);
+  // Nodes a potential block was read for.
+  std::unordered_set<int> has_potential_;
   int WritePotentialBlock(int handle);
   void WriteNestedTable(const QDN_Dmatrix& table, int dimension, int last, QDN_intArray& coords);
 };

@@ -106,7 +106,12 @@ int QDN_huginFormat::ReadIntList(QDN_intArray& out) {
 int QDN_huginFormat::ReadFile(const char* fileName, int) {
   CB_TRY(BeginRead(fileName, 3));
   int status = QDN_NO_ERROR;
-  if (NextTextIs("net")) status = ReadNetBlock();
+  if (NextTextIs("net")) {
+    status = ReadNetBlock();
+  } else {
+    ReportWrongStart("net");
+  }
+  has_potential_.clear();
   if (status == QDN_NO_ERROR) {
     // Node and potential blocks are read in any order: a file that puts a node
     // block after a potential block keeps the rest of its contents.
@@ -118,9 +123,18 @@ int QDN_huginFormat::ReadFile(const char* fileName, int) {
       } else if (token.text == "potential") {
         if (ReadPotentialBlock() != QDN_NO_ERROR) SkipBlockRemainder();
       } else {
+        // What follows is not read: say so rather than drop it.
+        (void)ReportUnknown("Unknown Statement; the rest of the file is skipped");
         break;
       }
     }
+    // Every node of a Hugin file has a potential: one without it lost its
+    // parents and table (a file cut short, for one).
+    for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
+      if (has_potential_.count(h) == 0)
+        (void)ReportError(
+            QDN_OUT_OF_RANGE,
+            Concat({"ERROR: Node (\"", network_->GetNode(h)->GetId(), "\") has no potential"}));
   }
   MirrorAndNormalize();
   EndRead();
@@ -277,6 +291,7 @@ int QDN_huginFormat::ReadPotentialBlock() {
   const std::string child_id(CurrentToken().text);
   const int child = network_->FindNode(child_id.c_str());
   if (child < 0) return ReportError(child, Concat({"ERROR: Node (\"", child_id, "\") not found"}));
+  has_potential_.insert(child);
   if (NextIsIdentifier() == 1)
     return ReportError(QDN_OUT_OF_RANGE, "ERROR: Undirected arcs not (yet) supported");
   (void)Match(QDN_TOKEN_PUNCTUATOR, "|");

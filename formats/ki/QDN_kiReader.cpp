@@ -106,7 +106,10 @@ int QDN_kiFormat::ReadFile(const char* fileName, int flags) {
 
 int QDN_kiFormat::Read() {
   QDN_token token;
-  if (Peek(token) < 0 || !QDN_EqualsIgnoringCase(token.text, "diagnostic")) return QDN_NO_ERROR;
+  if (Peek(token) < 0 || !QDN_EqualsIgnoringCase(token.text, "diagnostic")) {
+    ReportWrongStart("diagnostic");
+    return QDN_NO_ERROR;
+  }
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "diagnostic"));
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "network"));
   CB_TRY(Expect(QDN_TOKEN_STRING, nullptr));
@@ -123,7 +126,12 @@ int QDN_kiFormat::Read() {
   }
   CB_TRY(ReadKb());
   CB_TRY(ReadNodes());
-  if (NextTextIs("network")) (void)ReadNetworkBlock();
+  // Without the network block the nodes have neither parents nor tables.
+  if (NextTextIs("network")) {
+    (void)ReadNetworkBlock();
+  } else {
+    (void)Expect(QDN_TOKEN_IDENTIFIER, "network");
+  }
   return QDN_NO_ERROR;
 }
 

@@ -96,6 +96,15 @@ int QDN_msbnFormat::ReadFile(const char* fileName, int) {
       }
       if (object != QDN_NO_ERROR) SkipBlockRemainder();
     }
+    // Every node has a table block: one without it lost its parents and
+    // table (a file cut short, for one).
+    for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
+      if (has_table_.count(h) == 0)
+        (void)ReportError(
+            QDN_OUT_OF_RANGE,
+            Concat({"ERROR: Node (\"", network_->GetNode(h)->GetId(), "\") has no table"}));
+  } else {
+    ReportWrongStart("belief");
   }
   EndRead();
   return QDN_NO_ERROR;
@@ -211,10 +220,13 @@ int QDN_msbnFormat::ReadTableBlock() {
   }
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
   if (NextIsPunctuator("{") != 1) {
+    // A decision's block has no body; the others need their table.
+    if (pending_type_ == QDN_LIST) has_table_.insert(child);
     (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
     return QDN_NO_ERROR;
   }
   lexer_->Consume();
+  has_table_.insert(child);
   rows_seen_.assign(static_cast<size_t>(RunsOf(child)), false);
   while (!IsBlockEnd()) {
     if (ReadRow(child) != QDN_NO_ERROR) (void)SkipStatement();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "formats/text/QDN_textFormat.h"
@@ -43,4 +44,6 @@ private:
   int pending_type_ = 18;
   // Rows given so far in the table block being read.
   std::vector<bool> rows_seen_;
+  // Nodes a table block was read for.
+  std::unordered_set<int> has_table_;
 };

@@ -52,12 +52,18 @@ int QDN_qdnFormat::ReadBlockStart(const char* keyword) {
 
 template <typename Statement> int QDN_qdnFormat::ReadBlock(Statement statement) {
   while (!IsBlockEnd()) {
-    if (statement() != QDN_NO_ERROR) (void)SkipStatement();
-    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
+    const size_t logged = LoggedSoFar();
+    if (statement() != QDN_NO_ERROR) {
+      // Whatever is skipped is skipped with a message.
+      if (LoggedSoFar() == logged) (void)ReportUnknown("Statement skipped");
       (void)SkipStatement();
-      // The ";" SkipStatement stops at ends this statement.
-      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    } else if (NextIsPunctuator(";") != 1) {
+      // A missing ";" makes the reader skip the next statement: say so.
+      (void)Expect(QDN_TOKEN_PUNCTUATOR, ";");
+      (void)SkipStatement();
     }
+    // The ";" that ends this statement (or that SkipStatement stopped at).
+    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
   }
   if (ReadBlockEnd() != QDN_NO_ERROR) (void)SkipBlock();
   return QDN_NO_ERROR;
@@ -69,6 +75,8 @@ int QDN_qdnFormat::ReadFile(const char* fileName, int) {
   if (NextTextIs("net")) {
     status = ReadNet();
     if (status == QDN_NO_ERROR) (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+  } else {
+    ReportWrongStart("net");
   }
   EndRead();
   return status;

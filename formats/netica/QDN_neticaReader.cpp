@@ -73,6 +73,8 @@ int QDN_neticaFormat::ReadFile(const char* fileName, int) {
   if (NextTextIs("bnet")) {
     status = ReadBnet();
     if (status == QDN_NO_ERROR) (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+  } else {
+    ReportWrongStart("bnet");
   }
   EndRead();
   return status;

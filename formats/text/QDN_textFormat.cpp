@@ -70,6 +70,21 @@ int QDN_textFormat::ReportError(int status, std::string_view message) {
   return QDN_Log(status, text.empty() ? nullptr : text.c_str(), prefix);
 }
 
+size_t QDN_textFormat::LoggedSoFar() {
+  const QDN_errorLog& log = QDN_GetErrorLog();
+  return log.GetCount() + log.GetDropped();
+}
+
+void QDN_textFormat::ReportWrongStart(const char* keyword) {
+  QDN_token token;
+  if (Peek(token) < 0) {
+    (void)ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: End of File : Expecting '", keyword, "'"}));
+  } else {
+    (void)ReportError(QDN_SYNTAX_ERROR,
+                      Concat({"ERROR: '", token.text, "' : '", keyword, "' expected"}));
+  }
+}
+
 int QDN_textFormat::ReportUnknown(const char* what) {
   QDN_token token;
   (void)Peek(token);
@@ -314,9 +329,12 @@ int QDN_textFormat::SkipStatement() {
 
 namespace {
 
-// Reads "(" elements separated by "," ")"; read_one consumes and stores one element.
+// Reads "(" elements separated by "," ")"; read_one consumes and stores one
+// element. An element of the wrong kind after a "," is reported as an
+// element of `kind` expected, with its line.
 template <typename IsElement, typename ReadOne>
-int ReadList(QDN_textFormat& format, QDN_lexer& lexer, IsElement is_element, ReadOne read_one) {
+int ReadList(QDN_textFormat& format, QDN_lexer& lexer, int kind, IsElement is_element,
+             ReadOne read_one) {
   CB_TRY(format.Expect(QDN_TOKEN_PUNCTUATOR, "("));
   QDN_token token;
   if (lexer.NextToken(token) == QDN_NO_ERROR && is_element(token)) {
@@ -326,7 +344,10 @@ int ReadList(QDN_textFormat& format, QDN_lexer& lexer, IsElement is_element, Rea
       if (lexer.NextToken(token) < 0 || token.kind != QDN_TOKEN_PUNCTUATOR || token.text != ",")
         break;
       lexer.Consume();
-      if (lexer.NextToken(token) < 0 || !is_element(token)) return QDN_SYNTAX_ERROR;
+      if (lexer.NextToken(token) < 0 || !is_element(token)) {
+        const int status = format.Expect(kind, nullptr);
+        return status < 0 ? status : QDN_SYNTAX_ERROR;
+      }
     }
   }
   return format.Expect(QDN_TOKEN_PUNCTUATOR, ")");
@@ -338,7 +359,8 @@ int QDN_textFormat::ReadIdentifierList(QDN_stringArray& out) {
   if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
   if (!lexer_) return QDN_OUT_OF_RANGE;
   return ReadList(
-      *this, *lexer_, [](const QDN_token& t) { return t.kind == QDN_TOKEN_IDENTIFIER; },
+      *this, *lexer_, QDN_TOKEN_IDENTIFIER,
+      [](const QDN_token& t) { return t.kind == QDN_TOKEN_IDENTIFIER; },
       [&](const QDN_token& t) { return out.Append(std::string(t.text).c_str()); });
 }
 
@@ -346,7 +368,8 @@ int QDN_textFormat::ReadStringList(QDN_stringArray& out) {
   if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
   if (!lexer_) return QDN_OUT_OF_RANGE;
   return ReadList(
-      *this, *lexer_, [](const QDN_token& t) { return t.kind == QDN_TOKEN_STRING; },
+      *this, *lexer_, QDN_TOKEN_STRING,
+      [](const QDN_token& t) { return t.kind == QDN_TOKEN_STRING; },
       [&](const QDN_token& t) { return out.Append(std::string(t.text).c_str()); });
 }
 
@@ -354,11 +377,13 @@ int QDN_textFormat::ReadDoubleList(QDN_doubleArray& out) {
   if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
   if (!lexer_) return QDN_OUT_OF_RANGE;
   return ReadList(
-      *this, *lexer_,
+      *this, *lexer_, QDN_TOKEN_REAL,
       [](const QDN_token& t) { return t.kind == QDN_TOKEN_INTEGER || t.kind == QDN_TOKEN_REAL; },
       [&](const QDN_token& t) {
         double value = 0;
-        if (ParseReal(t.text, value) < 0) return QDN_SYNTAX_ERROR;
+        if (ParseReal(t.text, value) < 0)
+          return ReportError(QDN_SYNTAX_ERROR,
+                             Concat({"ERROR: '", t.text, "' : Real Number expected"}));
         return out.Append(value);
       });
 }
@@ -367,7 +392,8 @@ int QDN_textFormat::ReadIntList(QDN_intArray& out) {
   if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
   if (!lexer_) return QDN_OUT_OF_RANGE;
   return ReadList(
-      *this, *lexer_, [](const QDN_token& t) { return t.kind == QDN_TOKEN_INTEGER; },
+      *this, *lexer_, QDN_TOKEN_INTEGER,
+      [](const QDN_token& t) { return t.kind == QDN_TOKEN_INTEGER; },
       [&](const QDN_token& t) {
         int value = 0;
         if (ParseInt(t.text, value) < 0) {

@@ -116,6 +116,12 @@ protected:
   int Peek(QDN_token& token);
   // Composes "ERROR: '<token>' : <what>" for the current token and reports it.
   int ReportUnknown(const char* what);
+  // Entries logged so far in this process (dropped ones included), to tell
+  // whether a step that failed said why.
+  static size_t LoggedSoFar();
+  // Reports a file that does not start with keyword, the word every file of
+  // the format starts with: nothing of it is read.
+  void ReportWrongStart(const char* keyword);
 
   QDN_network* network_;
   QDN_textFile out_;

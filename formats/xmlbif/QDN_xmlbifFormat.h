@@ -33,6 +33,8 @@ private:
   int SkipElement(const XmlScanner::Item& start);
   // The text of the element whose start tag was just read, up to its end tag.
   int ReadText(const XmlScanner::Item& start, std::string& text);
+  // Reports the end of the input inside element tag.
+  int EndOfInput(std::string_view tag);
   int ReadNetwork();
   int ReadVariable(const XmlScanner::Item& start);
   int ReadDefinition();

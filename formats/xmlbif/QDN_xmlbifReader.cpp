@@ -80,11 +80,15 @@ int QDN_xmlbifFormat::SkipElement(const XmlScanner::Item& start) {
     case Kind::kText:
       break;
     case Kind::kEnd:
-      return QDN_NO_MORE_TOKENS;
+      return EndOfInput(start.name);
     case Kind::kError:
       return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
     }
   }
+}
+
+int QDN_xmlbifFormat::EndOfInput(std::string_view tag) {
+  return ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: End of File : Expecting '</", tag, ">'"}));
 }
 
 int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text) {
@@ -106,8 +110,7 @@ int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text)
       text = std::string(XmlScanner::Trim(text));
       return QDN_NO_ERROR;
     case Kind::kEnd:
-      return ReportError(QDN_SYNTAX_ERROR,
-                         Concat({"ERROR: End of File : Expecting '</", start.name, ">'"}));
+      return EndOfInput(start.name);
     case Kind::kError:
       return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
     }
@@ -142,7 +145,8 @@ int QDN_xmlbifFormat::ReadFile(const char* fileName, int) {
     case Kind::kEndTag:
       return QDN_NO_ERROR; // </BIF>
     case Kind::kEnd:
-      return QDN_NO_ERROR;
+      // A file cut short: what was read is not the whole network.
+      return EndOfInput("BIF");
     case Kind::kError:
       return QDN_SYNTAX_ERROR;
     case Kind::kText:
@@ -167,7 +171,8 @@ int QDN_xmlbifFormat::ReadNetwork() {
   QDN_header& header = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
   for (;;) {
     const XmlScanner::Item item = NextItem();
-    if (item.kind == Kind::kEndTag || item.kind == Kind::kEnd) return QDN_NO_ERROR;
+    if (item.kind == Kind::kEndTag) return QDN_NO_ERROR;
+    if (item.kind == Kind::kEnd) return EndOfInput("NETWORK");
     if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
     if (item.kind == Kind::kText) {
       (void)ReportError(QDN_SYNTAX_ERROR,
@@ -234,7 +239,8 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
   if (!start.self_closing) {
     for (;;) {
       const XmlScanner::Item item = NextItem();
-      if (item.kind == Kind::kEndTag || item.kind == Kind::kEnd) break;
+      if (item.kind == Kind::kEndTag) break;
+      if (item.kind == Kind::kEnd) return EndOfInput(start.name);
       if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
       if (item.kind == Kind::kText) {
         (void)ReportError(QDN_SYNTAX_ERROR,
@@ -247,8 +253,14 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
         CB_TRY(ReadText(item, text));
         QDN_node& node = *network_->GetNode(handle);
         (void)node.GetInfo().header.SetName(text.c_str());
-        (void)ReportError(network_->SetNodeId(handle, UniqueNodeId(text).c_str()), {});
-        names_.emplace(text, handle);
+        const std::string id = UniqueNodeId(text);
+        (void)ReportError(network_->SetNodeId(handle, id.c_str()), {});
+        // A second variable of the same name keeps its data under another
+        // identifier; definitions naming it reach the first one.
+        if (!names_.emplace(text, handle).second)
+          (void)ReportError(QDN_DUPLICATED_IDENTIFIER,
+                            Concat({"ERROR: Variable name [", text,
+                                    "] used twice; the second variable is renamed [", id, "]"}));
       } else if (Is(item.name, "OUTCOME")) {
         std::string text;
         CB_TRY(ReadText(item, text));
@@ -299,7 +311,8 @@ int QDN_xmlbifFormat::ReadDefinition() {
   bool table_seen = false;
   for (;;) {
     const XmlScanner::Item item = NextItem();
-    if (item.kind == Kind::kEndTag || item.kind == Kind::kEnd) break;
+    if (item.kind == Kind::kEndTag) break;
+    if (item.kind == Kind::kEnd) return EndOfInput("DEFINITION");
     if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
     if (item.kind == Kind::kText) {
       (void)ReportError(QDN_SYNTAX_ERROR,

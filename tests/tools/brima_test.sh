@@ -36,7 +36,7 @@ expect 1 "\(line 2\) : ERROR: 'BOGUS' : Unknown Node Statement \[-127 SYNTAX ERR
 expect 2 "status -127 \(SYNTAX ERROR\)" "$brima" check "$work/fatal.qdn"
 expect 2 "no such file" "$brima" check "$work/missing.qdn"
 expect 2 "unknown file format" "$brima" check "$work/model.txt"
-expect 0 "status 0" "$brima" check "$work/model.txt" --format 4
+expect 1 "ERROR: 'not' : 'net' expected" "$brima" check "$work/model.txt" --format 4
 expect 2 "needs a format number" "$brima" check "$asia" --format 12
 expect 0 "usage: brima check" "$brima" check --help
 expect 0 "usage: brima COMMAND" "$brima" --help

@@ -169,3 +169,19 @@ TEST(HuginFormatTest, LongStateListsBreakBetweenStatesOnly) {
   }
   EXPECT_GT(lines, 2u);
 }
+
+TEST(HuginFormatTest, MissingPotentialsAndTrailingTextAreReported) {
+  QDN_network net;
+  ASSERT_EQ(Read(net,
+                 "net { }\nnode a { states = (\"x\" \"y\"); }\nnode b { states = (\"x\" \"y\"); }\n"
+                 "potential (a) { data = (0.2 0.8); }\n"),
+            QDN_NO_ERROR);
+  EXPECT_EQ(LoggedCount(), 1u);
+  EXPECT_TRUE(LogContains("ERROR: Node (\"b\") has no potential"));
+  ASSERT_EQ(Read(net, "net { }\nnode a { states = (\"x\" \"y\"); }\npotential (a) { }\npotent"),
+            QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("(line 4) : ERROR: 'potent' : Unknown Statement; the rest of the file is "
+                          "skipped"));
+  ASSERT_EQ(Read(net, "class c { }"), QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("ERROR: 'class' : 'net' expected"));
+}

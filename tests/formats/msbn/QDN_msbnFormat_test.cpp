@@ -85,3 +85,17 @@ probability ( b | a ) { (0) : 0.1, 0.9; (1) : 0.2, 0.8; }
   EXPECT_EQ(mau.WriteFile(TempPath("never.dsc").c_str(), 3), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("ERROR: This Network cannot be saved in Microsotf format"));
 }
+
+TEST(MsbnFormatTest, NodesWithoutTablesAreReported) {
+  QDN_network net;
+  ASSERT_EQ(Read(net, "belief network \"n\"\n"
+                      "node a { type : discrete [ 2 ] = { \"x\", \"y\" }; }\n"
+                      "node d { type : discrete [ 2 ] = { \"x\", \"y\" }; }\n"
+                      "node b { type : discrete [ 2 ] = { \"x\", \"y\" }; }\n"
+                      "information (d);\n"
+                      "probability (b | a)\n"),
+            QDN_NO_ERROR);
+  EXPECT_EQ(LoggedCount(), 2u);
+  EXPECT_TRUE(LogContains("ERROR: Node (\"a\") has no table"));
+  EXPECT_TRUE(LogContains("ERROR: Node (\"b\") has no table"));
+}

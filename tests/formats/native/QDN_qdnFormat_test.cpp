@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "core/QDN_doubleArray.h"
@@ -229,9 +230,30 @@ TEST(QdnFormatTest, TruncatedFilesNeverCrash) {
   for (size_t n = 0; n < text.size(); n += 7) {
     QDN_network net;
     ClearLog();
-    const int status = Read(net, text.substr(0, n));
+    // A fresh file each time: rewriting one file makes the system flush it.
+    const std::string cut = WriteTempFile("cut" + std::to_string(n) + ".qdn", text.substr(0, n));
+    const int status = net.ReadFile(cut.c_str(), 4, 0);
+    std::remove(cut.c_str());
     if (status < 0) {
       EXPECT_GT(LoggedCount() + (status == QDN_END_OF_INPUT ? 1 : 0), 0u) << n;
     }
   }
+}
+
+TEST(QdnFormatTest, StatementsItCannotTakeAreReportedWithTheirLine) {
+  QDN_network net;
+  // A reserved word in a number list ends the list: the table stays as it was.
+  ASSERT_EQ(Read(net, "net n {\n node a { TYPE = CPT;\n DEFINITION = { NAMESTATES = (x, y);\n"
+                      " PROBABILITIES = (0.5, UNDEF.); }; };\n};"),
+            QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("(line 4) : ERROR: 'UNDEF' : Real Number expected")) << LoggedCount();
+  // A missing ";" loses the next statement, with a message.
+  ASSERT_EQ(Read(net, "net n {\n node b { TYPE = CPT\n HEADER = { NAME = \"bee\"; };\n };\n};"),
+            QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("(line 3) : ERROR: 'HEADER' : ';' expected"));
+  const char* name = net.GetNode(net.FindNode("b"))->GetName();
+  EXPECT_TRUE(!name || std::string(name) != "bee");
+  // A file that is not a native text file reads nothing and says so.
+  ASSERT_EQ(Read(net, "bnet n { };"), QDN_NO_ERROR);
+  EXPECT_TRUE(LogContains("(line 1) : ERROR: 'bnet' : 'net' expected"));
 }

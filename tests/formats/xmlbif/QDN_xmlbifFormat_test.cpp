@@ -160,3 +160,35 @@ TEST(XmlbifFormatTest, NetworksWithMauOrEquationNodesAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(path));
   }
 }
+
+TEST(XmlbifFormatTest, TruncatedFilesFailAndDuplicateNamesAreReported) {
+  const std::string whole = "<?xml version=\"1.0\"?>\n<BIF VERSION=\"0.3\">\n<NETWORK>\n"
+                            "<NAME>n</NAME>\n<VARIABLE TYPE=\"nature\">\n<NAME>a</NAME>\n"
+                            "<OUTCOME>x</OUTCOME><OUTCOME>y</OUTCOME>\n</VARIABLE>\n"
+                            "<DEFINITION>\n<FOR>a</FOR>\n<TABLE>0.2 0.8</TABLE>\n</DEFINITION>\n"
+                            "</NETWORK>\n</BIF>\n";
+  QDN_network net;
+  ClearLog();
+  ASSERT_EQ(net.ReadFile(WriteTempFile("whole.xml03", whole).c_str(), 6, 0), QDN_NO_ERROR);
+  EXPECT_EQ(LoggedCount(), 0u);
+  // The end of the input is no closing tag, wherever the file stops.
+  for (const char* end : {"</DEFINITION>", "</NETWORK>", "</BIF>"}) {
+    SCOPED_TRACE(end);
+    ClearLog();
+    const std::string cut = whole.substr(0, whole.find(end));
+    EXPECT_EQ(net.ReadFile(WriteTempFile("cut.xml03", cut).c_str(), 6, 0), QDN_SYNTAX_ERROR);
+    EXPECT_TRUE(LogContains(std::string("ERROR: End of File : Expecting '") + end));
+  }
+  ClearLog();
+  const std::string inside_table = whole.substr(0, whole.find(" 0.8"));
+  EXPECT_EQ(net.ReadFile(WriteTempFile("cut.xml03", inside_table).c_str(), 6, 0), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("(line 11) : ERROR: End of File : Expecting '</TABLE>'"));
+
+  ASSERT_EQ(Read(net, "<NETWORK><NAME>n</NAME>\n"
+                      "<VARIABLE TYPE=\"nature\"><NAME>a</NAME></VARIABLE>\n"
+                      "<VARIABLE TYPE=\"nature\"><NAME>a</NAME></VARIABLE>\n</NETWORK>\n"),
+            QDN_NO_ERROR);
+  EXPECT_EQ(net.GetNumberOfNodes(), 2);
+  EXPECT_TRUE(LogContains("(line 6) : ERROR: Variable name [a] used twice; the second variable is "
+                          "renamed [a0]"));
+}
