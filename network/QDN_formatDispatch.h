@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 class QDN_network;
 class QDN_textFormat;
@@ -22,6 +23,15 @@ enum QDN_formatNumber {
 // The format number (1 to 9) of a file name's extension, compared without
 // regard to ASCII case; -2 for a null name, no dot or an unknown extension.
 int FormatFromExtension(const char* fileName);
+
+// The format number a file's first bytes show (files are often named by
+// convention rather than by a registered extension), or -2 when they match
+// no format or the file cannot be read.
+int FormatFromContent(const char* fileName);
+// The same for bytes already in memory (the start of a file).
+int FormatFromText(std::string_view head);
+// A format number's name ("Netica", ...), or "unknown".
+const char* FormatName(int formatNumber);
 
 // Creates the native XML format object; filled by the host bridge's registration.
 using QDN_formatFactory = std::unique_ptr<QDN_textFormat> (*)(QDN_network* network);

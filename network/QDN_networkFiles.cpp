@@ -91,6 +91,12 @@ int ReportCellBudget(QDN_network& network, const QDN_cellBudget::Scope& budget) 
 } // namespace
 
 int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
+  // A name without a registered extension is read in the format its first
+  // bytes show.
+  if (formatNumber == QDN_FORMAT_BY_EXTENSION && FormatFromExtension(fileName) < 0) {
+    const int shown = FormatFromContent(fileName);
+    if (shown > 0) formatNumber = shown;
+  }
   std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
   if (!format) return QDN_OUT_OF_RANGE;
   (void)DeleteAllNodes();

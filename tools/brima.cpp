@@ -157,11 +157,22 @@ bool CheckInput(const std::string& file, int format) {
     std::fprintf(stderr, "brima: %s: no such file\n", file.c_str());
     return false;
   }
-  if (format == 0 && FormatFromExtension(file.c_str()) < 0) {
+  if (format == 0 && FormatFromExtension(file.c_str()) < 0 && FormatFromContent(file.c_str()) < 0) {
     std::fprintf(stderr, "brima: %s: unknown file format (give --format N)\n", file.c_str());
     return false;
   }
   return true;
+}
+
+// The format a read with format number `format` takes: the number itself, or
+// the one of the extension, or the one the file's first bytes show.
+int ChosenFormat(const std::string& file, int format, bool& from_content) {
+  from_content = false;
+  if (format != 0) return format;
+  const int by_extension = FormatFromExtension(file.c_str());
+  if (by_extension > 0) return by_extension;
+  from_content = true;
+  return FormatFromContent(file.c_str());
 }
 
 // Reads with a note on standard error when the read takes more than a moment.
@@ -183,6 +194,13 @@ int Check(const Options& options) {
   if (options.files.size() != 1) return std::fputs(kCheckHelp, stderr), 2;
   const std::string& file = options.files[0];
   if (!CheckInput(file, options.format)) return 2;
+  bool from_content = false;
+  const int chosen = ChosenFormat(file, options.format, from_content);
+  std::printf("%s: read as %s (format %d, chosen by %s)\n", file.c_str(), FormatName(chosen),
+              chosen,
+              options.format != 0 ? "--format"
+              : from_content      ? "the file's first bytes"
+                                  : "extension");
   QDN_network net;
   const int status = TimedRead(net, file, options.format);
   PrintLog(stdout);

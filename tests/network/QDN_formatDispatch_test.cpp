@@ -41,3 +41,55 @@ TEST(FormatDispatchTest, Format8NeedsTheRegisteredFactory) {
   EXPECT_EQ(net.ReadFile(TempPath("a.xqdn").c_str(), 0, 0), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("Unknown File Format"));
 }
+
+TEST(FormatDispatchTest, FirstBytesShowTheFormat) {
+  struct Case {
+    const char* head;
+    int format;
+  };
+  for (const Case& c : {
+           Case{"// ~->[DNET-1]->~\n\nbnet Asia {\n", 2},
+           Case{"\xEF\xBB\xBFnet Asia\n{\n  HEADER = {", 4},
+           Case{"% written by hand\nnet\n{\n  node_size = (80 40);", 5},
+           Case{"<?XML VERSION=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE BIF [\n <!ELEMENT BIF ( NETWORK "
+                ")*>\n"
+                "]>\n<BIF VERSION=\"0.3\">",
+                6},
+           Case{"<?xml version=\"1.0\"?>\n<brima version=\"1.0\" id=\"n\">", 8},
+           Case{"diagnostic network \"Pump\"\nkb {\n", 7},
+           Case{"diagnostic network \"\"\nnode A\n{", 3},
+           Case{"belief network \"n\"\n", 3},
+           Case{"/* nodes */ 8\n\n2\t2\t2", 1},
+           Case{"net", -2},
+           Case{"network x {", -2},
+           Case{"<html><body>", -2},
+           Case{"not a model", -2},
+           Case{"", -2},
+       }) {
+    SCOPED_TRACE(c.head);
+    EXPECT_EQ(FormatFromText(c.head), c.format);
+  }
+  EXPECT_EQ(FormatFromContent(TempPath("missing.model").c_str()), QDN_OUT_OF_RANGE);
+  EXPECT_STREQ(FormatName(2), "Netica");
+  EXPECT_STREQ(FormatName(0), "unknown");
+}
+
+TEST(FormatDispatchTest, ReadsWithoutARegisteredExtensionUseTheFirstBytes) {
+  QDN_network net;
+  const std::string dnet = WriteTempFile(
+      "model.dnet", "// ~->[DNET-1]->~\nbnet n {\n node a {\n  kind = NATURE;\n  discrete = TRUE;\n"
+                    "  states = (x, y);\n  parents = ();\n  probs = (0.2, 0.8);\n };\n};\n");
+  ClearLog();
+  ASSERT_EQ(net.ReadFile(dnet.c_str(), 0, 0), QDN_NO_ERROR);
+  EXPECT_EQ(net.GetNumberOfNodes(), 1);
+  EXPECT_EQ(LoggedCount(), 0u);
+  // An explicit number still wins, and writes never guess.
+  EXPECT_EQ(net.ReadFile(dnet.c_str(), 4, 0), QDN_NO_ERROR);
+  EXPECT_EQ(net.GetNumberOfNodes(), 0);
+  EXPECT_EQ(net.WriteFile(TempPath("out.bifxml").c_str(), 0), QDN_OUT_OF_RANGE);
+  // A name the extension says nothing about and contents of no format.
+  const std::string text = WriteTempFile("notes.txt", "shopping list");
+  ClearLog();
+  EXPECT_EQ(net.ReadFile(text.c_str(), 0, 0), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("Unknown File Format"));
+}

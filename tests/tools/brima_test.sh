@@ -83,5 +83,12 @@ expect 2 "budget is 10 cells" env CALLBRIMA_MAX_CELLS=10 "$brima" check "$asia"
 expect 0 "status 0" env CALLBRIMA_MAX_CELLS=10 "$brima" check "$asia" --max-cells 100000
 expect 2 "needs a number of cells" "$brima" check "$asia" --max-cells 0
 
+# A name without a registered extension is read in the format its contents show.
+expect 0 "8 nodes" "$brima" convert "$asia" "$work/asia.xml03"
+cp "$work/asia.xml03" "$work/asia.bifxml"
+expect 0 "read as XMLBIF 0.3 \(format 6, chosen by the file's first bytes\)" "$brima" check "$work/asia.bifxml"
+expect 0 "read as native text \(format 4, chosen by extension\)" "$brima" check "$asia"
+expect 0 "node dysp \(CPT\)" "$brima" info "$work/asia.bifxml"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
