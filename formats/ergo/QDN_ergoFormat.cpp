@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_doubleArray.h"
@@ -63,12 +64,14 @@ int QDN_ergoFormat::Read() {
     const int handle = network_->AddNode(QDN_CPT, nullptr);
     if (handle < 0) return ReportError(handle, "ERROR: Couldn't Create Node");
     CB_TRY(handles_.Append(handle));
-    if (states < 2 || states > kMaxOutcomes) {
+    // A node of one state gets a second one, of probability 0.
+    if (states < 1 || states > kMaxOutcomes) {
       (void)ReportError(QDN_OUT_OF_RANGE,
                         Concat({"ERROR: '", text, "' : Invalid number of states"}));
       states = 2;
     }
     (void)network_->GetNode(handles_.At(i))->GetDefinition()->SetNumberOfOutcomes(states);
+    NoteFileOutcomes(handle, states);
   }
   for (int i = 0; i < nodes; ++i) {
     int parents = 0;
@@ -126,7 +129,14 @@ int QDN_ergoFormat::ReadProbabilities() {
     std::string text;
     CB_TRY(ReadCount(count, text));
     const int cells = definition.GetTable()->GetSize();
-    if (count != cells)
+    std::vector<int> engine, file;
+    long long file_cells = cells;
+    if (FileShape(handles_.At(i), true, engine, file)) {
+      file_cells = 1;
+      for (int n : file)
+        file_cells *= n;
+    }
+    if (count != file_cells)
       (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR:'", text, "' : Invalid table size"}));
     // The values are read whatever the count says (it never allocates more than the file holds).
     QDN_doubleArray values;
@@ -135,9 +145,12 @@ int QDN_ergoFormat::ReadProbabilities() {
       CB_TRY(ReadReal(value));
       CB_TRY(values.Append(value));
     }
+    std::vector<double> spread(values.Data(), values.Data() + values.GetCount());
+    (void)SpreadOverAddedStates(handles_.At(i), true, spread);
     // A short list fills the leading cells; extra values are ignored.
     QDN_Dmatrix& table = *definition.GetTable();
-    std::copy_n(values.Data(), std::min(values.GetCount(), cells), table.GetItems().Data());
+    std::copy_n(spread.data(), std::min(static_cast<int>(spread.size()), cells),
+                table.GetItems().Data());
   }
   return QDN_NO_ERROR;
 }
@@ -165,7 +178,14 @@ int QDN_ergoFormat::ReadLabels() {
   for (int i = 0; i < handles_.GetCount(); ++i) {
     QDN_nodeDefinition& definition = *network_->GetNode(handles_.At(i))->GetDefinition();
     QDN_idArray labels;
-    for (int k = 0; k < definition.GetNumberOfOutcomes(); ++k) {
+    const int outcomes = definition.GetNumberOfOutcomes();
+    for (int k = 0; k < outcomes; ++k) {
+      // The state added to a one-state node keeps its name.
+      if (k >= FileOutcomeCount(handles_.At(i))) {
+        (void)labels.QDN_stringArray::InsertAt(labels.GetCount(),
+                                               definition.GetOutcomesNames()->At(k));
+        continue;
+      }
       CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
       (void)labels.QDN_stringArray::InsertAt(labels.GetCount(),
                                              std::string(CurrentToken().text).c_str());

@@ -4,6 +4,7 @@
 #include <climits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_doubleArray.h"
@@ -267,6 +268,7 @@ int QDN_huginFormat::ReadNodeProperty(int handle) {
     if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
     status = definition->SetNumberOfOutcomes(ids);
     if (status < 0) return ReportError(status, {});
+    NoteFileOutcomes(handle, ids.GetCount());
     // The original state texts stay with the outcomes when repair changed them.
     QDN_extraDefinition* extra = node.GetExtraDefinition();
     const QDN_idArray* names = definition->GetOutcomesNames();
@@ -352,10 +354,12 @@ int QDN_huginFormat::ReadData(int child) {
   if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
   QDN_Dmatrix* table = definition->GetTable();
   if (!table) return QDN_NO_ERROR; // a decision has no table
+  std::vector<double> cells(values.Data(), values.Data() + values.GetCount());
+  (void)SpreadOverAddedStates(child, definition->GetType() != QDN_TABLE, cells);
   // Fewer values than cells leave the rest as they are; extra values are ignored.
-  const int count = std::min(values.GetCount(), table->GetSize());
-  std::copy_n(values.Data(), count, table->GetItems().Data());
-  if (values.GetCount() != table->GetSize())
+  const int count = std::min(static_cast<int>(cells.size()), table->GetSize());
+  std::copy_n(cells.data(), count, table->GetItems().Data());
+  if (static_cast<int>(cells.size()) != table->GetSize())
     return ReportError(QDN_OUT_OF_RANGE,
                        Concat({"ERROR: Wrong number of values in the table of node (\"",
                                network_->GetNode(child)->GetId(), "\")"}));

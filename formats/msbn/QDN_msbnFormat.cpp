@@ -190,6 +190,7 @@ int QDN_msbnFormat::ReadTypeStatement(int handle) {
   if (!definition || definition->SetNumberOfOutcomes(names) != QDN_NO_ERROR)
     return QDN_Log(QDN_OUT_OF_RANGE,
                    Concat({"ERROR: '", count, "' : Couldn't set the number of outcomes"}).c_str());
+  NoteFileOutcomes(handle, names.GetCount());
   return Expect(QDN_TOKEN_PUNCTUATOR, "}");
 }
 
@@ -237,6 +238,24 @@ int QDN_msbnFormat::ReadTableBlock() {
   }
   CB_TRY(ReadBlockEnd());
   (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+  // The rows of a state the engine added to a one-state node are filled
+  // here: the file cannot give them.
+  if (QDN_Dmatrix* table = network_->GetNode(child)->GetDefinition()->GetTable()) {
+    const bool own = pending_type_ != QDN_TABLE;
+    FillAddedStates(child, own, table->GetItems().Data(), static_cast<size_t>(table->GetSize()));
+    std::vector<int> engine, file;
+    if (FileShape(child, false, engine, file)) {
+      std::vector<int> coords(engine.size(), 0);
+      for (size_t run = 0; run < rows_seen_.size(); ++run) {
+        for (size_t d = 0; d < engine.size(); ++d)
+          if (coords[d] >= file[d]) rows_seen_[run] = true;
+        for (size_t d = engine.size(); d-- > 0;) {
+          if (++coords[d] < engine[d]) break;
+          coords[d] = 0;
+        }
+      }
+    }
+  }
   if (std::find(rows_seen_.begin(), rows_seen_.end(), false) != rows_seen_.end())
     (void)ReportError(QDN_OUT_OF_RANGE,
                       Concat({"ERROR: Table of node (\"", child_id, "\") misses rows"}));

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_errorLog.h"
@@ -458,13 +459,23 @@ int QDN_qdnFormat::ReadDefinitionStatement(int handle) {
     CB_TRY(status);
     if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
     status = definition->SetNumberOfOutcomes(ids);
-    return status == QDN_NO_ERROR ? status : ReportError(status, "SetNumberOfOutcomes failed");
+    if (status != QDN_NO_ERROR) return ReportError(status, "SetNumberOfOutcomes failed");
+    NoteFileOutcomes(handle, ids.GetCount());
+    return QDN_NO_ERROR;
   }
   if ((status = ReadProbabilities(handle, "PROBABILITIES")) != QDN_NOT_THIS_STATEMENT)
     return status;
   if ((status = read_ids("RESULTINGSTATES", ids)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     if (!needs(QDN_TRUTHTABLE)) return ReportError(QDN_WRONG_NODE_TYPE, {});
+    std::vector<std::string> names;
+    for (int i = 0; i < ids.GetCount(); ++i)
+      names.emplace_back(ids.ViewAt(i));
+    if (SpreadOverAddedStates(handle, false, names)) {
+      ids.Clear();
+      for (const std::string& name : names)
+        (void)ids.Append(name.c_str());
+    }
     status = static_cast<QDN_truthTable*>(definition)->SetResultingStates(ids);
     return status == QDN_NO_ERROR ? status : ReportError(status, "SetResultingStates failed");
   }
@@ -533,7 +544,17 @@ int QDN_qdnFormat::ReadProbabilities(int handle, const char* keyword) {
   CB_TRY(ReadDoubleList(values));
   QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
   if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
-  const QDN_doubleArray exact = Exact(values);
+  QDN_doubleArray exact = Exact(values);
+  if (definition->GetType() == QDN_CPT || definition->GetType() == QDN_TRUTHTABLE ||
+      definition->GetType() == QDN_TABLE) {
+    std::vector<double> cells(exact.Data(), exact.Data() + exact.GetCount());
+    if (SpreadOverAddedStates(handle, definition->GetType() != QDN_TABLE, cells)) {
+      exact.Clear();
+      (void)exact.Resize(static_cast<int>(cells.size()));
+      for (double v : cells)
+        (void)exact.Append(v);
+    }
+  }
   const bool legacy = std::string_view(keyword) == "PROBABILITIES";
   if (legacy && definition->GetType() == QDN_NOISY_MAX && (noisy_or_ || noisy_and_)) {
     auto* noisy = static_cast<QDN_noisyMAX*>(definition);

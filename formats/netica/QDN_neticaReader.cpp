@@ -272,7 +272,9 @@ int QDN_neticaFormat::ReadNodeField(int handle) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
     QDN_stringArray states;
     CB_TRY(ReadIdentifierList(states));
-    return ReportError(definition.SetNumberOfOutcomes(states), {});
+    CB_TRY(ReportError(definition.SetNumberOfOutcomes(states), {}));
+    NoteFileOutcomes(handle, states.GetCount());
+    return QDN_NO_ERROR;
   }
   if (NextTextIs("probs")) return ReadProbs(handle);
   if (NextTextIs("functable")) return ReadFunctable(handle);
@@ -377,6 +379,7 @@ int QDN_neticaFormat::ReadProbs(int handle) {
   if (!table) return QDN_NO_ERROR;
   const int n = definition.GetNumberOfOutcomes();
   const int runs = n > 0 ? table->GetSize() / n : 0;
+  if (SpreadOverAddedStates(handle, true, values)) groups.assign(static_cast<size_t>(runs), n);
   // Old DNET files list every probability of a row but the last state's.
   // When every row is one value short, the last is 1 minus the row's sum.
   const bool short_rows =
@@ -410,6 +413,7 @@ int QDN_neticaFormat::ReadFunctable(int handle) {
   if (!definition.IsOfType(QDN_DISCRETE_BIT)) {
     std::vector<double> values;
     CB_TRY(ReadNested(&values, nullptr, groups, 0));
+    (void)SpreadOverAddedStates(handle, false, values);
     QDN_doubleArray array;
     (void)array.Resize(static_cast<int>(values.size()));
     for (double v : values)
@@ -419,6 +423,7 @@ int QDN_neticaFormat::ReadFunctable(int handle) {
   std::vector<std::string> names;
   CB_TRY(ReadNested(nullptr, &names, groups, 0));
   if (definition.GetType() != QDN_TRUTHTABLE) return QDN_NO_ERROR; // decisions ignore it
+  (void)SpreadOverAddedStates(handle, false, names);
   QDN_stringArray states;
   for (const std::string& name : names)
     (void)states.Append(name.c_str());

@@ -15,6 +15,7 @@
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
+#include "network/QDN_network.h"
 
 namespace {
 
@@ -573,4 +574,136 @@ int QDN_textFormat::WriteIntListStatement(const char* name, const QDN_intArray& 
   (void)out_.WriteWrapped(" = ", 2);
   (void)WriteIntList(list, use_size);
   return out_.WriteRaw(";\n", 0);
+}
+
+void QDN_textFormat::NoteFileOutcomes(int handle, int count) {
+  if (count == 1) {
+    single_state_[handle] = network_->GetNode(handle);
+  } else {
+    single_state_.erase(handle);
+  }
+}
+
+int QDN_textFormat::FileOutcomeCount(int handle) const {
+  const auto it = single_state_.find(handle);
+  const int n = network_->GetNumberOfOutcomes(handle);
+  return it != single_state_.end() && it->second == network_->GetNode(handle) && n > 1 ? 1 : n;
+}
+
+bool QDN_textFormat::FileShape(int handle, bool own, std::vector<int>& engine,
+                               std::vector<int>& file) const {
+  engine.clear();
+  file.clear();
+  if (single_state_.empty()) return false;
+  auto add = [&](int h) {
+    engine.push_back(network_->GetNumberOfOutcomes(h));
+    file.push_back(FileOutcomeCount(h));
+  };
+  const QDN_intArray& parents = network_->GetParents(handle, 0);
+  for (int i = 0; i < parents.GetCount(); ++i)
+    add(parents.At(i));
+  if (own) add(handle);
+  return engine != file;
+}
+
+namespace {
+
+// For every cell of a table of shape engine (last dimension fastest), the
+// cell of the table of shape file it takes: -1 for a state the file does not
+// have in the last dimension when own, the parent's state 0 for one in
+// another dimension.
+std::vector<long long> CellSources(const std::vector<int>& engine, const std::vector<int>& file,
+                                   bool own) {
+  long long total = 1;
+  for (int n : engine)
+    total *= n;
+  std::vector<long long> sources;
+  if (total <= 0) return sources;
+  sources.reserve(static_cast<size_t>(total));
+  std::vector<int> coords(engine.size(), 0);
+  const size_t last = engine.size() - 1;
+  for (long long i = 0; i < total; ++i) {
+    long long source = 0;
+    for (size_t d = 0; d < engine.size(); ++d) {
+      int c = coords[d];
+      if (c >= file[d]) {
+        if (own && d == last) {
+          source = -1;
+          break;
+        }
+        c = 0;
+      }
+      source = source * file[d] + c;
+    }
+    sources.push_back(source);
+    for (size_t d = engine.size(); d-- > 0;) {
+      if (++coords[d] < engine[d]) break;
+      coords[d] = 0;
+    }
+  }
+  return sources;
+}
+
+template <typename T>
+bool Spread(const std::vector<int>& engine, const std::vector<int>& file, bool own,
+            std::vector<T>& values) {
+  long long file_cells = 1;
+  for (int n : file)
+    file_cells *= n;
+  if (static_cast<long long>(values.size()) != file_cells) return false;
+  const std::vector<long long> sources = CellSources(engine, file, own);
+  std::vector<T> spread;
+  spread.reserve(sources.size());
+  for (long long source : sources)
+    spread.push_back(source < 0 ? T() : values[static_cast<size_t>(source)]);
+  values.swap(spread);
+  return true;
+}
+
+} // namespace
+
+bool QDN_textFormat::SpreadOverAddedStates(int handle, bool own,
+                                           std::vector<double>& values) const {
+  std::vector<int> engine, file;
+  return FileShape(handle, own, engine, file) && !engine.empty() &&
+         Spread(engine, file, own, values);
+}
+
+bool QDN_textFormat::SpreadOverAddedStates(int handle, bool own,
+                                           std::vector<std::string>& values) const {
+  std::vector<int> engine, file;
+  return FileShape(handle, own, engine, file) && !engine.empty() &&
+         Spread(engine, file, own, values);
+}
+
+void QDN_textFormat::FillAddedStates(int handle, bool own, double* cells, size_t count) const {
+  std::vector<int> engine, file;
+  if (!FileShape(handle, own, engine, file) || engine.empty()) return;
+  // The file's cells sit at their own coordinates here; each added cell
+  // takes the cell of the same coordinates with the added states at 0,
+  // which comes before it.
+  std::vector<int> coords(engine.size(), 0);
+  const size_t last = engine.size() - 1;
+  for (size_t i = 0; i < count; ++i) {
+    bool added = false, zero = false;
+    size_t source = 0;
+    for (size_t d = 0; d < engine.size(); ++d) {
+      int c = coords[d];
+      if (c >= file[d]) {
+        added = true;
+        if (own && d == last) zero = true;
+        c = 0;
+      }
+      source = source * static_cast<size_t>(engine[d]) + static_cast<size_t>(c);
+    }
+    if (zero) {
+      cells[i] = 0;
+    } else if (added && source < i) {
+      cells[i] = cells[source];
+    }
+    for (size_t d = engine.size(); d-- > 0;) {
+      if (++coords[d] < engine[d]) break;
+      coords[d] = 0;
+    }
+  }
 }

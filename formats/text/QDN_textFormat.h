@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "core/QDN_object.h"
 #include "formats/text/QDN_lexer.h"
@@ -123,7 +125,32 @@ protected:
   // the format starts with: nothing of it is read.
   void ReportWrongStart(const char* keyword);
 
+  // One-state nodes. A node needs two outcomes, so a node the file gives a
+  // single state gets a second one that the file's tables know nothing of.
+  // Readers note the state count the file gave when they set outcomes, and
+  // lay the file's tables out over the engine's: the added state gets
+  // probability 0, and the rows of a child for its parent's added state
+  // repeat the rows for the parent's state 0. Every number of the file keeps
+  // its meaning.
+  void NoteFileOutcomes(int handle, int count);
+  // The number of outcomes the file gave node handle.
+  int FileOutcomeCount(int handle) const;
+  // The parent outcome counts (and the node's own last, when own) of node
+  // handle's table as the engine has them and as the file has them; false
+  // when they are the same.
+  bool FileShape(int handle, bool own, std::vector<int>& engine, std::vector<int>& file) const;
+  // When values hold exactly the cells of the table the file describes,
+  // replaces them by the engine table's cells; false (values unchanged)
+  // otherwise or when the shapes are the same.
+  bool SpreadOverAddedStates(int handle, bool own, std::vector<double>& values) const;
+  bool SpreadOverAddedStates(int handle, bool own, std::vector<std::string>& values) const;
+  // Fills the cells of the added states in cells, a table in engine shape
+  // whose file cells are in place (formats that give rows by coordinates).
+  void FillAddedStates(int handle, bool own, double* cells, size_t count) const;
+
   QDN_network* network_;
   QDN_textFile out_;
   std::unique_ptr<QDN_lexer> lexer_;
+  // Nodes the file gave one state (the node object, to notice a handle reused).
+  std::unordered_map<int, const void*> single_state_;
 };

@@ -288,6 +288,7 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
     (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid Outcomes");
     return QDN_NO_ERROR;
   }
+  NoteFileOutcomes(handle, outcomes.GetCount());
   // Outcome texts that repair changed stay with their outcomes.
   QDN_extraDefinition* extra = node.GetExtraDefinition();
   for (int i = 0; extra && i < outcomes.GetCount() && i < extra->GetNumberOfOutcomes(); ++i)
@@ -383,6 +384,7 @@ int QDN_xmlbifFormat::ReadDefinition() {
   QDN_nodeDefinition* definition = network_->GetNode(for_node)->GetDefinition();
   const QDN_Dmatrix* table = definition ? definition->GetTable() : nullptr;
   if (!table) return QDN_NO_ERROR;
+  (void)SpreadOverAddedStates(for_node, definition->GetType() != QDN_TABLE, values);
   // A table of the wrong size is reported and left out; reading goes on.
   if (static_cast<int>(values.size()) != table->GetSize()) {
     (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: Node [", child_id, "] was expecting ",

@@ -25,9 +25,9 @@ TEST(ErgoFormatTest, ReadsEverySection) {
   QDN_network net;
   EXPECT_EQ(Read(net, "0"), QDN_NO_ERROR);
   EXPECT_EQ(net.GetNumberOfNodes(), 0);
-  EXPECT_EQ(Read(net, "2\n\n2 1\n\n0\n1 1\n"), QDN_OUT_OF_RANGE); // no section
+  EXPECT_EQ(Read(net, "2\n\n2 0\n\n0\n1 1\n"), QDN_OUT_OF_RANGE); // no section
   EXPECT_EQ(net.GetNumberOfNodes(), 2);
-  EXPECT_TRUE(LogContains("ERROR: '1' : Invalid number of states"));
+  EXPECT_TRUE(LogContains("ERROR: '0' : Invalid number of states"));
   ASSERT_EQ(Read(net, R"(3
 
 2	3	2
