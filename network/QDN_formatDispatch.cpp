@@ -55,7 +55,9 @@ std::vector<Word> FirstWords(std::string_view text, size_t wanted) {
     if (IsBlank(c)) {
       ++i;
     } else if (text.substr(i, 2) == "//" || c == '%' || c == '#') {
-      skip_past("\n");
+      // A line comment ends at LF or CR (some files end lines with CR alone).
+      while (i < text.size() && text[i] != '\n' && text[i] != '\r')
+        ++i;
     } else if (text.substr(i, 2) == "/*") {
       i += 2;
       skip_past("*/");
@@ -83,7 +85,9 @@ std::vector<Word> FirstWords(std::string_view text, size_t wanted) {
       }
     } else if (IsIdStart(c)) {
       const size_t start = i;
-      while (i < text.size() && (IsIdStart(text[i]) || IsDigit(text[i])))
+      // Some formats allow "-" and "." inside names (network Pig-Network).
+      while (i < text.size() &&
+             (IsIdStart(text[i]) || IsDigit(text[i]) || text[i] == '-' || text[i] == '.'))
         ++i;
       words.push_back({'a', text.substr(start, i - start)});
     } else if (IsDigit(c)) {
@@ -125,6 +129,8 @@ constexpr Signature kSignatures[] = {
     {QDN_FORMAT_MSBN, {"belief", "network"}},
     {QDN_FORMAT_MSBN, {"trouble", "network"}},
     {QDN_FORMAT_ERGO, {"$int", "$int"}},
+    {QDN_FORMAT_BIF, {"network", "$id", "{"}},
+    {QDN_FORMAT_BIF, {"network", "$string", "{"}},
 };
 
 bool WordMatches(const Word& word, std::string_view pattern) {
@@ -164,9 +170,9 @@ int FormatFromContent(const char* fileName) {
 }
 
 const char* FormatName(int formatNumber) {
-  static constexpr const char* kNames[] = {"Ergo",  "Netica",     "MSBN", "native text",
-                                           "Hugin", "XMLBIF 0.3", "KI",   "native XML"};
-  return formatNumber >= 1 && formatNumber <= 8 ? kNames[formatNumber - 1] : "unknown";
+  static constexpr const char* kNames[] = {
+      "Ergo", "Netica", "MSBN", "native text", "Hugin", "XMLBIF 0.3", "KI", "native XML", "BIF"};
+  return formatNumber >= 1 && formatNumber <= 9 ? kNames[formatNumber - 1] : "unknown";
 }
 
 void QDN_SetFormat8Factory(QDN_formatFactory factory) { format8_factory = factory; }

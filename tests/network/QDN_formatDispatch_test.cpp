@@ -49,6 +49,7 @@ TEST(FormatDispatchTest, FirstBytesShowTheFormat) {
   };
   for (const Case& c : {
            Case{"// ~->[DNET-1]->~\n\nbnet Asia {\n", 2},
+           Case{"// ~->[DNET-1]->~\r\r// File created\rbnet GeometricPM {\r", 2},
            Case{"\xEF\xBB\xBFnet Asia\n{\n  HEADER = {", 4},
            Case{"% written by hand\nnet\n{\n  node_size = (80 40);", 5},
            Case{"<?XML VERSION=\"1.0\"?>\n<!-- c -->\n<!DOCTYPE BIF [\n <!ELEMENT BIF ( NETWORK "
@@ -61,7 +62,9 @@ TEST(FormatDispatchTest, FirstBytesShowTheFormat) {
            Case{"belief network \"n\"\n", 3},
            Case{"/* nodes */ 8\n\n2\t2\t2", 1},
            Case{"net", -2},
-           Case{"network x {", -2},
+           Case{"// from a tool\nnetwork Pig-Network {\n", 9},
+           Case{"network \"Dog Problem\" { //5 variables", 9},
+           Case{"network x", -2},
            Case{"<html><body>", -2},
            Case{"not a model", -2},
            Case{"", -2},

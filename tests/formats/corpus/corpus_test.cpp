@@ -488,3 +488,22 @@ TEST(CorpusTest, BifFilesLoadAndMatchTheirReferencesCellForCell) {
     EXPECT_EQ(ReadFileText(first), ReadFileText(second));
   }
 }
+
+TEST(CorpusTest, EveryFileShowsItsFormatInItsFirstBytes) {
+  // The names tools use besides the registered extensions.
+  const std::map<std::string, int> conventions = {
+      {".dnet", QDN_FORMAT_NETICA}, {".bifxml", QDN_FORMAT_XMLBIF}, {".xml", QDN_FORMAT_XMLBIF}};
+  int checked = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(kCorpus)) {
+    if (!entry.is_regular_file() || entry.file_size() == 0) continue;
+    const std::string name = entry.path().string();
+    int expected = FormatFromExtension(name.c_str());
+    const std::string extension = entry.path().extension().string();
+    if (expected < 0 && conventions.count(extension)) expected = conventions.at(extension);
+    if (expected < 0) continue;
+    SCOPED_TRACE(name);
+    EXPECT_EQ(FormatFromContent(name.c_str()), expected);
+    ++checked;
+  }
+  EXPECT_GT(checked, 60);
+}
