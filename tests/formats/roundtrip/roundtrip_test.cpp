@@ -203,10 +203,6 @@ struct KnownGap {
 };
 
 const KnownGap kKnownGaps[] = {
-    // Both close with the reader mends of the same issue (one-state nodes
-    // and Netica's discretized continuous nodes).
-    {"one-state", "reading",
-     "a one-state node's added state must get probability 0 and its children a row for it"},
     {"AirID.dne", "reading", "discretized continuous nodes are dropped with their arcs"},
     // Not carried by the KI layout, which writes neither noisy-MAX strength
     // orderings nor CAST definitions: listed, not a fault.
