@@ -54,7 +54,22 @@ int QDN_idArray::IsValidIdAt(const char* text, int index) const {
 
 int QDN_idArray::SetAt(int index, const char* text) {
   if (!IsValidIdAt(text, index)) return QDN_OUT_OF_RANGE;
-  return QDN_stringArray::SetAt(index, text);
+  // Keep a current index current across the change, so renaming every item
+  // of a long list one by one stays linear.
+  const bool indexed = IndexIsCurrent() && index >= 0 && index < count_;
+  std::string old;
+  const bool had_old = indexed && At(index);
+  if (had_old) old = ViewAt(index);
+  CB_TRY(QDN_stringArray::SetAt(index, text));
+  if (indexed) {
+    if (had_old) {
+      const auto it = index_.find(old);
+      if (it != index_.end() && --it->second == 0) index_.erase(it);
+    }
+    ++index_[text];
+    index_version_ = Version();
+  }
+  return QDN_NO_ERROR;
 }
 
 int QDN_idArray::Append(const char* text) { return InsertAt(count_, text); }
@@ -65,7 +80,7 @@ int QDN_idArray::InsertAt(int index, const char* text) {
 }
 
 int QDN_idArray::InsertNewId(int index, const char* text) {
-  const bool appending = index == count_ && index_version_ == Version() && index_count_ == count_;
+  const bool appending = index == count_ && IndexIsCurrent();
   CB_TRY(QDN_stringArray::InsertAt(index, text));
   // Keep the index current across appends, so filling a long list stays linear.
   if (appending) {
@@ -111,9 +126,17 @@ int QDN_idArray::MakeValidId(std::string& text) {
 }
 
 int QDN_idArray::CreateUniqueId(const char* base, int number, std::string& out) const {
+  return MakeUniqueId(base, number, -1, out);
+}
+
+int QDN_idArray::CreateUniqueIdAt(const char* base, int index, std::string& out) const {
+  return MakeUniqueId(base, -1, index, out);
+}
+
+int QDN_idArray::MakeUniqueId(const char* base, int number, int slot, std::string& out) const {
   out = (base && *base) ? base : "x";
   (void)MakeValidId(out); // never fails: out is not empty
-  if (number < 0 && IsValidNewId(out.c_str())) return QDN_NO_ERROR;
+  if (number < 0 && IsValidIdAt(out.c_str(), slot)) return QDN_NO_ERROR;
   if (number < 0) number = 0;
   const size_t stem = out.size();
   for (;; ++number) {
@@ -121,7 +144,7 @@ int QDN_idArray::CreateUniqueId(const char* base, int number, std::string& out) 
     const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
     out.resize(stem);
     out.append(digits, end);
-    if (IsValidNewId(out.c_str())) return QDN_NO_ERROR;
+    if (IsValidIdAt(out.c_str(), slot)) return QDN_NO_ERROR;
   }
 }
 

@@ -40,6 +40,9 @@ public:
   // number >= 0 or the repaired base is taken, a decimal suffix starting at
   // number (0 for -1) is added and increased until the result is new.
   int CreateUniqueId(const char* base, int number, std::string& out) const;
+  // As CreateUniqueId, for the item at slot index: the result may equal that
+  // item but no other (renaming an item in place).
+  int CreateUniqueIdAt(const char* base, int index, std::string& out) const;
   int AppendUniqueId(const char* base, int number);
   int InsertUniqueId(const char* base, int number, int index);
   // Replaces every item by an identifier made from it; on failure the list
@@ -47,6 +50,11 @@ public:
   int MakeIdsValid();
 
 private:
+  // Builds the identifier for CreateUniqueId and CreateUniqueIdAt; slot is
+  // the item the result may equal, or -1.
+  int MakeUniqueId(const char* base, int number, int slot, std::string& out) const;
+  // 1 when the hash index counts the current items.
+  bool IndexIsCurrent() const { return index_version_ == Version() && index_count_ == count_; }
   // Inserts text, known to be a valid identifier not in the array.
   int InsertNewId(int index, const char* text);
   // Number of items among the first count with the given text; lists longer

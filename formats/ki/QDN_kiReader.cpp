@@ -382,13 +382,11 @@ int QDN_kiFormat::ReadStateBlock(int handle, int outcome) {
     if (status != QDN_NOT_THIS_STATEMENT) {
       CB_TRY(status);
       const std::string text(CurrentToken().text);
-      QDN_idArray others;
-      for (int i = 0; i < definition.GetNumberOfOutcomes(); ++i)
-        if (i != outcome)
-          (void)others.QDN_stringArray::InsertAt(others.GetCount(),
-                                                 definition.GetOutcomesNames()->At(i));
+      // The name, repaired, made unique among the node's other outcomes.
       std::string id;
-      (void)others.CreateUniqueId(text.c_str(), -1, id);
+      const QDN_idArray* names = definition.GetOutcomesNames();
+      if (!names || names->CreateUniqueIdAt(text.c_str(), outcome, id) != QDN_NO_ERROR)
+        return ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: '", text, "' : Invalid state name"}));
       if (definition.RenameOutcome(outcome, id.c_str()) < 0)
         return ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: '", text, "' : Invalid state name"}));
       if (extra && id != text) extra->GetOutcome(outcome).long_name = text;

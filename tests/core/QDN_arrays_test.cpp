@@ -244,6 +244,32 @@ TEST(IdArrayTest, LongListsStayUniqueThroughTheIndex) {
   EXPECT_TRUE(ids.IsConsistent());
 }
 
+TEST(IdArrayTest, RenamingInPlaceKeepsTheIndexExact) {
+  QDN_idArray ids;
+  for (int i = 0; i < 100; ++i)
+    ASSERT_EQ(ids.AppendUniqueId("s", i), QDN_NO_ERROR);
+  // A slot may take a repaired form of its own name, never another slot's.
+  std::string id;
+  ASSERT_EQ(ids.CreateUniqueIdAt("s7", 7, id), QDN_NO_ERROR);
+  EXPECT_EQ(id, "s7");
+  ASSERT_EQ(ids.CreateUniqueIdAt("s8", 7, id), QDN_NO_ERROR);
+  EXPECT_EQ(id, "s810"); // s80 to s89 are taken
+  ASSERT_EQ(ids.CreateUniqueIdAt("a b", 7, id), QDN_NO_ERROR);
+  EXPECT_EQ(id, "a_b");
+  // Shift every name one slot down, through a free name: each step is
+  // checked against the names the earlier renames left.
+  ASSERT_EQ(ids.SetAt(0, "free"), QDN_NO_ERROR);
+  for (int i = 1; i < 100; ++i) {
+    std::string previous = "s"; // appended: g++ 12 warns falsely on "s" + ...
+    previous += std::to_string(i - 1);
+    ASSERT_EQ(ids.SetAt(i, previous.c_str()), QDN_NO_ERROR) << i;
+  }
+  EXPECT_EQ(ids.Append("s98"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.Append("s99"), QDN_NO_ERROR);
+  ids.CheckConsistency(0);
+  EXPECT_TRUE(ids.IsConsistent());
+}
+
 TEST(IdArrayTest, MakeIdsValidRepairsEveryItem) {
   QDN_idArray ids;
   // Items that break the rule can only arrive through the plain string array.
