@@ -131,6 +131,10 @@ constexpr Signature kSignatures[] = {
     {QDN_FORMAT_ERGO, {"$int", "$int"}},
     {QDN_FORMAT_BIF, {"network", "$id", "{"}},
     {QDN_FORMAT_BIF, {"network", "$string", "{"}},
+    // The network block is optional, and so is its name.
+    {QDN_FORMAT_BIF, {"network", "{"}},
+    {QDN_FORMAT_BIF, {"variable", "$id", "{"}},
+    {QDN_FORMAT_BIF, {"variable", "$string", "{"}},
 };
 
 bool WordMatches(const Word& word, std::string_view pattern) {

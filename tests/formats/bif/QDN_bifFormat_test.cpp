@@ -301,3 +301,14 @@ TEST(BifFormatTest, NetworkIdentifierAndNameComeBackApart) {
     EXPECT_STREQ(back.GetName(), c.name);
   }
 }
+
+TEST(BifFormatTest, FilesWithoutTheExtensionAreKnownByTheirFirstBytes) {
+  const std::string path =
+      WriteTempFile("model.txt", "// no network block\nvariable a { type discrete [2] { y, n }; }\n"
+                                 "probability ( a ) { table 0.5, 0.5; }\n");
+  QDN_network net;
+  ClearLog();
+  ASSERT_EQ(net.ReadFile(path.c_str(), 0, 0), QDN_NO_ERROR);
+  EXPECT_EQ(net.GetNumberOfNodes(), 1);
+  EXPECT_EQ(LoggedCount(), 0u);
+}
