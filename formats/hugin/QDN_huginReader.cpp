@@ -85,11 +85,11 @@ int QDN_huginFormat::ReadIdentifierList(QDN_stringArray& out) {
 int QDN_huginFormat::ReadDoubleList(QDN_doubleArray& out) {
   if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  while (NextIsNumber() == 1) {
-    double value = 0;
-    CB_TRY(ReadReal(value));
+  double value = 0;
+  int taken = 0;
+  while ((taken = TakeNumber(value)) == 1)
     CB_TRY(out.Append(value));
-  }
+  CB_TRY(taken);
   return Expect(QDN_TOKEN_PUNCTUATOR, ")");
 }
 
@@ -330,11 +330,12 @@ int QDN_huginFormat::ReadNestedNumbers(QDN_doubleArray& out, int depth) {
   if (depth > kMaxNesting) return ReportError(QDN_SYNTAX_ERROR, "ERROR: Table nested too deeply");
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
   for (;;) {
-    if (NextIsNumber() == 1) {
-      double value = 0;
-      CB_TRY(ReadReal(value));
+    double value = 0;
+    int taken = 0;
+    while ((taken = TakeNumber(value)) == 1)
       CB_TRY(out.Append(value));
-    } else if (NextIsPunctuator("(") == 1) {
+    CB_TRY(taken);
+    if (NextIsPunctuator("(") == 1) {
       CB_TRY(ReadNestedNumbers(out, depth + 1));
     } else {
       break;

@@ -28,11 +28,11 @@ int QDN_msbnFormat::ReadIdentifierList(QDN_stringArray& out) {
 int QDN_msbnFormat::ReadDoubleList(QDN_doubleArray& out) {
   if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  while (NextIsNumber() == 1) {
-    double value = 0;
-    CB_TRY(ReadReal(value));
+  double value = 0;
+  int taken = 0;
+  while ((taken = TakeNumber(value)) == 1)
     CB_TRY(out.Append(value));
-  }
+  CB_TRY(taken);
   return Expect(QDN_TOKEN_PUNCTUATOR, ")");
 }
 
@@ -291,9 +291,9 @@ int QDN_msbnFormat::ReadRow(int child) {
     }
   }
   int cell = start;
-  while (NextIsNumber() == 1) {
-    double value = 0;
-    CB_TRY(ReadReal(value));
+  double value = 0;
+  int taken = 0;
+  while ((taken = TakeNumber(value)) == 1) {
     // Values that would fall past the last cell are not stored.
     if (table && cell < table->GetSize()) {
       table->At(cell) = value;
@@ -303,5 +303,6 @@ int QDN_msbnFormat::ReadRow(int child) {
     }
     ++cell;
   }
+  CB_TRY(taken);
   return QDN_NO_ERROR;
 }

@@ -334,16 +334,22 @@ int QDN_neticaFormat::ReadNested(std::vector<double>* numbers, std::vector<std::
   int items = 0;
   bool nested = false;
   for (;;) {
+    if (numbers) {
+      // A run of numbers, each maybe followed by a comma.
+      double value = 0;
+      int taken = 0;
+      while ((taken = TakeNumber(value)) == 1) {
+        numbers->push_back(value);
+        ++items;
+        (void)TakePunctuator(',');
+      }
+      CB_TRY(taken);
+    }
     QDN_token token;
     if (Peek(token) < 0) break;
     if (token.kind == QDN_TOKEN_PUNCTUATOR && token.text == "(") {
       nested = true;
       CB_TRY(ReadNested(numbers, names, groups, depth + 1));
-    } else if (numbers && (token.kind == QDN_TOKEN_INTEGER || token.kind == QDN_TOKEN_REAL)) {
-      double value = 0;
-      CB_TRY(ReadReal(value));
-      numbers->push_back(value);
-      ++items;
     } else if (names && token.kind == QDN_TOKEN_IDENTIFIER) {
       names->emplace_back(token.text);
       lexer_->Consume();

@@ -140,6 +140,9 @@ QDN_lexer::QDN_lexer(int variant) {
   }
   if (variant == 4) table_[0][14] = table_[0][15] = kSkip;
   if (variant == 5) table_[0][8] = 8;
+  for (size_t state = 1; state < table_.size(); ++state)
+    for (size_t c = 0; c < 256; ++c)
+      stay_[state][c] = table_[state][kClasses[c]] == state;
 }
 
 int QDN_lexer::OpenFile(const char* fileName) {
@@ -148,7 +151,7 @@ int QDN_lexer::OpenFile(const char* fileName) {
   file_mode_ = true;
   pos_ = pending_pos_ = 0;
   line_ = pending_line_ = 1;
-  count_ = 0;
+  first_ = count_ = 0;
   index_ = -1;
   peeked_ = false;
   return text_.empty() ? QDN_END_OF_INPUT : QDN_NO_ERROR;
@@ -159,7 +162,7 @@ int QDN_lexer::SetString(std::string_view text) {
   file_mode_ = false;
   pos_ = pending_pos_ = 0;
   line_ = pending_line_ = 1;
-  count_ = 0;
+  first_ = count_ = 0;
   index_ = -1;
   peeked_ = false;
   return QDN_NO_ERROR;
@@ -171,15 +174,14 @@ size_t QDN_lexer::SkipLineEnd(size_t i) {
   return i + 1;
 }
 
-void QDN_lexer::Push(Entry entry) {
+QDN_lexer::Entry& QDN_lexer::Push() {
   if (count_ < kHistory) {
-    history_[static_cast<size_t>(count_++)] = std::move(entry);
+    ++count_;
   } else {
-    for (size_t i = 1; i < kHistory; ++i)
-      history_[i - 1] = std::move(history_[i]);
-    history_[kHistory - 1] = std::move(entry);
+    first_ = (first_ + 1) % kHistory;
   }
   index_ = count_ - 1;
+  return Slot(index_);
 }
 
 int QDN_lexer::SkipLineComment(size_t i) {
@@ -229,8 +231,9 @@ int QDN_lexer::SkipNestedComment(size_t i) {
   return QDN_Log(QDN_UNEXPECTED_END_OF_FILE, "ERROR: UNEXPECTED END OF FILE. UNMATCHED '/#'");
 }
 
-int QDN_lexer::ScanString(size_t i, Entry& entry) {
-  std::string& out = entry.storage;
+int QDN_lexer::ScanString(size_t i) {
+  // Scanned into scratch storage, so that a failure leaves the history as it was.
+  std::string& out = scratch_;
   out.clear();
   const size_t n = text_.size();
   auto unterminated = [&] {
@@ -242,8 +245,10 @@ int QDN_lexer::ScanString(size_t i, Entry& entry) {
     const char c = text_[i];
     if (c == '"') {
       pending_pos_ = i + 1;
+      Entry& entry = Push();
       entry.kind = QDN_TOKEN_STRING;
       entry.owned = true;
+      entry.storage.swap(out);
       return QDN_NO_ERROR;
     }
     if (IsLineEnd(c)) {
@@ -315,87 +320,84 @@ int QDN_lexer::ScanString(size_t i, Entry& entry) {
 }
 
 int QDN_lexer::Scan() {
+  // The text ends with a NUL (std::string), a separator that ends any token,
+  // so the scan needs no bound check but where a separator or a skipped
+  // character is met.
+  const char* const s = text_.c_str();
   const size_t n = text_.size();
   size_t i = pos_;
   pending_line_ = line_;
   for (;;) {
     // Separators.
-    while (i < n && kClasses[static_cast<uint8_t>(text_[i])] == 11) {
-      if (IsLineEnd(text_[i])) {
-        i = SkipLineEnd(i);
-      } else {
-        ++i;
+    for (;;) {
+      const char c = s[i];
+      if (kClasses[static_cast<uint8_t>(c)] != 11) break;
+      if (c == '\n') {
+        ++pending_line_;
+      } else if (c == '\r') {
+        if (s[i + 1] == '\n') ++i;
+        ++pending_line_;
+      } else if (c == 0 && i >= n) {
+        pending_pos_ = n;
+        return QDN_NO_MORE_TOKENS;
       }
-    }
-    if (i >= n) {
-      pending_pos_ = n;
-      return QDN_NO_MORE_TOKENS;
+      ++i;
     }
     size_t start = i;
     int state = 0;
-    bool rescan = false;
+    uint8_t entry;
     for (;;) {
-      const uint8_t cls = i < n ? kClasses[static_cast<uint8_t>(text_[i])] : 11;
-      const uint8_t entry = table_[static_cast<size_t>(state)][cls];
-      if (entry > 0 && entry < 16) {
+      entry = table_[static_cast<size_t>(state)][kClasses[static_cast<uint8_t>(s[i])]];
+      if (entry - 1u < 15u) {
         state = entry;
         ++i;
+        const std::array<bool, 256>& stay = stay_[static_cast<size_t>(state)];
+        while (stay[static_cast<uint8_t>(s[i])])
+          ++i;
         continue;
       }
-      if (entry == kSkip) {
-        if (i >= n) {
-          pending_pos_ = n;
-          return QDN_NO_MORE_TOKENS;
-        }
-        i = IsLineEnd(text_[i]) ? SkipLineEnd(i) : i + 1;
-        start = i;
-        continue;
+      if (entry != kSkip) break;
+      if (i >= n) {
+        pending_pos_ = n;
+        return QDN_NO_MORE_TOKENS;
       }
-      if (entry == kEnd) {
-        Entry token;
-        token.kind = KindOfState(state);
-        token.offset = start;
-        token.length = i - start;
-        pending_pos_ = i;
-        Push(std::move(token));
-        return QDN_NO_ERROR;
-      }
-      if (entry == kString) {
-        Entry token;
-        CB_TRY(ScanString(i + 1, token));
-        Push(std::move(token));
-        return QDN_NO_ERROR;
-      }
-      if (entry == kLineComment || entry == kBlockComment || entry == kNestedComment) {
-        const int status = entry == kLineComment    ? SkipLineComment(i)
-                           : entry == kBlockComment ? SkipBlockComment(i)
-                                                    : SkipNestedComment(i);
-        if (status < 0) return status;
-        i = pending_pos_;
-        rescan = true;
-        break;
-      }
-      // An unknown character: reported, then skipped. A token already begun
-      // ends before it.
-      char message[64];
-      std::snprintf(message, sizeof message, "ERROR: Line %d : UNKNOWN CHARACTER", pending_line_);
-      QDN_Log(QDN_LEXICAL_ERROR, message);
-      if (state != 0 && i > start) {
-        Entry token;
-        token.kind = KindOfState(state);
-        token.offset = start;
-        token.length = i - start;
-        pending_pos_ = i + 1;
-        Push(std::move(token));
-        return QDN_NO_ERROR;
-      }
-      ++i;
-      rescan = true;
-      break;
+      i = IsLineEnd(s[i]) ? SkipLineEnd(i) : i + 1;
+      start = i;
     }
-    if (!rescan) break;
+    if (entry == kEnd) {
+      Entry& token = Push();
+      token.kind = KindOfState(state);
+      token.owned = false;
+      token.offset = start;
+      token.length = i - start;
+      pending_pos_ = i;
+      return QDN_NO_ERROR;
+    }
+    if (entry == kString) return ScanString(i + 1);
+    if (entry == kLineComment || entry == kBlockComment || entry == kNestedComment) {
+      const int status = entry == kLineComment    ? SkipLineComment(i)
+                         : entry == kBlockComment ? SkipBlockComment(i)
+                                                  : SkipNestedComment(i);
+      if (status < 0) return status;
+      i = pending_pos_;
+      continue;
+    }
+    // An unknown character: reported, then skipped. A token already begun
+    // ends before it.
+    char message[64];
+    std::snprintf(message, sizeof message, "ERROR: Line %d : UNKNOWN CHARACTER", pending_line_);
+    QDN_Log(QDN_LEXICAL_ERROR, message);
+    if (state != 0 && i > start) {
+      Entry& token = Push();
+      token.kind = KindOfState(state);
+      token.owned = false;
+      token.offset = start;
+      token.length = i - start;
+      pending_pos_ = i + 1;
+      return QDN_NO_ERROR;
+    }
+    ++i;
   }
-  return QDN_NO_MORE_TOKENS;
 }
 
 int QDN_lexer::NextToken(QDN_token& out) {
@@ -411,7 +413,7 @@ int QDN_lexer::NextToken(QDN_token& out) {
     }
     peeked_ = true;
   }
-  const Entry& entry = history_[static_cast<size_t>(index_)];
+  const Entry& entry = Slot(index_);
   out.kind = entry.kind;
   out.text = TextOf(entry);
   return QDN_NO_ERROR;
@@ -438,7 +440,7 @@ int QDN_lexer::StepBack() {
 
 QDN_token QDN_lexer::Current() const {
   if (index_ < 0) return QDN_token{};
-  const Entry& entry = history_[static_cast<size_t>(index_)];
+  const Entry& entry = Slot(index_);
   return QDN_token{entry.kind, TextOf(entry)};
 }
 

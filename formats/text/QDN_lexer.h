@@ -55,6 +55,21 @@ public:
   // hold are logged (-126) and skipped.
   int NextToken(QDN_token& out);
   void Consume();
+  // NextToken and Consume in one step for the readers of long lists: when
+  // the next token is of kind a or kind b, it is consumed and given in out
+  // (1); otherwise it is left peeked (0), or the status of NextToken.
+  int Take(int a, int b, QDN_token& out) {
+    return TakeIf([a, b](const QDN_token& t) { return t.kind == a || t.kind == b; }, out);
+  }
+  // The same for the Punctuator c.
+  int TakePunctuator(char c) {
+    QDN_token out;
+    return TakeIf(
+        [c](const QDN_token& t) {
+          return t.kind == QDN_TOKEN_PUNCTUATOR && t.text.size() == 1 && t.text[0] == c;
+        },
+        out);
+  }
   // -2 when there is no earlier token to step back to.
   int StepBack();
   // The current token of the history (kind 90 when none).
@@ -64,6 +79,8 @@ public:
   bool AtEnd();
 
 private:
+  template <typename Accept> int TakeIf(Accept accept, QDN_token& out);
+
   struct Entry {
     int kind = QDN_TOKEN_NONE;
     bool owned = false;
@@ -74,28 +91,65 @@ private:
 
   std::string_view TextOf(const Entry& entry) const {
     return entry.owned ? std::string_view(entry.storage)
-                       : std::string_view(text_).substr(entry.offset, entry.length);
+                       : std::string_view(text_.data() + entry.offset, entry.length);
   }
+  // The history is a ring: entry k (0 oldest) is at slot (first_ + k) % kHistory.
+  Entry& Slot(int k) { return history_[static_cast<size_t>((first_ + k) % kHistory)]; }
+  const Entry& Slot(int k) const { return history_[static_cast<size_t>((first_ + k) % kHistory)]; }
   // Scans one token from pos_ into a new history entry.
   int Scan();
   // Advances over one line end at i (LF, CR or CRLF), counting the line.
   size_t SkipLineEnd(size_t i);
-  int ScanString(size_t i, Entry& entry);
+  int ScanString(size_t i);
   int SkipLineComment(size_t i);
   int SkipBlockComment(size_t i);
   int SkipNestedComment(size_t i);
-  void Push(Entry entry);
+  // Takes the slot of the oldest entry when the history is full; the caller
+  // fills it. Its string storage keeps its capacity for later strings.
+  Entry& Push();
 
   int status_ = 0;
   bool file_mode_ = false;
   std::array<std::array<uint8_t, 17>, 16> table_{};
+  // stay_[state][c]: the character c keeps a token in state (runs of digits
+  // and letters are scanned without the table).
+  std::array<std::array<bool, 256>, 16> stay_{};
   std::string text_;
   size_t pos_ = 0;         // committed scan position
   size_t pending_pos_ = 0; // position after the peeked token
   int line_ = 0;
   int pending_line_ = 0;
   std::array<Entry, kHistory> history_;
+  std::string scratch_; // a string token being scanned
+  int first_ = 0;
   int count_ = 0;
   int index_ = -1;
   bool peeked_ = false;
 };
+
+template <typename Accept> int QDN_lexer::TakeIf(Accept accept, QDN_token& out) {
+  if (peeked_ || index_ < count_ - 1 || status_ < 0) {
+    // A token is already peeked, or the history is stepped back: the general way.
+    const int status = NextToken(out);
+    if (status < 0) return status;
+    if (!accept(out)) return 0;
+    Consume();
+    return 1;
+  }
+  const int status = Scan();
+  if (status < 0) {
+    pos_ = pending_pos_;
+    line_ = pending_line_;
+    return status;
+  }
+  const Entry& entry = Slot(index_);
+  out.kind = entry.kind;
+  out.text = TextOf(entry);
+  if (!accept(out)) {
+    peeked_ = true;
+    return 0;
+  }
+  pos_ = pending_pos_;
+  line_ = pending_line_;
+  return 1;
+}

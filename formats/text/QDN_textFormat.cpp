@@ -198,6 +198,19 @@ int QDN_textFormat::ReadReal(double& value) {
   return ParseReal(token.text, value);
 }
 
+int QDN_textFormat::TakeNumber(double& value) {
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  QDN_token token;
+  if (lexer_->Take(QDN_TOKEN_INTEGER, QDN_TOKEN_REAL, token) != 1) return 0;
+  CB_TRY(ParseReal(token.text, value));
+  return 1;
+}
+
+int QDN_textFormat::TakePunctuator(char c) {
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  return lexer_->TakePunctuator(c) == 1 ? 1 : 0;
+}
+
 int QDN_textFormat::ParseReal(std::string_view text, double& value) {
   if (text == "0.0E-2" || text == "UNDEF.") {
     value = kUndefinedValue;
@@ -377,16 +390,33 @@ int QDN_textFormat::ReadStringList(QDN_stringArray& out) {
 int QDN_textFormat::ReadDoubleList(QDN_doubleArray& out) {
   if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
   if (!lexer_) return QDN_OUT_OF_RANGE;
-  return ReadList(
-      *this, *lexer_, QDN_TOKEN_REAL,
-      [](const QDN_token& t) { return t.kind == QDN_TOKEN_INTEGER || t.kind == QDN_TOKEN_REAL; },
-      [&](const QDN_token& t) {
-        double value = 0;
-        if (ParseReal(t.text, value) < 0)
-          return ReportError(QDN_SYNTAX_ERROR,
-                             Concat({"ERROR: '", t.text, "' : Real Number expected"}));
-        return out.Append(value);
-      });
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  double value = 0;
+  // A number that does not convert (such as "-.") fails the list.
+  const auto not_converted = [&] {
+    return ReportError(QDN_SYNTAX_ERROR,
+                       Concat({"ERROR: '", CurrentToken().text, "' : Real Number expected"}));
+  };
+  int got = TakeNumber(value);
+  if (got < 0) return not_converted();
+  if (got == 1) {
+    for (;;) {
+      // A number too large for a double would be stored as infinity.
+      if (!std::isfinite(value))
+        return ReportError(QDN_OUT_OF_RANGE,
+                           Concat({"ERROR: '", CurrentToken().text, "' : Number out of range"}));
+      CB_TRY(out.Append(value));
+      if (TakePunctuator(',') != 1) break;
+      // After a comma a number must follow ("nan", say, is not one).
+      got = TakeNumber(value);
+      if (got < 0) return not_converted();
+      if (got == 0) {
+        const int status = Expect(QDN_TOKEN_REAL, nullptr);
+        return status < 0 ? status : QDN_SYNTAX_ERROR;
+      }
+    }
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
 }
 
 int QDN_textFormat::ReadIntList(QDN_intArray& out) {

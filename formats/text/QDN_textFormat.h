@@ -87,6 +87,12 @@ public:
   bool NextTextIs(std::string_view text);
   int ReadInteger(int& value);
   int ReadReal(double& value);
+  // When the next token is an Integer or a Real Number, consumes it and
+  // converts it with ParseReal: 1, or ParseReal's failure status. 0 when the
+  // next token is not a number or there is none (it is left unconsumed).
+  int TakeNumber(double& value);
+  // Consumes the next token when it is the Punctuator c: 1; otherwise 0.
+  int TakePunctuator(char c);
   // The current token (the one last peeked or consumed).
   QDN_token CurrentToken() const;
   // The line of the input the reader is at (for message prefixes).

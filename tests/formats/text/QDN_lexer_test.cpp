@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -154,4 +155,47 @@ TEST(LexerTest, VeryLongTokensStayWhole) {
   EXPECT_EQ(tokens[0].second.size(), name.size());
   EXPECT_EQ(tokens[1].first, QDN_TOKEN_REAL);
   EXPECT_EQ(tokens[2].second, name);
+}
+
+// The readers of long lists take numbers and commas in one step; that must
+// give the tokens, line numbers and history that peeking and consuming give.
+TEST(LexerTest, TakingGivesWhatPeekingAndConsumingGive) {
+  const std::string text = "(0.5, 1e-3\n -2 ,\r\n 7. x) % c\n/* c\n */ \"s\" 12e5 - .5 | 3,\r4\n";
+  for (int variant = 1; variant <= 5; ++variant) {
+    SCOPED_TRACE(variant);
+    QDN_lexer peeking(variant), taking(variant);
+    (void)peeking.SetString(text);
+    (void)taking.SetString(text);
+    std::vector<std::tuple<int, std::string, int>> peeked, taken;
+    QDN_token token;
+    while (peeking.NextToken(token) == QDN_NO_ERROR) {
+      peeking.Consume();
+      peeked.emplace_back(token.kind, std::string(token.text), peeking.GetLinesRead());
+    }
+    for (;;) {
+      if (taking.TakePunctuator(',') == 1) {
+        taken.emplace_back(QDN_TOKEN_PUNCTUATOR, ",", taking.GetLinesRead());
+        continue;
+      }
+      if (taking.Take(QDN_TOKEN_INTEGER, QDN_TOKEN_REAL, token) == 1) {
+        taken.emplace_back(token.kind, std::string(token.text), taking.GetLinesRead());
+        continue;
+      }
+      if (taking.NextToken(token) != QDN_NO_ERROR) break;
+      taking.Consume();
+      taken.emplace_back(token.kind, std::string(token.text), taking.GetLinesRead());
+    }
+    EXPECT_EQ(taken, peeked);
+    // The history holds the taken tokens as well.
+    for (int back = 0; back < 4; ++back) {
+      ASSERT_EQ(peeking.StepBack(), QDN_NO_ERROR);
+      ASSERT_EQ(taking.StepBack(), QDN_NO_ERROR);
+      EXPECT_EQ(taking.Current().text, peeking.Current().text);
+    }
+    // Taking after a step back walks the history forward again.
+    ASSERT_EQ(taking.NextToken(token), QDN_NO_ERROR);
+    const std::string next(token.text);
+    EXPECT_EQ(taking.Take(token.kind, token.kind, token), 1);
+    EXPECT_EQ(token.text, next);
+  }
 }

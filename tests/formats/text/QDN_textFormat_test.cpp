@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/QDN_doubleArray.h"
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
 #include "network/QDN_network.h"
@@ -139,4 +140,43 @@ TEST(TextFileTest, WrappingNeverSplitsAWord) {
   EXPECT_NE(text.find("\n " + id + " \n next\n"), std::string::npos) << text;
   EXPECT_NE(text.find(std::string(66, 'q') + "  \\ \n two blanks first"), std::string::npos)
       << text;
+}
+
+TEST(TextFormatTest, NumberListsRefuseWhatIsNoFiniteNumber) {
+  QDN_network net;
+  auto read = [&](const char* text, QDN_doubleArray& values) {
+    TokenFormat format(&net);
+    EXPECT_EQ(format.ReadFile(WriteTempFile("list.txt", text).c_str(), 0), 0);
+    return format.ReadDoubleList(values);
+  };
+  QDN_doubleArray values;
+  EXPECT_EQ(read("(1, -2.5,\n 1e-999, 3e2, 0.0E-2)", values), QDN_NO_ERROR);
+  ASSERT_EQ(values.GetCount(), 5);
+  EXPECT_EQ(values.At(2), 0.0);
+  EXPECT_EQ(values.At(3), 300.0);
+  EXPECT_EQ(values.At(4), kUndefinedValue);
+  // A number too large for a double is not stored as infinity.
+  ClearLog();
+  QDN_doubleArray overflow;
+  EXPECT_EQ(read("(0.5,\n\n 1e999, 0.5)", overflow), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("(line 3) : ERROR: '1e999' : Number out of range"));
+  EXPECT_EQ(overflow.GetCount(), 1);
+  ClearLog();
+  QDN_doubleArray negative;
+  EXPECT_EQ(read("(-1.5e400)", negative), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("(line 1) : ERROR: '-1.5e400' : Number out of range"));
+  // A word after a comma fails the list with a message, not silently.
+  ClearLog();
+  QDN_doubleArray word;
+  EXPECT_EQ(read("(0.5,\n nan)", word), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("(line 2) : ERROR: 'nan' : Real Number expected"));
+  ClearLog();
+  QDN_doubleArray cut;
+  EXPECT_EQ(read("(0.5, ", cut), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("ERROR: End of File : Expecting Real Number"));
+  // Numbers must be separated by commas.
+  ClearLog();
+  QDN_doubleArray blank;
+  EXPECT_EQ(read("(1 2)", blank), QDN_SYNTAX_ERROR);
+  EXPECT_TRUE(LogContains("ERROR: '2' : ')' expected"));
 }
