@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -38,6 +39,56 @@ bool Matches(const QDN_token& token, int kind, const char* text) {
            QDN_EqualsIgnoringCase(expected.substr(0, token.text.size()), token.text);
   }
   return false;
+}
+
+// Converts [p, last) when it is a plain decimal number ("-0.125", "12e5")
+// whose digits fit in 53 bits and whose power of ten is at most 22: one
+// multiplication or division of two exact doubles then gives the correctly
+// rounded value, the same std::from_chars gives, at a fraction of its cost.
+// False for anything else, which from_chars converts.
+bool ConvertPlainDecimal(const char* p, const char* last, double& value) {
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const auto digit = [&](const char* at) { return static_cast<unsigned>(*at - '0') < 10u; };
+  const bool negative = p < last && *p == '-';
+  if (negative) ++p;
+  uint64_t mantissa = 0;
+  const char* const integer = p;
+  for (; p < last && digit(p) && p - integer < 20; ++p)
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  const long integer_digits = p - integer;
+  long fraction_digits = 0;
+  if (p < last && *p == '.') {
+    const char* const fraction = ++p;
+    for (; p < last && digit(p) && p - fraction < 20; ++p)
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    fraction_digits = p - fraction;
+  }
+  // At most 19 digits cannot overflow the mantissa.
+  if (integer_digits + fraction_digits == 0 || integer_digits + fraction_digits > 19) return false;
+  long exponent = 0;
+  if (p < last && (*p == 'e' || *p == 'E')) {
+    ++p;
+    const bool minus = p < last && *p == '-';
+    if (p < last && (*p == '-' || *p == '+')) ++p;
+    const char* const digits = p;
+    for (; p < last && digit(p) && p - digits < 4; ++p)
+      exponent = exponent * 10 + (*p - '0');
+    if (p == digits) return false;
+    if (minus) exponent = -exponent;
+  }
+  if (p != last || mantissa > (uint64_t{1} << 53)) return false;
+  exponent -= fraction_digits;
+  if (exponent < -22 || exponent > 22) return false;
+  double result = static_cast<double>(mantissa);
+  if (exponent < 0) {
+    result /= kPowersOfTen[-exponent];
+  } else {
+    result *= kPowersOfTen[exponent];
+  }
+  value = negative ? -result : result;
+  return true;
 }
 
 } // namespace
@@ -212,17 +263,20 @@ int QDN_textFormat::TakePunctuator(char c) {
 }
 
 int QDN_textFormat::ParseReal(std::string_view text, double& value) {
-  if (text == "0.0E-2" || text == "UNDEF.") {
-    value = kUndefinedValue;
-    return QDN_NO_ERROR;
-  }
-  if (text == "0.0E-3" || text == "ILLEGAL") {
-    value = kIllegalValue;
-    return QDN_NO_ERROR;
-  }
-  if (text == "0.0E-4" || text == "NA") {
-    value = kNotApplicableValue;
-    return QDN_NO_ERROR;
+  // The reserved texts are at most seven characters long.
+  if (text.size() <= 7) {
+    if (text == "0.0E-2" || text == "UNDEF.") {
+      value = kUndefinedValue;
+      return QDN_NO_ERROR;
+    }
+    if (text == "0.0E-3" || text == "ILLEGAL") {
+      value = kIllegalValue;
+      return QDN_NO_ERROR;
+    }
+    if (text == "0.0E-4" || text == "NA") {
+      value = kNotApplicableValue;
+      return QDN_NO_ERROR;
+    }
   }
   size_t skip = 0;
   while (skip < text.size() && (text[skip] == ' ' || text[skip] == '\t'))
@@ -232,6 +286,7 @@ int QDN_textFormat::ParseReal(std::string_view text, double& value) {
   const char* first = text.data() + skip;
   const char* last = text.data() + text.size();
   if (plus && first < last && *first == '-') return QDN_OUT_OF_RANGE;
+  if (ConvertPlainDecimal(first, last, value)) return QDN_NO_ERROR;
   auto [end, error] = std::from_chars(first, last, value);
   if (end == first) return QDN_OUT_OF_RANGE;
   if (error == std::errc::result_out_of_range) {

@@ -1,4 +1,5 @@
 // Reading XMLBIF 0.3 files.
+#include <array>
 #include <charconv>
 #include <string>
 #include <string_view>
@@ -45,6 +46,14 @@ const std::string* Attribute(const XmlScanner::Item& item, std::string_view name
     if (Is(key, name)) return &value;
   return nullptr;
 }
+
+// The characters that separate the numbers of a TABLE.
+constexpr std::array<bool, 256> kTableSeparator = [] {
+  std::array<bool, 256> separator{};
+  for (unsigned char c : {' ', '\t', '\n', '\r', ','})
+    separator[c] = true;
+  return separator;
+}();
 
 // A leading part of word (compared over the text's own length).
 bool IsLeadingPart(std::string_view text, std::string_view word) {
@@ -100,14 +109,19 @@ int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text)
     const XmlScanner::Item item = scanner_->Next();
     switch (item.kind) {
     case Kind::kText:
-      text += XmlScanner::Decode(item.raw);
+      XmlScanner::DecodeInto(item.raw, text);
       break;
     case Kind::kStart:
       if (!item.self_closing) ++depth;
       break;
     case Kind::kEndTag:
       if (--depth > 0) break;
-      text = std::string(XmlScanner::Trim(text));
+      {
+        const std::string_view kept = XmlScanner::Trim(text);
+        const size_t start = static_cast<size_t>(kept.data() - text.data());
+        text.resize(start + kept.size());
+        text.erase(0, start);
+      }
       return QDN_NO_ERROR;
     case Kind::kEnd:
       return EndOfInput(start.name);
@@ -346,11 +360,11 @@ int QDN_xmlbifFormat::ReadDefinition() {
       const char* p = text.data();
       const char* end = p + text.size();
       while (p < end) {
-        while (p < end && (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ','))
+        while (p < end && kTableSeparator[static_cast<unsigned char>(*p)])
           ++p;
         if (p >= end) break;
         const char* word = p;
-        while (p < end && !(*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == ','))
+        while (p < end && !kTableSeparator[static_cast<unsigned char>(*p)])
           ++p;
         double value = 0;
         if (ParseReal(std::string_view(word, static_cast<size_t>(p - word)), value) < 0) {

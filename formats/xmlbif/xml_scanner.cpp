@@ -1,5 +1,6 @@
 #include "formats/xmlbif/xml_scanner.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -42,15 +43,25 @@ std::string_view XmlScanner::Trim(std::string_view text) {
 
 std::string XmlScanner::Decode(std::string_view raw) {
   std::string out;
-  out.reserve(raw.size());
-  for (size_t i = 0; i < raw.size(); ++i) {
-    if (raw[i] != '&') {
-      out += raw[i];
-      continue;
+  DecodeInto(raw, out);
+  return out;
+}
+
+void XmlScanner::DecodeInto(std::string_view raw, std::string& out) {
+  out.reserve(out.size() + raw.size());
+  size_t i = 0;
+  while (i < raw.size()) {
+    // The characters up to the next reference are copied as they are.
+    const size_t amp = raw.find('&', i);
+    if (amp == std::string_view::npos) {
+      out.append(raw.substr(i));
+      return;
     }
+    out.append(raw.substr(i, amp - i));
+    i = amp;
     const size_t end = raw.find(';', i);
     if (end == std::string_view::npos || end - i > 12) {
-      out += raw[i];
+      out += raw[i++];
       continue;
     }
     const std::string_view name = raw.substr(i + 1, end - i - 1);
@@ -79,26 +90,26 @@ std::string XmlScanner::Decode(std::string_view raw) {
     } else {
       out.append(raw.substr(i, end - i + 1));
     }
-    i = end;
+    i = end + 1;
   }
-  return out;
 }
 
-void XmlScanner::CountLines(size_t from, size_t to) {
-  for (size_t i = from; i < to && i < text_.size(); ++i) {
-    if (text_[i] == '\n' || (text_[i] == '\r' && (i + 1 >= text_.size() || text_[i + 1] != '\n')))
-      ++line_;
-  }
+int XmlScanner::Line() const {
+  // Every LF ends a line, and so does a CR that no LF follows.
+  const char* const text = text_.data();
+  const char* const end = text + std::min(pos_, text_.size());
+  for (const char* p = text + counted_; p < end; ++p)
+    if (*p == '\n' || (*p == '\r' && (p + 1 >= text + text_.size() || p[1] != '\n'))) ++line_;
+  counted_ = std::max(counted_, static_cast<size_t>(end - text));
+  return line_;
 }
 
 bool XmlScanner::SkipPast(std::string_view end) {
   const size_t found = text_.find(end, pos_);
   if (found == std::string::npos) {
-    CountLines(pos_, text_.size());
     pos_ = text_.size();
     return false;
   }
-  CountLines(pos_, found + end.size());
   pos_ = found + end.size();
   return true;
 }
@@ -118,7 +129,6 @@ XmlScanner::Item XmlScanner::Next() {
       const size_t stop = end == std::string::npos ? text_.size() : end;
       item.kind = Kind::kText;
       item.raw = std::string_view(text_).substr(pos_, stop - pos_);
-      CountLines(pos_, stop);
       pos_ = stop;
       return item;
     }
@@ -139,7 +149,6 @@ XmlScanner::Item XmlScanner::Next() {
         return error_ = "unterminated CDATA section", item.kind = Kind::kError, item;
       item.kind = Kind::kText;
       item.raw = std::string_view(text_).substr(start, end - start);
-      CountLines(pos_, end + 3);
       pos_ = end + 3;
       return item;
     }
@@ -154,7 +163,6 @@ XmlScanner::Item XmlScanner::Next() {
       }
       if (i >= text_.size())
         return error_ = "unterminated declaration", item.kind = Kind::kError, item;
-      CountLines(pos_, i + 1);
       pos_ = i + 1;
       continue;
     }
@@ -206,7 +214,6 @@ XmlScanner::Item XmlScanner::Next() {
                                    Decode(std::string_view(text_).substr(i, value_end - i)));
       i = value_end + 1;
     }
-    CountLines(pos_, i);
     pos_ = i;
     item.kind = end_tag ? Kind::kEndTag : Kind::kStart;
     return item;

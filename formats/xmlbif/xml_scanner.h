@@ -26,20 +26,22 @@ public:
   // The next item; kError for markup that cannot be read (an unterminated
   // tag or comment), with the message in Error().
   Item Next();
-  int Line() const { return line_; }
+  // The line of the scan position (lines are counted when asked for).
+  int Line() const;
   const std::string& Error() const { return error_; }
 
   // Decodes the entity references of an XML text (unknown ones stay as written).
   static std::string Decode(std::string_view raw);
+  // The same, appended to out.
+  static void DecodeInto(std::string_view raw, std::string& out);
   // Trims blanks, tabs and line ends at both ends.
   static std::string_view Trim(std::string_view text);
 
 private:
   bool SkipPast(std::string_view end);
-  void CountLines(size_t from, size_t to);
-
   std::string text_;
   size_t pos_ = 0;
-  int line_ = 1;
+  mutable size_t counted_ = 0; // lines are counted up to here
+  mutable int line_ = 1;
   std::string error_;
 };
