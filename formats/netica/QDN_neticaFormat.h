@@ -15,6 +15,10 @@ class QDN_intArray;
 // skipped.
 class QDN_neticaFormat : public QDN_textFormat {
 public:
+  // The user property that keeps a discretized node's levels, as written
+  // ("100, 110, 120"), so that the node goes back out with them.
+  static constexpr const char* kLevelsProperty = "NETICA_LEVELS";
+
   explicit QDN_neticaFormat(QDN_network* network) : QDN_textFormat(network) {}
 
   int ReadFile(const char* fileName, int flags) override;
@@ -43,6 +47,9 @@ private:
                  std::vector<int>& groups, int depth);
   int ReadProbs(int handle);
   int ReadFunctable(int handle);
+  // "levels" of a discretized continuous node: its states become the
+  // intervals between consecutive levels.
+  int ReadLevels(int handle);
 
   void WriteNode(int handle);
   // The nested list of a table: one level per dimension before the last
@@ -51,4 +58,10 @@ private:
                    const std::function<void(int, int)>& leaf);
 
   int pending_type_ = 18;
+  // The node block being read is a CONSTANT (no random variable).
+  bool constant_ = false;
+  // The node block gave its states by name.
+  bool named_states_ = false;
+  // The node block is a continuous node discretized by its levels.
+  bool discretized_ = false;
 };

@@ -14,6 +14,7 @@
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_truthTable.h"
 #include "formats/netica/QDN_neticaFormat.h"
+#include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
@@ -175,17 +176,20 @@ int QDN_neticaFormat::ReadNode() {
   if (handle < 0)
     return ReportError(handle, Concat({"ERROR: Couldn't Create Node (\"", id, "\")"}));
   pending_type_ = QDN_CPT;
+  constant_ = named_states_ = discretized_ = false;
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
   (void)ReadBlock([&] { return ReadNodeStatement(handle); });
   QDN_node& node = *network_->GetNode(handle);
   node.CheckReadiness(1);
-  if (!node.IsReady()) (void)network_->DeleteNode(handle);
+  if (constant_ || !node.IsReady()) (void)network_->DeleteNode(handle);
   return QDN_NO_ERROR;
 }
 
 int QDN_neticaFormat::ReadNodeStatement(int handle) {
   QDN_token token;
   CB_TRY(Peek(token));
+  // A constant's statements (its value, equation, levels) have no place here.
+  if (constant_) return token.text == "visual" ? SkipBlock() : SkipStatement();
   if (Contains(kNodeFields, token.text)) return ReadNodeField(handle);
   if (token.text == "visual") return ReadVisualNode(handle);
   return ReportUnknown("Unknown Node Statement");
@@ -217,6 +221,12 @@ int QDN_neticaFormat::ReadNodeField(int handle) {
     } else if (kind == "ASSUME") {
       pending_type_ = QDN_CPT;
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: nodes of type ASSUME not supported (yet)");
+    } else if (kind == "CONSTANT") {
+      // Equation parameters and title labels: no random variable, skipped.
+      constant_ = true;
+      return ReportError(QDN_WRONG_NODE_TYPE,
+                         Concat({"ERROR: Node [", node.GetId() ? node.GetId() : "",
+                                 "] is a constant, not a random variable: skipped"}));
     } else {
       return ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: '", kind, "' : Unknown Node Type"}));
     }
@@ -253,6 +263,14 @@ int QDN_neticaFormat::ReadNodeField(int handle) {
                                     {});
   int ignored = 0;
   if ((status = ReadIntAssignment("numstates", ignored)) != QDN_NOT_THIS_STATEMENT) return status;
+  // A continuous chance node given levels (or state names) is discretized:
+  // it is read as a discrete node whose states are the intervals between
+  // the levels.
+  if ((NextTextIs("levels") || NextTextIs("states")) && !(pending_type_ & 16) &&
+      (pending_type_ & (2 | 4)) && !node.GetDefinition()) {
+    pending_type_ |= 16;
+    discretized_ = true;
+  }
   if (!EnsureDefinition(handle)) return QDN_OUT_OF_RANGE;
   QDN_nodeDefinition& definition = *node.GetDefinition();
   if (Match(QDN_TOKEN_IDENTIFIER, "parents") == QDN_NO_ERROR) {
@@ -274,8 +292,10 @@ int QDN_neticaFormat::ReadNodeField(int handle) {
     CB_TRY(ReadIdentifierList(states));
     CB_TRY(ReportError(definition.SetNumberOfOutcomes(states), {}));
     NoteFileOutcomes(handle, states.GetCount());
+    named_states_ = true;
     return QDN_NO_ERROR;
   }
+  if (NextTextIs("levels")) return ReadLevels(handle);
   if (NextTextIs("probs")) return ReadProbs(handle);
   if (NextTextIs("functable")) return ReadFunctable(handle);
   return SkipStatement();
@@ -434,4 +454,88 @@ int QDN_neticaFormat::ReadFunctable(int handle) {
   for (const std::string& name : names)
     (void)states.Append(name.c_str());
   return ReportError(static_cast<QDN_truthTable&>(definition).SetResultingStates(states), {});
+}
+
+namespace {
+
+// An identifier part made from a level's text: digits and letters kept, "."
+// becomes "_", a leading "-" becomes "m" (100 -> 100, 10.5 -> 10_5, -5 -> m5).
+std::string LevelIdPart(std::string_view level) {
+  std::string out;
+  for (size_t i = 0; i < level.size(); ++i) {
+    const char c = level[i];
+    if (c == '-' && i == 0) {
+      out += 'm';
+    } else if (c == '+' && i == 0) {
+      continue;
+    } else if ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) {
+      out += c;
+    } else {
+      out += '_';
+    }
+  }
+  return out;
+}
+
+} // namespace
+
+int QDN_neticaFormat::ReadLevels(int handle) {
+  CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "levels"));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  // Level texts as written: numbers with an optional sign, or INFINITY.
+  std::vector<std::string> levels;
+  for (;;) {
+    QDN_token token;
+    CB_TRY(Peek(token));
+    if (token.kind == QDN_TOKEN_PUNCTUATOR && token.text == ")") break;
+    std::string level;
+    if (token.kind == QDN_TOKEN_SIGN || token.text == "-" || token.text == "+") {
+      level = token.text;
+      lexer_->Consume();
+      CB_TRY(Peek(token));
+    }
+    if (token.kind != QDN_TOKEN_INTEGER && token.kind != QDN_TOKEN_REAL &&
+        !(token.kind == QDN_TOKEN_IDENTIFIER && (token.text == "INFINITY" || token.text == "INF")))
+      return ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", token.text, "' : Level expected"}));
+    level += token.text;
+    lexer_->Consume();
+    levels.push_back(std::move(level));
+    if (NextIsPunctuator(",") == 1) lexer_->Consume();
+  }
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
+  QDN_node& node = *network_->GetNode(handle);
+  QDN_nodeDefinition& definition = *node.GetDefinition();
+  // A discrete node's levels are the values of its states, not bounds.
+  if (!discretized_ || !definition.IsOfType(QDN_DISCRETE_BIT) || levels.size() < 2)
+    return QDN_NO_ERROR;
+  const int intervals = static_cast<int>(levels.size()) - 1;
+  if (!named_states_) {
+    QDN_stringArray ids;
+    for (int i = 0; i < intervals; ++i) {
+      const std::string id = "from_" + LevelIdPart(levels[static_cast<size_t>(i)]) + "_to_" +
+                             LevelIdPart(levels[static_cast<size_t>(i) + 1]);
+      CB_TRY(ids.Append(id.c_str()));
+    }
+    CB_TRY(ReportError(definition.SetNumberOfOutcomes(ids), {}));
+    NoteFileOutcomes(handle, intervals);
+  } else if (definition.GetNumberOfOutcomes() != intervals) {
+    return ReportError(QDN_OUT_OF_RANGE,
+                       Concat({"ERROR: Node [", node.GetId() ? node.GetId() : "", "] has ",
+                               std::to_string(definition.GetNumberOfOutcomes()), " states but ",
+                               std::to_string(intervals), " intervals"}));
+  }
+  // The interval texts stay with the states; the levels themselves go back
+  // out with the node.
+  if (QDN_extraDefinition* extra = node.GetExtraDefinition())
+    for (int i = 0; i < intervals && i < extra->GetNumberOfOutcomes(); ++i)
+      extra->GetOutcome(i).long_name =
+          levels[static_cast<size_t>(i)] + " to " + levels[static_cast<size_t>(i) + 1];
+  std::string text;
+  for (const std::string& level : levels)
+    text += (text.empty() ? "" : ", ") + level;
+  QDN_userProperties& properties = node.GetInfo().properties;
+  const int at = properties.FindProperty(kLevelsProperty);
+  if (at >= 0) (void)properties.RemoveProperty(at);
+  return ReportError(properties.AddProperty(kLevelsProperty, text.c_str()), {});
 }

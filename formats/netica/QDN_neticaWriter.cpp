@@ -1,4 +1,6 @@
 // Writing Netica DNE files.
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -113,7 +115,15 @@ void QDN_neticaFormat::WriteNode(int handle) {
   } else {
     QDN_Log(QDN_OUT_OF_RANGE, "ERROR: Unsupported node type");
   }
-  (void)WriteBoolStatement("discrete", (written_type & 16) != 0);
+  // A discretized continuous node goes out with its levels, the bounds of its
+  // states' intervals.
+  const QDN_userProperties& properties = node.GetInfo().properties;
+  const int levels_at = properties.FindProperty(kLevelsProperty);
+  const char* levels = levels_at >= 0 ? properties.GetValue(levels_at) : nullptr;
+  const bool discretized =
+      levels && written_type == QDN_CPT &&
+      std::count(levels, levels + std::strlen(levels), ',') == definition->GetNumberOfOutcomes();
+  (void)WriteBoolStatement("discrete", (written_type & 16) != 0 && !discretized);
   if (written_type & 2) (void)WriteStringStatement("chance", "CHANCE", false, false);
   if (written_type & 4) (void)WriteStringStatement("chance", "DETERMIN", false, false);
   if (node.GetName()) (void)WriteQuotedStatement("title", node.GetName());
@@ -127,6 +137,11 @@ void QDN_neticaFormat::WriteNode(int handle) {
   }
   if (definition && definition->GetOutcomesNames() && type != QDN_TABLE)
     (void)WriteIdentifierListStatement("states", *definition->GetOutcomesNames(), false);
+  if (discretized) {
+    (void)WriteIndentedLine("levels = (");
+    (void)out_.WriteWrapped(levels, 2);
+    (void)out_.WriteRaw(");\n", 0);
+  }
   (void)WriteIdentifierListStatement("parents", parents, false);
   QDN_intArray coords;
   const QDN_Dmatrix* table = definition ? definition->GetProbabilityTable() : nullptr;

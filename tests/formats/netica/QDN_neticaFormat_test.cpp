@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "core/QDN_Dmatrix.h"
+#include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
+#include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
@@ -159,4 +161,55 @@ TEST(NeticaFormatTest, CastNodesGoOutAsTheirTablesAndEquationNodesAreRefused) {
   ClearLog();
   EXPECT_EQ(equations.WriteFile(TempPath("equations.dne").c_str(), 2), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("ERROR: This Network cannot be saved in Netica format"));
+}
+
+TEST(NeticaFormatTest, DiscretizedContinuousNodesKeepTheirIntervals) {
+  const char* text = R"(bnet n {
+node p { kind = NATURE; discrete = TRUE; states = (lo, hi); parents = (); probs = (0.4, 0.6); };
+node f {
+  kind = NATURE; discrete = FALSE; chance = CHANCE;
+  levels = (-5, 10.5, 100);
+  parents = (p);
+  probs = ((0.1, 0.9), (0.3, 0.7));
+};
+node g { kind = NATURE; discrete = FALSE; chance = CHANCE;
+  states = (low, high); levels = (0, 1, 2); parents = (); probs = (0.5, 0.5); };
+node k { kind = CONSTANT; discrete = FALSE; levels = (1, 1); parents = (p); value = 1; };
+node v { kind = NATURE; discrete = TRUE; states = (a, b); levels = (0, 1); parents = ();
+  probs = (0.2, 0.8); };
+};
+)";
+  QDN_network net;
+  ASSERT_EQ(Read(net, text), QDN_NO_ERROR);
+  // The constant is skipped with a message; nothing else is reported.
+  EXPECT_EQ(net.FindNode("k"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(LoggedCount(), 1u);
+  EXPECT_TRUE(LogContains("(line 11) : ERROR: Node [k] is a constant, not a random variable"));
+  ASSERT_EQ(net.GetNumberOfNodes(), 4);
+  QDN_node& f = *net.GetNode(net.FindNode("f"));
+  const QDN_idArray& states = *f.GetDefinition()->GetOutcomesNames();
+  ASSERT_EQ(states.GetCount(), 2);
+  EXPECT_STREQ(states.At(0), "from_m5_to_10_5");
+  EXPECT_STREQ(states.At(1), "from_10_5_to_100");
+  EXPECT_EQ(f.GetExtraDefinition()->GetOutcome(0).long_name, "-5 to 10.5");
+  EXPECT_EQ(f.GetExtraDefinition()->GetOutcome(1).long_name, "10.5 to 100");
+  EXPECT_EQ(Table(net, "f"), (std::vector<double>{0.1, 0.9, 0.3, 0.7}));
+  EXPECT_EQ(net.GetParents(net.FindNode("f"), 0).GetCount(), 1);
+  // Named states keep their names; a discrete node's levels are its values.
+  QDN_node& g = *net.GetNode(net.FindNode("g"));
+  EXPECT_STREQ(g.GetDefinition()->GetOutcomesNames()->At(1), "high");
+  EXPECT_EQ(g.GetExtraDefinition()->GetOutcome(1).long_name, "1 to 2");
+  EXPECT_LT(net.GetNode(net.FindNode("v"))->GetInfo().properties.FindProperty("NETICA_LEVELS"), 0);
+
+  // Written back, the nodes keep their levels and read back the same.
+  const std::string path = TempPath("levels.dne");
+  ASSERT_EQ(net.WriteFile(path.c_str(), 2), QDN_NO_ERROR);
+  const std::string written = ReadFileText(path);
+  EXPECT_NE(written.find("levels = (-5, 10.5, 100);"), std::string::npos) << written;
+  EXPECT_NE(written.find("levels = (0, 1, 2);"), std::string::npos) << written;
+  QDN_network again;
+  ClearLog();
+  ASSERT_EQ(again.ReadFile(path.c_str(), 2, 0), QDN_NO_ERROR);
+  EXPECT_EQ(LoggedCount(), 0u);
+  EXPECT_EQ(DescribeNetwork(again), DescribeNetwork(net));
 }

@@ -203,7 +203,6 @@ struct KnownGap {
 };
 
 const KnownGap kKnownGaps[] = {
-    {"AirID.dne", "reading", "discretized continuous nodes are dropped with their arcs"},
     // Not carried by the KI layout, which writes neither noisy-MAX strength
     // orderings nor CAST definitions: listed, not a fault.
     {"rich.qdn", "Ki", "noisy-MAX strengths and CAST definitions are not written"},
