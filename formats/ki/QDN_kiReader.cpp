@@ -340,8 +340,11 @@ int QDN_kiFormat::ReadTypeStatement(int handle) {
   QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
   if (count < 1 || count > kMaxOutcomes)
     return ReportError(QDN_OUT_OF_RANGE, "Wrong number of outcomes");
-  if (int status = definition->SetNumberOfOutcomes(count); status < 0)
+  if (int status = definition->SetNumberOfOutcomes(count); status < 0) {
     (void)ReportError(status, "Wrong number of outcomes");
+  } else {
+    NoteFileOutcomes(handle, count);
+  }
   int outcome = 0;
   while (NextIsPunctuator("}") != 1) {
     QDN_token token;
@@ -489,7 +492,9 @@ int QDN_kiFormat::ReadProb(int handle) {
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
   QDN_Dmatrix& table = *network_->GetNode(handle)->GetDefinition()->GetTable();
-  const int n = network_->GetNumberOfOutcomes(handle);
+  // A row holds the probabilities of the states the file gave the node.
+  const int n = FileOutcomeCount(handle);
+  const int cells = network_->GetNumberOfOutcomes(handle);
   while (NextIsPunctuator("(") == 1) {
     QDN_intArray coords;
     lexer_->Consume();
@@ -520,9 +525,10 @@ int QDN_kiFormat::ReadProb(int handle) {
       continue;
     }
     const int start = table.CoordinatesToIndex(coords);
-    for (int k = 0; k < n; ++k)
-      table.At(start + k) = values[static_cast<size_t>(k)];
+    for (int k = 0; k < cells; ++k)
+      table.At(start + k) = k < n ? values[static_cast<size_t>(k)] : 0.0;
   }
+  FillAddedStates(handle, true, table.GetItems().Data(), static_cast<size_t>(table.GetSize()));
   return Expect(QDN_TOKEN_PUNCTUATOR, "}");
 }
 
