@@ -25,6 +25,40 @@ public class LoadBenchmark {
     return file;
   }
 
+  /**
+   * A network of count nodes with what real models carry besides tables:
+   * names, comments, user properties, positions and submodels (one for every
+   * hundred nodes); each node has the previous one as parent.
+   */
+  static Path generateRich(Path dir, int count) throws Exception {
+    StringBuilder text = new StringBuilder("net rich\n{\n HEADER =\n  {\n   ID = rich;\n");
+    text.append("   NAME = \"A generated network\";\n  };\n");
+    for (int s = 0; s < count / 100; ++s) {
+      text.append(" submodel s").append(s).append("\n  {\n   HEADER =\n    {\n     ID = s")
+          .append(s).append(";\n     NAME = \"Part ").append(s).append("\";\n    };\n  };\n");
+    }
+    for (int i = 0; i < count; ++i) {
+      String parents = i == 0 ? "" : "n" + (i - 1);
+      String table = i == 0 ? "0.3, 0.7" : "0.1, 0.9, 0.8, 0.2";
+      text.append(" node n").append(i).append("\n  {\n   TYPE = CPT;\n   HEADER =\n    {\n")
+          .append("     ID = n").append(i).append(";\n     NAME = \"Node number ").append(i)
+          .append("\";\n     COMMENT = \"What node ").append(i)
+          .append(" stands for, in a few words\";\n    };\n   SCREEN =\n    {\n")
+          .append("     POSITION =\n      {\n       CENTER_X = ").append(100 + (i % 100) * 120)
+          .append(";\n       CENTER_Y = ").append(50 + (i / 100) * 60)
+          .append(";\n       WIDTH = 80;\n       HEIGHT = 30;\n      };\n    };\n")
+          .append("   SUBMODEL = s").append(i / 100).append(";\n   USER_PROPERTIES =\n    {\n")
+          .append("     unit = \"kg\";\n     source = \"survey ").append(i % 7)
+          .append("\";\n    };\n   PARENTS = (").append(parents)
+          .append(");\n   DEFINITION =\n    {\n     NAMESTATES = (low, high);\n")
+          .append("     PROBABILITIES = (").append(table).append(");\n    };\n  };\n");
+    }
+    text.append("};\n");
+    Path file = dir.resolve("rich" + count + ".qdn");
+    Files.writeString(file, text.toString(), StandardCharsets.ISO_8859_1);
+    return file;
+  }
+
   static double bestSeconds(Path file, int expected) {
     double best = Double.MAX_VALUE;
     for (int run = 0; run < 5; ++run) {
@@ -88,5 +122,13 @@ public class LoadBenchmark {
     System.out.printf("loadQDN 10,000 nodes: %.3f s%n", small);
     System.out.printf("loadQDN 100,000 nodes: %.3f s%n", large);
     System.out.printf("ratio 100,000 / 10,000: %.2f%n", large / small);
+    Path richLarge = generateRich(dir, 100000);
+    double richSmall = bestSeconds(generateRich(dir, 10000), 10000);
+    double rich = bestSeconds(richLarge, 100000);
+    System.out.printf("loadQDN 10,000 nodes with names, texts, properties, positions, submodels:"
+        + " %.3f s%n", richSmall);
+    System.out.printf("loadQDN 100,000 such nodes (%.1f MB): %.3f s (target under 1 s)%n",
+        Files.size(richLarge) / 1e6, rich);
+    System.out.printf("ratio 100,000 / 10,000: %.2f (target at most 11)%n", rich / richSmall);
   }
 }
