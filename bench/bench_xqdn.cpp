@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "dense_bench.h"
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
 #include "xml/QDN_registerFormats.h"
@@ -178,3 +179,16 @@ static void BM_WriteXqdn50MB(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * FileSize(out));
 }
 BENCHMARK(BM_WriteXqdn50MB)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Peak memory of loading the generated and the written file, over that of
+// loading a file with one node, each in a fresh process.
+static void BM_XqdnPeakMemory(benchmark::State& state) {
+  QDN_RegisterFormats();
+  dense::ReportPeakMemory(state, FileFor(state), 8, "xqdn");
+}
+BENCHMARK(BM_XqdnPeakMemory)
+    ->ArgName("written")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);

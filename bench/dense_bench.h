@@ -27,6 +27,7 @@
 #include "definitions/QDN_nodeDefinition.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
+#include "xml/QDN_registerFormats.h"
 
 extern char** environ;
 
@@ -189,6 +190,7 @@ inline long PeakKilobytesOfLoad(const std::string& path, int format) {
 inline int LoadHook() {
   const char* path = std::getenv("CALLBRIMA_BENCH_LOAD");
   if (!path) return 0;
+  QDN_RegisterFormats(); // native XML too
   {
     QDN_network net;
     (void)net.ReadFile(path, std::atoi(std::getenv("CALLBRIMA_BENCH_FORMAT")), 0);
