@@ -61,10 +61,10 @@ inline void BuildDenseNetwork(QDN_network& net) {
   constexpr int kNodes = 71, kParents = 7;
   QDN_stringArray states;
   for (int s = 0; s < 4; ++s)
-    (void)states.Append(("s" + std::to_string(s)).c_str());
+    (void)states.Append(std::string("s").append(std::to_string(s)).c_str());
   std::vector<int> handles;
   for (int i = 0; i < kNodes; ++i) {
-    const int h = net.AddNode(18, ("n" + std::to_string(i)).c_str());
+    const int h = net.AddNode(18, std::string("n").append(std::to_string(i)).c_str());
     (void)net.GetNode(h)->GetDefinition()->SetNumberOfOutcomes(states);
     for (int p = std::max(0, i - kParents); p < i; ++p)
       (void)net.AddArc(handles[static_cast<size_t>(p)], h, 0);
