@@ -278,10 +278,21 @@ int QDN_textFormat::ReadReal(double& value) {
 }
 
 int QDN_textFormat::TakeNumber(double& value) {
+  bool logged = false;
+  return TakeNumber(value, logged);
+}
+
+int QDN_textFormat::TakeNumber(double& value, bool& logged) {
+  logged = false;
   if (!lexer_) return QDN_OUT_OF_RANGE;
   QDN_token token;
   if (lexer_->Take(QDN_TOKEN_INTEGER, QDN_TOKEN_REAL, token) != 1) return 0;
   CB_TRY(ParseReal(token.text, value));
+  if (!std::isfinite(value)) {
+    logged = true;
+    return ReportError(QDN_OUT_OF_RANGE,
+                       Concat({"ERROR: '", token.text, "' : Number out of range"}));
+  }
   return 1;
 }
 
@@ -480,19 +491,16 @@ int QDN_textFormat::ReadDoubleList(QDN_doubleArray& out) {
     return ReportError(QDN_SYNTAX_ERROR,
                        Concat({"ERROR: '", CurrentToken().text, "' : Real Number expected"}));
   };
-  int got = TakeNumber(value);
-  if (got < 0) return not_converted();
+  bool logged = false;
+  int got = TakeNumber(value, logged);
+  if (got < 0) return logged ? got : not_converted();
   if (got == 1) {
     for (;;) {
-      // A number too large for a double would be stored as infinity.
-      if (!std::isfinite(value))
-        return ReportError(QDN_OUT_OF_RANGE,
-                           Concat({"ERROR: '", CurrentToken().text, "' : Number out of range"}));
       CB_TRY(out.Append(value));
       if (TakePunctuator(',') != 1) break;
       // After a comma a number must follow ("nan", say, is not one).
-      got = TakeNumber(value);
-      if (got < 0) return not_converted();
+      got = TakeNumber(value, logged);
+      if (got < 0) return logged ? got : not_converted();
       if (got == 0) {
         const int status = Expect(QDN_TOKEN_REAL, nullptr);
         return status < 0 ? status : QDN_SYNTAX_ERROR;

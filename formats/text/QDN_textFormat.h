@@ -89,8 +89,12 @@ public:
   int ReadReal(double& value);
   // When the next token is an Integer or a Real Number, consumes it and
   // converts it with ParseReal: 1, or ParseReal's failure status. 0 when the
-  // next token is not a number or there is none (it is left unconsumed).
+  // next token is not a number or there is none (it is left unconsumed). A
+  // number too large for a double is refused with a logged message (-2):
+  // stored, it would be an infinity that no writer can write back.
   int TakeNumber(double& value);
+  // As TakeNumber; logged tells whether a failure was already logged.
+  int TakeNumber(double& value, bool& logged);
   // Consumes the next token when it is the Punctuator c: 1; otherwise 0.
   int TakePunctuator(char c);
   // The current token (the one last peeked or consumed).
