@@ -73,7 +73,6 @@ private:
   void ReadProperty(int handle);
   void ApplyProperty(int handle, std::string_view key, std::string_view rest);
   int FindVariable(std::string_view text) const;
-  std::string UniqueNodeId(const std::string& text) const;
   int ReportAt(int line, int status, std::string_view message);
 
   void WriteVariable(int handle);

@@ -400,17 +400,6 @@ int QDN_bifFormat::ReadNetworkBlock() {
   return QDN_NO_ERROR;
 }
 
-std::string QDN_bifFormat::UniqueNodeId(const std::string& text) const {
-  std::string id = text.empty() ? "x" : text;
-  (void)QDN_idArray::MakeValidId(id);
-  if (!network_->IsIdentifierInUse(id.c_str(), -1)) return id;
-  for (int number = 0;; ++number) {
-    std::string candidate = id;
-    candidate += std::to_string(number);
-    if (!network_->IsIdentifierInUse(candidate.c_str(), -1)) return candidate;
-  }
-}
-
 int QDN_bifFormat::FindVariable(std::string_view text) const {
   const auto it = names_.find(std::string(text));
   if (it != names_.end()) return it->second;

@@ -41,6 +41,18 @@ bool IsReservedKey(std::string_view key) {
   return key == "label" || key == "position" || key == "state_label";
 }
 
+// User properties go out as property lines; keys the reader gives a meaning
+// of their own stay out.
+void AppendProperties(std::string& text, const QDN_userProperties& properties) {
+  for (int i = 0; i < properties.GetCount(); ++i)
+    if (!IsReservedKey(properties.GetName(i)))
+      text.append("  property ")
+          .append(properties.GetName(i))
+          .append(" = ")
+          .append(QuotedText(properties.GetValue(i)))
+          .append(";\n");
+}
+
 } // namespace
 
 int QDN_bifFormat::WriteFile(const char* fileName) {
@@ -73,14 +85,7 @@ int QDN_bifFormat::WriteFile(const char* fileName) {
   text += " {\n";
   if (header.GetName() && (!id || std::string_view(header.GetName()) != id))
     text.append("  property label = ").append(QuotedText(header.GetName())).append(";\n");
-  const QDN_userProperties& properties = network_->GetProperties();
-  for (int i = 0; i < properties.GetCount(); ++i)
-    if (!IsReservedKey(properties.GetName(i)))
-      text.append("  property ")
-          .append(properties.GetName(i))
-          .append(" = ")
-          .append(QuotedText(properties.GetValue(i)))
-          .append(";\n");
+  AppendProperties(text, network_->GetProperties());
   text += "}\n";
   (void)out_.WriteRaw(text, 0);
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
@@ -121,14 +126,7 @@ void QDN_bifFormat::WriteVariable(int handle) {
         .append(", ")
         .append(std::to_string(position.y0))
         .append(" );\n");
-  const QDN_userProperties& properties = node.GetInfo().properties;
-  for (int i = 0; i < properties.GetCount(); ++i)
-    if (!IsReservedKey(properties.GetName(i)))
-      text.append("  property ")
-          .append(properties.GetName(i))
-          .append(" = ")
-          .append(QuotedText(properties.GetValue(i)))
-          .append(";\n");
+  AppendProperties(text, node.GetInfo().properties);
   text += "}\n";
   (void)out_.WriteRaw(text, 0);
 }

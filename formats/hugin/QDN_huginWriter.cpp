@@ -42,20 +42,11 @@ const char* KindWord(int type) {
 // identifier. When the whole list would not read back as the outcomes'
 // identifiers, the identifiers go out.
 QDN_stringArray OutcomeTexts(const QDN_idArray& ids, const QDN_extraDefinition* extra) {
-  QDN_stringArray texts;
-  std::unordered_set<std::string_view> used;
   bool any_original = false;
-  for (int i = 0; i < ids.GetCount(); ++i) {
-    const QDN_optionalText* original =
-        extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name
-            ? &extra->GetOutcome(i).long_name
-            : nullptr;
-    std::string repaired = original ? **original : std::string();
-    const bool use = original && QDN_idArray::MakeValidId(repaired) == QDN_NO_ERROR &&
-                     repaired == ids.ViewAt(i) && used.insert(**original).second;
-    any_original = any_original || use;
-    (void)texts.Append(use ? (*original)->c_str() : ids.At(i));
-  }
+  QDN_stringArray texts;
+  for (const std::string& text :
+       QDN_textFormat::OriginalOutcomeTexts(ids, extra, nullptr, any_original))
+    (void)texts.Append(text.c_str());
   if (!any_original) return texts;
   QDN_idArray again;
   bool same = again.Assign(texts) == QDN_NO_ERROR && again.MakeIdsValid() == QDN_NO_ERROR &&

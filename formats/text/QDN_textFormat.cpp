@@ -11,13 +11,16 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <unordered_set>
 
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_errorLog.h"
+#include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
+#include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
 
 namespace {
@@ -827,4 +830,38 @@ void QDN_textFormat::FillAddedStates(int handle, bool own, double* cells, size_t
       coords[d] = 0;
     }
   }
+}
+
+std::string QDN_textFormat::UniqueNodeId(const std::string& text) const {
+  std::string id = text.empty() ? "x" : text;
+  (void)QDN_idArray::MakeValidId(id);
+  if (!network_->IsIdentifierInUse(id.c_str(), -1)) return id;
+  for (int number = 0;; ++number) {
+    std::string candidate = id;
+    candidate += std::to_string(number);
+    if (!network_->IsIdentifierInUse(candidate.c_str(), -1)) return candidate;
+  }
+}
+
+std::vector<std::string> QDN_textFormat::OriginalOutcomeTexts(const QDN_idArray& ids,
+                                                              const QDN_extraDefinition* extra,
+                                                              bool (*carried)(std::string_view),
+                                                              bool& any_original) {
+  std::vector<std::string> texts;
+  texts.reserve(static_cast<size_t>(ids.GetCount()));
+  std::unordered_set<std::string_view> used;
+  any_original = false;
+  for (int i = 0; i < ids.GetCount(); ++i) {
+    const QDN_optionalText* original =
+        extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name
+            ? &extra->GetOutcome(i).long_name
+            : nullptr;
+    std::string repaired = original ? **original : std::string();
+    const bool use = original && (!carried || carried(**original)) &&
+                     QDN_idArray::MakeValidId(repaired) == QDN_NO_ERROR &&
+                     repaired == ids.ViewAt(i) && used.insert(**original).second;
+    any_original = any_original || use;
+    texts.emplace_back(use ? std::string_view(**original) : ids.ViewAt(i));
+  }
+  return texts;
 }

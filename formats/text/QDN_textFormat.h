@@ -15,6 +15,8 @@ class QDN_network;
 class QDN_stringArray;
 class QDN_doubleArray;
 class QDN_intArray;
+class QDN_idArray;
+class QDN_extraDefinition;
 
 // Base of every model-file format: the lexer of one read, the output file of
 // one write, and the statement readers and writers the text formats share
@@ -121,6 +123,18 @@ public:
   int WriteText(std::string_view text, bool escaped);
   int SetLineWidth(int n) { return out_.SetLineWidth(n); }
 
+  // For writers of formats that keep an outcome's original text (the one it
+  // was read with): for each outcome that text when carried accepts it, the
+  // reader makes the outcome's identifier from it again, and no earlier
+  // outcome goes out with the same text; otherwise the identifier.
+  // any_original tells whether an original text was chosen; the caller then
+  // checks that the whole list reads back as the identifiers, as its reader
+  // repairs lists.
+  static std::vector<std::string> OriginalOutcomeTexts(const QDN_idArray& ids,
+                                                       const QDN_extraDefinition* extra,
+                                                       bool (*carried)(std::string_view),
+                                                       bool& any_original);
+
 protected:
   // Creates the lexer of one read and opens the file.
   int BeginRead(const char* fileName, int variant);
@@ -134,6 +148,9 @@ protected:
   // Reports a file that does not start with keyword, the word every file of
   // the format starts with: nothing of it is read.
   void ReportWrongStart(const char* keyword);
+  // A node identifier made from text, for readers whose names need not be
+  // identifiers: text repaired, then numbered from 0 until no node has it.
+  std::string UniqueNodeId(const std::string& text) const;
 
   // One-state nodes. A node needs two outcomes, so a node the file gives a
   // single state gets a second one that the file's tables know nothing of.

@@ -39,7 +39,6 @@ private:
   int ReadVariable(const XmlScanner::Item& start);
   int ReadDefinition();
   int FindByText(const std::string& text) const;
-  std::string UniqueNodeId(const std::string& text) const;
 
   static std::vector<std::string> OutcomeTexts(const QDN_idArray& ids,
                                                const QDN_extraDefinition* extra);

@@ -216,17 +216,6 @@ int QDN_xmlbifFormat::ReadNetwork() {
   }
 }
 
-std::string QDN_xmlbifFormat::UniqueNodeId(const std::string& text) const {
-  std::string id = text.empty() ? "x" : text;
-  (void)QDN_idArray::MakeValidId(id);
-  if (!network_->IsIdentifierInUse(id.c_str(), -1)) return id;
-  for (int number = 0;; ++number) {
-    std::string candidate = id;
-    candidate += std::to_string(number);
-    if (!network_->IsIdentifierInUse(candidate.c_str(), -1)) return candidate;
-  }
-}
-
 int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
   // TYPE="nature" is XMLBIF's own word for a chance node, and its default.
   const std::string* type_text = Attribute(start, "TYPE");

@@ -89,21 +89,9 @@ bool CarriedAsElementText(std::string_view text) {
 // identifiers, the identifiers go out.
 std::vector<std::string> QDN_xmlbifFormat::OutcomeTexts(const QDN_idArray& ids,
                                                         const QDN_extraDefinition* extra) {
-  std::vector<std::string> texts;
-  std::unordered_set<std::string> used;
   bool any_original = false;
-  for (int i = 0; i < ids.GetCount(); ++i) {
-    const QDN_optionalText* original =
-        extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name
-            ? &extra->GetOutcome(i).long_name
-            : nullptr;
-    std::string repaired = original ? **original : std::string();
-    const bool use = original && CarriedAsElementText(**original) &&
-                     QDN_idArray::MakeValidId(repaired) == QDN_NO_ERROR &&
-                     repaired == ids.ViewAt(i) && used.insert(**original).second;
-    any_original = any_original || use;
-    texts.emplace_back(use ? std::string_view(**original) : ids.ViewAt(i));
-  }
+  std::vector<std::string> texts =
+      OriginalOutcomeTexts(ids, extra, &CarriedAsElementText, any_original);
   if (!any_original) return texts;
   QDN_idArray again;
   bool same = true;
