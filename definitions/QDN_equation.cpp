@@ -9,10 +9,10 @@
 
 #include "core/QDN_errorLog.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_lexer.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeValue.h"
-#include "formats/text/QDN_lexer.h"
-#include "formats/text/QDN_textFormat.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 
@@ -111,7 +111,7 @@ private:
       } else if (token.kind == QDN_TOKEN_INTEGER || token.kind == QDN_TOKEN_REAL) {
         auto node = std::make_unique<Expr>();
         node->text.assign(text);
-        if (QDN_textFormat::ParseReal(text, node->number) < 0) return false;
+        if (QDN_ParseReal(text, node->number) < 0) return false;
         item.node = std::move(node);
       } else if (text == "(") {
         item.is_group = true;

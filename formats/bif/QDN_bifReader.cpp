@@ -12,6 +12,7 @@
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
+#include "core/QDN_readFile.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "core/QDN_text.h"
@@ -314,7 +315,7 @@ int QDN_bifFormat::ReportAt(int line, int status, std::string_view message) {
 
 int QDN_bifFormat::ReadFile(const char* fileName, int) {
   std::string text;
-  CB_TRY(QDN_textFile::ReadAll(fileName, text));
+  CB_TRY(QDN_ReadFile(fileName, text));
   if (text.empty()) return QDN_END_OF_INPUT;
   return ReadText(std::move(text));
 }

@@ -10,6 +10,7 @@
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_nodeDefinition.h"
@@ -239,7 +240,7 @@ int QDN_ergoFormat::WriteFile(const char* fileName) {
     const QDN_Dmatrix& table = *network_->GetNode(order.At(i))->GetDefinition()->GetTable();
     write(std::to_string(table.GetSize()).append("\n"));
     for (int k = 0; k < table.GetSize(); ++k)
-      write(FormatReal(table.At(k)).append("\t"));
+      write(QDN_FormatReal(table.At(k)).append("\t"));
     write("\n\n");
   }
   write("\n\n/*\tNames\t*/\n");

@@ -11,6 +11,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_nodeDefinition.h"
@@ -171,7 +172,7 @@ int QDN_huginFormat::ReadNetStatement() {
   CB_TRY(ReadDoubleList(size));
   if (size.GetCount() < 2) return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong node size");
   int width = 0, height = 0;
-  if (TruncateToInt(size.At(0), width) < 0 || TruncateToInt(size.At(1), height) < 0)
+  if (QDN_TruncateToInt(size.At(0), width) < 0 || QDN_TruncateToInt(size.At(1), height) < 0)
     return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong node size");
   network_->GetSubmodels().SetDefaultNodeSize(width, height);
   return QDN_NO_ERROR;
@@ -251,7 +252,7 @@ int QDN_huginFormat::ReadNodeProperty(int handle) {
     if (position.GetCount() < 2)
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
     int x = 0, y = 0;
-    if (TruncateToInt(position.At(0), x) < 0 || TruncateToInt(position.At(1), y) < 0)
+    if (QDN_TruncateToInt(position.At(0), x) < 0 || QDN_TruncateToInt(position.At(1), y) < 0)
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
     node.GetInfo().screen.position.x0 = x;
     node.GetInfo().screen.position.y0 = y;

@@ -10,6 +10,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_nodeDefinition.h"
@@ -78,7 +79,7 @@ int QDN_huginFormat::WriteDoubleList(const QDN_doubleArray& list, bool use_size)
   const int n = use_size ? list.GetSize() : list.GetCount();
   for (int i = 0; i < n; ++i) {
     std::string item = i > 0 ? " " : "";
-    item += FormatReal(list.At(i));
+    item += QDN_FormatReal(list.At(i));
     (void)out_.WriteWrapped(item, 2);
   }
   return out_.WriteWrapped(")", 2);

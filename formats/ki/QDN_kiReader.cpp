@@ -10,6 +10,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "core/QDN_text.h"
@@ -289,13 +290,13 @@ int QDN_kiFormat::ReadNodeStatement(int& handle) {
   }
   if ((status = ReadAssignment("RECOMMENDABLE", QDN_TOKEN_INTEGER)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
-    return ParseInt(CurrentToken().text, recommendable_) < 0 ? ReportError(QDN_OUT_OF_RANGE, {})
-                                                             : QDN_NO_ERROR;
+    return QDN_ParseInt(CurrentToken().text, recommendable_) < 0 ? ReportError(QDN_OUT_OF_RANGE, {})
+                                                                 : QDN_NO_ERROR;
   }
   if ((status = ReadAssignment("MANDATORYVALUE", QDN_TOKEN_INTEGER)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     int value = 0;
-    if (ParseInt(CurrentToken().text, value) < 0 || !extra || value < 0 ||
+    if (QDN_ParseInt(CurrentToken().text, value) < 0 || !extra || value < 0 ||
         value >= extra->GetNumberOfOutcomes())
       return ReportError(QDN_OUT_OF_RANGE, {});
     extra->mandatory_value = value;

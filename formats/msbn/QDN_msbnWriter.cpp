@@ -6,6 +6,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_nodeDefinition.h"
@@ -30,7 +31,7 @@ int QDN_msbnFormat::WriteDoubleList(const QDN_doubleArray& list, bool use_size) 
   const int n = use_size ? list.GetSize() : list.GetCount();
   for (int i = 0; i < n; ++i) {
     std::string item = i > 0 ? " " : "";
-    item += FormatReal(list.At(i));
+    item += QDN_FormatReal(list.At(i));
     (void)out_.WriteWrapped(item, 2);
   }
   return out_.WriteWrapped(")", 2);
@@ -185,7 +186,7 @@ int QDN_msbnFormat::WriteTableBlock(int handle) {
     std::string row;
     for (int k = 0; k < n; ++k) {
       if (k > 0) row += ", ";
-      row += FormatReal(table->At(start + k));
+      row += QDN_FormatReal(table->At(start + k));
     }
     row += ";\n";
     (void)out_.WriteWrapped(row, 2);

@@ -8,6 +8,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_cast.h"
@@ -507,7 +508,7 @@ int QDN_qdnFormat::ReadDefinitionStatement(int handle) {
   if ((status = ReadStringAssignment("BASELINE", text)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     double baseline = 0;
-    if ((status = ParseReal(text, baseline)) < 0) return ReportError(status, {});
+    if ((status = QDN_ParseReal(text, baseline)) < 0) return ReportError(status, {});
     if (!needs(QDN_CAST)) return ReportError(QDN_WRONG_NODE_TYPE, {});
     status = static_cast<QDN_cast*>(definition)->SetBaseline(baseline);
     return status == QDN_NO_ERROR ? status : ReportError(status, "SetBaseline failed");

@@ -5,6 +5,7 @@
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_errorLog.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_cast.h"
@@ -276,7 +277,7 @@ void QDN_qdnFormat::WriteDefinition(const QDN_node& node) {
     const auto* cast = static_cast<const QDN_cast*>(definition);
     (void)WriteDoubleListStatement("PWEIGHTS", cast->GetPositiveWeights(), false);
     (void)WriteDoubleListStatement("NWEIGHTS", cast->GetNegativeWeights(), false);
-    (void)WriteQuotedStatement("BASELINE", FormatReal(cast->GetBaseline()));
+    (void)WriteQuotedStatement("BASELINE", QDN_FormatReal(cast->GetBaseline()));
     break;
   }
   case QDN_NOISY_MAX: {

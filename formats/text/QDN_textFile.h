@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-// The text file of a format. Reading takes the whole file into memory.
+// The text file a format writes (readers take the whole file with QDN_ReadFile).
 // Writing goes to a temporary file beside the target, which replaces the
 // target only when every write, the flush and the close succeeded, so a
 // failed save leaves the old file as it was (and no new file behind). A
@@ -21,9 +21,6 @@ public:
   QDN_textFile& operator=(const QDN_textFile&) = delete;
   // An unfinished write is abandoned: the temporary file is removed.
   ~QDN_textFile();
-
-  // The whole file into out: 0, or -103 with "OPEN FILE FAILED" logged.
-  static int ReadAll(const char* fileName, std::string& out);
 
   // Starts writing fileName: -103 with "OPEN FILE FAILED" logged on failure.
   int OpenForWrite(const char* fileName);

@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/QDN_lexer.h"
 #include "core/QDN_object.h"
-#include "formats/text/QDN_lexer.h"
 #include "formats/text/QDN_textFile.h"
 
 class QDN_network;
@@ -90,7 +90,7 @@ public:
   int ReadInteger(int& value);
   int ReadReal(double& value);
   // When the next token is an Integer or a Real Number, consumes it and
-  // converts it with ParseReal: 1, or ParseReal's failure status. 0 when the
+  // converts it with QDN_ParseReal: 1, or its failure status. 0 when the
   // next token is not a number or there is none (it is left unconsumed). A
   // number too large for a double is refused with a logged message (-2):
   // stored, it would be an infinity that no writer can write back.
@@ -104,17 +104,6 @@ public:
   // The line of the input the reader is at (for message prefixes).
   virtual int GetLine() const;
 
-  // Reserved texts give the reserved values; other texts convert as strtod
-  // does, without locale. -2 when nothing converts.
-  static int ParseReal(std::string_view text, double& value);
-  // A real truncated toward zero to an int; -2 for a value outside the int
-  // range (or not a number).
-  static int TruncateToInt(double value, int& out);
-  // atoi-like (leading digits, optional sign); -2 when out of range or no digits.
-  static int ParseInt(std::string_view text, int& value);
-  // Reserved values as their texts; others as "%.8f" when that reads back to
-  // the same double, else the shortest text that does.
-  static std::string FormatReal(double value);
   static std::string EscapeString(std::string_view text);
   // The parts joined into one message text.
   static std::string Concat(std::initializer_list<std::string_view> parts);

@@ -10,6 +10,8 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
+#include "core/QDN_readFile.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_nodeDefinition.h"
@@ -133,7 +135,7 @@ int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text)
 
 int QDN_xmlbifFormat::ReadFile(const char* fileName, int) {
   std::string text;
-  CB_TRY(QDN_textFile::ReadAll(fileName, text));
+  CB_TRY(QDN_ReadFile(fileName, text));
   if (text.empty()) return QDN_END_OF_INPUT;
   scanner_ = std::make_unique<XmlScanner>(std::move(text));
   names_.clear();
@@ -356,7 +358,7 @@ int QDN_xmlbifFormat::ReadDefinition() {
         while (p < end && !kTableSeparator[static_cast<unsigned char>(*p)])
           ++p;
         double value = 0;
-        if (ParseReal(std::string_view(word, static_cast<size_t>(p - word)), value) < 0) {
+        if (QDN_ParseReal(std::string_view(word, static_cast<size_t>(p - word)), value) < 0) {
           (void)ReportError(
               QDN_SYNTAX_ERROR,
               Concat({"ERROR: '", std::string_view(word, static_cast<size_t>(p - word)),

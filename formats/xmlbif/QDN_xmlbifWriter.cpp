@@ -9,6 +9,7 @@
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "formats/xmlbif/QDN_xmlbifFormat.h"
@@ -239,7 +240,7 @@ void QDN_xmlbifFormat::WriteDefinition(int handle) {
     (void)out_.WriteIndent();
     std::string cells;
     for (int i = 0; i < table->GetSize(); ++i) {
-      cells = FormatReal(table->At(i));
+      cells = QDN_FormatReal(table->At(i));
       cells += ' ';
       (void)out_.WriteWrapped(cells, 2);
     }

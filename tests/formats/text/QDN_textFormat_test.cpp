@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <random>
 #include <string>
 
 #include "core/QDN_doubleArray.h"
@@ -34,38 +30,6 @@ public:
 };
 
 } // namespace
-
-TEST(TextFormatTest, RealNumbersRoundTripExactly) {
-  for (double v : {0.1, 0.5, 1e-9, 9.999424e-4, 1.0 / 3, 123456789.125, -2.5e-300, 0.0, 1e300}) {
-    SCOPED_TRACE(v);
-    double back = -1;
-    ASSERT_EQ(QDN_textFormat::ParseReal(QDN_textFormat::FormatReal(v), back), QDN_NO_ERROR);
-    EXPECT_EQ(back, v);
-  }
-  EXPECT_EQ(QDN_textFormat::FormatReal(0.1), "0.10000000");
-  EXPECT_EQ(QDN_textFormat::FormatReal(kUndefinedValue), "0.0E-2");
-  double value = 0;
-  ASSERT_EQ(QDN_textFormat::ParseReal("UNDEF.", value), QDN_NO_ERROR);
-  EXPECT_EQ(value, kUndefinedValue);
-  ASSERT_EQ(QDN_textFormat::ParseReal("NA", value), QDN_NO_ERROR);
-  EXPECT_EQ(value, kNotApplicableValue);
-  ASSERT_EQ(QDN_textFormat::ParseReal("+2.5", value), QDN_NO_ERROR);
-  EXPECT_EQ(value, 2.5);
-  ASSERT_EQ(QDN_textFormat::ParseReal("12.", value), QDN_NO_ERROR);
-  EXPECT_EQ(value, 12.0);
-  EXPECT_EQ(QDN_textFormat::ParseReal("x", value), QDN_OUT_OF_RANGE);
-}
-
-TEST(TextFormatTest, IntegersOutOfRangeAreRefused) {
-  int value = 0;
-  EXPECT_EQ(QDN_textFormat::ParseInt("2147483647", value), QDN_NO_ERROR);
-  EXPECT_EQ(QDN_textFormat::ParseInt("-2147483648", value), QDN_NO_ERROR);
-  EXPECT_EQ(value, -2147483647 - 1);
-  EXPECT_EQ(QDN_textFormat::ParseInt("2147483648", value), QDN_OUT_OF_RANGE);
-  EXPECT_EQ(QDN_textFormat::ParseInt("99999999999999999999999", value), QDN_OUT_OF_RANGE);
-  ASSERT_EQ(QDN_textFormat::ParseInt("12e5", value), QDN_NO_ERROR);
-  EXPECT_EQ(value, 12);
-}
 
 TEST(TextFormatTest, ExpectReportsWhatWasExpected) {
   QDN_network net;
@@ -183,33 +147,4 @@ TEST(TextFormatTest, NumberListsRefuseWhatIsNoFiniteNumber) {
   QDN_doubleArray blank;
   EXPECT_EQ(read("(1 2)", blank), QDN_SYNTAX_ERROR);
   EXPECT_TRUE(LogContains("ERROR: '2' : ')' expected"));
-}
-
-// Plain decimals take a quicker conversion than the rest; both must give
-// exactly what strtod gives.
-TEST(TextFormatTest, RealNumbersConvertExactlyAsStrtodDoes) {
-  std::mt19937_64 random(17);
-  std::uniform_real_distribution<double> unit(0.0, 1.0);
-  std::uniform_int_distribution<int> power(-30, 30);
-  const char* formats[] = {"%.8f", "%.17g", "%.3e", "%.0f", "%.15g", "%.20f", "%g"};
-  char text[128];
-  for (int i = 0; i < 20000; ++i) {
-    const double v = (unit(random) - 0.3) * std::pow(10.0, power(random));
-    std::snprintf(text, sizeof text, formats[i % 7], v);
-    double parsed = 0;
-    ASSERT_EQ(QDN_textFormat::ParseReal(text, parsed), QDN_NO_ERROR) << text;
-    EXPECT_EQ(parsed, std::strtod(text, nullptr)) << text;
-  }
-  for (const char* edge : {"9007199254740993", "9007199254740992e-22", "1e22", "1e23", "-0",
-                           "-0.0e5", "0.1e-22", "123456789012345678901", ".5", "5.", "1e+5", "1E-5",
-                           "4.9e-324", "1.7976931348623157e308", "0.30000000000000004"}) {
-    double parsed = 0;
-    ASSERT_EQ(QDN_textFormat::ParseReal(edge, parsed), QDN_NO_ERROR) << edge;
-    EXPECT_EQ(parsed, std::strtod(edge, nullptr)) << edge;
-    EXPECT_EQ(std::signbit(parsed), std::signbit(std::strtod(edge, nullptr))) << edge;
-  }
-  double parsed = 0;
-  EXPECT_EQ(QDN_textFormat::ParseReal("1e", parsed), QDN_NO_ERROR); // the leading number counts
-  EXPECT_EQ(parsed, 1.0);
-  EXPECT_EQ(QDN_textFormat::ParseReal("-", parsed), QDN_OUT_OF_RANGE);
 }

@@ -1,4 +1,4 @@
-#include "formats/text/QDN_lexer.h"
+#include "core/QDN_lexer.h"
 
 #include <gtest/gtest.h>
 

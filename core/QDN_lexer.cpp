@@ -1,11 +1,11 @@
-#include "formats/text/QDN_lexer.h"
+#include "core/QDN_lexer.h"
 
 #include <cstdio>
 #include <string>
 
 #include "core/QDN_errorLog.h"
+#include "core/QDN_readFile.h"
 #include "core/QDN_status.h"
-#include "formats/text/QDN_textFile.h"
 
 namespace {
 
@@ -146,7 +146,7 @@ QDN_lexer::QDN_lexer(int variant) {
 }
 
 int QDN_lexer::OpenFile(const char* fileName) {
-  const int status = QDN_textFile::ReadAll(fileName, text_);
+  const int status = QDN_ReadFile(fileName, text_);
   if (status < 0) return status;
   file_mode_ = true;
   pos_ = pending_pos_ = 0;
