@@ -11,6 +11,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "core/QDN_utf8.h"
 #include "formats/text/QDN_textFile.h"
 #include "formats/text/save_target.h"
 #include "network/QDN_screenInfo.h"
@@ -48,31 +49,6 @@ QDN_xmlReader::~QDN_xmlReader() {
 QDN_xmlElement* QDN_xmlReader::CreateElement(std::string name, int mode) {
   elements_.push_back(std::make_unique<QDN_xmlElement>(std::move(name), mode));
   return elements_.back().get();
-}
-
-std::string QDN_xmlReader::ToLatin1(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) {
-    const unsigned char c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-      ++i;
-      continue;
-    }
-    int length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    unsigned code = length == 4 ? (c & 0x07u) : length == 3 ? (c & 0x0Fu) : (c & 0x1Fu);
-    bool valid = length > 1 && i + static_cast<size_t>(length) <= utf8.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(utf8[i + static_cast<size_t>(k)]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      code = (code << 6) | (next & 0x3Fu);
-    }
-    if (!valid) length = 1;
-    out.push_back(valid && code <= 0xFF ? static_cast<char>(code) : '?');
-    i += static_cast<size_t>(length);
-  }
-  return out;
 }
 
 bool QDN_xmlReader::Load(const char* fileName, QDN_xmlElement* root, QDN_xmlErrorHandler* handler) {
@@ -227,7 +203,7 @@ void QDN_xmlReader::GetStringAttribute(const char* name, std::string& text) cons
   }
   const size_t length = std::strlen(value);
   if (HasHighBytes(value, length)) {
-    text = ToLatin1(std::string_view(value, length));
+    text = QDN_Utf8ToLatin1(std::string_view(value, length));
   } else {
     text.assign(value, length);
   }
@@ -340,7 +316,7 @@ void QDN_xmlReader::End() {
   if (entry.element) {
     text_ = std::string_view(buffer_).substr(entry.text);
     if (entry.high) {
-      converted_ = ToLatin1(text_);
+      converted_ = QDN_Utf8ToLatin1(text_);
       text_ = converted_;
     }
     // Required children are checked before the end callback, which may rely

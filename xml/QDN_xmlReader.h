@@ -86,9 +86,6 @@ public:
 
   bool HasFailed() const { return failed_; }
 
-  // UTF-8 to ISO-8859-1; characters above U+00FF and malformed bytes become "?".
-  static std::string ToLatin1(std::string_view utf8);
-
 private:
   // One open element. Its child flags and its text live in the shared
   // seen_ and buffer_ stacks from the given offsets on, so that reading an

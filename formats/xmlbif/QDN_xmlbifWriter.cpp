@@ -11,6 +11,7 @@
 #include "core/QDN_intArray.h"
 #include "core/QDN_numberText.h"
 #include "core/QDN_status.h"
+#include "core/QDN_utf8.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "formats/xmlbif/QDN_xmlbifFormat.h"
 #include "network/QDN_extraDefinition.h"
@@ -54,29 +55,10 @@ bool CarriedAsElementText(std::string_view text) {
       ++i;
       continue;
     }
-    // Lead byte, then the number of continuation bytes and the smallest
-    // code point that needs this many (overlong forms are not UTF-8).
-    int extra = 0;
-    uint32_t code = 0, least = 0;
-    if ((c & 0xE0) == 0xC0) {
-      extra = 1, code = c & 0x1F, least = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      extra = 2, code = c & 0x0F, least = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      extra = 3, code = c & 0x07, least = 0x10000;
-    } else {
-      return false;
-    }
-    if (i + static_cast<size_t>(extra) >= text.size()) return false;
-    for (int k = 1; k <= extra; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE ||
-        code == 0xFFFF)
-      return false;
-    i += static_cast<size_t>(extra) + 1;
+    uint32_t code = 0;
+    const size_t length = QDN_DecodeUtf8(text.substr(i), code);
+    if (length == 0 || QDN_IsSurrogate(code) || code == 0xFFFE || code == 0xFFFF) return false;
+    i += length;
   }
   return true;
 }

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "core/QDN_utf8.h"
+
 namespace {
 
 bool IsNameChar(char c) {
@@ -12,24 +14,6 @@ bool IsNameChar(char c) {
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 } // namespace
 
@@ -85,7 +69,7 @@ void XmlScanner::DecodeInto(std::string_view raw, std::string& out) {
           code == 0) {
         out.append(raw.substr(i, end - i + 1));
       } else {
-        AppendUtf8(out, code);
+        QDN_AppendUtf8(out, code);
       }
     } else {
       out.append(raw.substr(i, end - i + 1));
