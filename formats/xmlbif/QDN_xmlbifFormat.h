@@ -2,10 +2,10 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "formats/text/QDN_textFormat.h"
+#include "formats/xmlbif/name_index.h"
 #include "formats/xmlbif/xml_scanner.h"
 
 class QDN_Dmatrix;
@@ -35,9 +35,12 @@ private:
   int ReadText(const XmlScanner::Item& start, std::string& text);
   // Reports the end of the input inside element tag.
   int EndOfInput(std::string_view tag);
+  int ReadDocument();
   int ReadNetwork();
   int ReadVariable(const XmlScanner::Item& start);
   int ReadDefinition();
+  // The numbers of a TABLE element, appended to values.
+  int ReadTable(const XmlScanner::Item& start, std::vector<double>& values);
   int FindByText(const std::string& text) const;
 
   static std::vector<std::string> OutcomeTexts(const QDN_idArray& ids,
@@ -48,5 +51,5 @@ private:
 
   std::unique_ptr<XmlScanner> scanner_;
   // Element texts of VARIABLE names -> node handles, for FOR and GIVEN.
-  std::unordered_map<std::string, int> names_;
+  NameIndex names_;
 };

@@ -1,6 +1,8 @@
 // Reading XMLBIF 0.3 files.
 #include <array>
 #include <charconv>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +13,6 @@
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
 #include "core/QDN_numberText.h"
-#include "core/QDN_readFile.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_nodeDefinition.h"
@@ -57,6 +58,82 @@ constexpr std::array<bool, 256> kTableSeparator = [] {
   return separator;
 }();
 
+// The numbers of a TABLE element, converted as its texts arrive: the texts
+// are joined (a number may run from one into the next), decoded, and split
+// at blanks and commas. Conversion stops at the first word that is not a
+// number.
+class TableNumbers {
+public:
+  explicit TableNumbers(std::vector<double>& values) : values_(values) {}
+
+  void Add(std::string_view raw) {
+    if (failed_) return;
+    if (raw.find('&') == std::string_view::npos) {
+      Split(raw);
+    } else {
+      decoded_.clear();
+      XmlScanner::DecodeInto(raw, decoded_);
+      Split(decoded_);
+    }
+  }
+  void Finish() {
+    if (!failed_ && !carried_.empty()) Convert(carried_);
+  }
+  bool Failed() const { return failed_; }
+  std::string_view BadWord() const { return carried_; }
+
+private:
+  static bool IsSeparator(char c) { return kTableSeparator[static_cast<unsigned char>(c)]; }
+
+  void Split(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    if (!carried_.empty()) {
+      const char* const rest = p;
+      while (p < end && !IsSeparator(*p))
+        ++p;
+      carried_.append(rest, p);
+      if (p == end) return;
+      Convert(carried_);
+      if (failed_) return;
+      carried_.clear();
+    }
+    for (;;) {
+      while (p < end && IsSeparator(*p))
+        ++p;
+      if (p == end) return;
+      const char* const word = p;
+      while (p < end && !IsSeparator(*p))
+        ++p;
+      if (p == end) {
+        // The word may go on in the next text.
+        carried_.assign(word, p);
+        return;
+      }
+      Convert(std::string_view(word, static_cast<size_t>(p - word)));
+      if (failed_) return;
+    }
+  }
+
+  void Convert(std::string_view word) {
+    double value = 0;
+    if (QDN_ParseReal(word, value) < 0) {
+      failed_ = true;
+      if (word.data() != carried_.data()) carried_.assign(word);
+      return;
+    }
+    values_.push_back(value);
+  }
+
+  std::vector<double>& values_;
+  std::string carried_; // a word that may go on in the next text; the bad word
+  std::string decoded_;
+  bool failed_ = false;
+};
+
+// The size of the blocks the file is read in.
+constexpr size_t kReadBlockSize = size_t{1} << 16;
+
 // A leading part of word (compared over the text's own length).
 bool IsLeadingPart(std::string_view text, std::string_view word) {
   return text.size() <= word.size() && word.substr(0, text.size()) == text;
@@ -80,7 +157,7 @@ int QDN_xmlbifFormat::SkipElement(const XmlScanner::Item& start) {
   if (start.self_closing) return QDN_NO_ERROR;
   int depth = 1;
   for (;;) {
-    const XmlScanner::Item item = scanner_->Next();
+    const XmlScanner::Item item = scanner_->Next(XmlScanner::Texts::kInPieces);
     switch (item.kind) {
     case Kind::kStart:
       if (!item.self_closing) ++depth;
@@ -108,7 +185,7 @@ int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text)
   // Markup inside a text element contributes its own text; depth counts it.
   int depth = 1;
   for (;;) {
-    const XmlScanner::Item item = scanner_->Next();
+    const XmlScanner::Item item = scanner_->Next(XmlScanner::Texts::kInPieces);
     switch (item.kind) {
     case Kind::kText:
       XmlScanner::DecodeInto(item.raw, text);
@@ -134,11 +211,27 @@ int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text)
 }
 
 int QDN_xmlbifFormat::ReadFile(const char* fileName, int) {
-  std::string text;
-  CB_TRY(QDN_ReadFile(fileName, text));
-  if (text.empty()) return QDN_END_OF_INPUT;
-  scanner_ = std::make_unique<XmlScanner>(std::move(text));
-  names_.clear();
+  std::FILE* const opened = fileName ? std::fopen(fileName, "rb") : nullptr;
+  if (!opened) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  // The scanner reads the file a block at a time and closes it when done.
+  std::shared_ptr<std::FILE> file(opened, [](std::FILE* f) { std::fclose(f); });
+  scanner_ = std::make_unique<XmlScanner>(
+      [file](char* buffer, size_t size) -> long {
+        const size_t got = std::fread(buffer, 1, size, file.get());
+        return got == 0 && std::ferror(file.get()) ? -1 : static_cast<long>(got);
+      },
+      kReadBlockSize);
+  file.reset();
+  names_.Clear();
+  const bool has_input = scanner_->HasInput();
+  if (scanner_->ReadFailed()) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  if (!has_input) return QDN_END_OF_INPUT;
+  const int status = ReadDocument();
+  if (scanner_->ReadFailed()) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  return status;
+}
+
+int QDN_xmlbifFormat::ReadDocument() {
   // Everything before the BIF start tag is skipped.
   XmlScanner::Item item;
   do {
@@ -239,7 +332,8 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
     (void)ReportError(handle, "ERROR: Couldn't Create Node");
     return SkipElement(start);
   }
-  QDN_idArray outcomes;
+  // Grown one slot at a time, so the node's copy holds no empty slots.
+  QDN_idArray outcomes(0, 1);
   std::vector<std::string> originals;
   if (!start.self_closing) {
     for (;;) {
@@ -262,7 +356,7 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
         (void)ReportError(network_->SetNodeId(handle, id.c_str()), {});
         // A second variable of the same name keeps its data under another
         // identifier; definitions naming it reach the first one.
-        if (!names_.emplace(text, handle).second)
+        if (!names_.Add(text, handle))
           (void)ReportError(QDN_DUPLICATED_IDENTIFIER,
                             Concat({"ERROR: Variable name [", text,
                                     "] used twice; the second variable is renamed [", id, "]"}));
@@ -303,11 +397,43 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
 }
 
 int QDN_xmlbifFormat::FindByText(const std::string& text) const {
-  const auto it = names_.find(text);
-  if (it != names_.end() && network_->GetNode(it->second)) return it->second;
+  const int named = names_.Find(text);
+  if (named >= 0 && network_->GetNode(named)) return named;
   std::string id = text.empty() ? "x" : text;
   (void)QDN_idArray::MakeValidId(id);
   return network_->FindNode(id.c_str());
+}
+
+int QDN_xmlbifFormat::ReadTable(const XmlScanner::Item& start, std::vector<double>& values) {
+  TableNumbers numbers(values);
+  if (!start.self_closing) {
+    // As in ReadText, the texts of any markup inside count too.
+    int depth = 1;
+    while (depth > 0) {
+      const XmlScanner::Item item = scanner_->Next(XmlScanner::Texts::kInPieces);
+      switch (item.kind) {
+      case Kind::kText:
+        numbers.Add(item.raw);
+        break;
+      case Kind::kStart:
+        if (!item.self_closing) ++depth;
+        break;
+      case Kind::kEndTag:
+        --depth;
+        break;
+      case Kind::kEnd:
+        return EndOfInput(start.name);
+      case Kind::kError:
+        return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
+      }
+    }
+    numbers.Finish();
+  }
+  // Reported once the element is read, so the message names its last line.
+  if (numbers.Failed())
+    (void)ReportError(QDN_SYNTAX_ERROR,
+                      Concat({"ERROR: '", numbers.BadWord(), "' : Real Number expected"}));
+  return QDN_NO_ERROR;
 }
 
 int QDN_xmlbifFormat::ReadDefinition() {
@@ -345,28 +471,7 @@ int QDN_xmlbifFormat::ReadDefinition() {
                           Concat({"ERROR: ", text, " : Extra [FOR] entry. Ignored."}));
       }
     } else if (Is(item.name, "TABLE")) {
-      std::string text;
-      CB_TRY(ReadText(item, text));
-      // Numbers separated by white space, each converted exactly.
-      const char* p = text.data();
-      const char* end = p + text.size();
-      while (p < end) {
-        while (p < end && kTableSeparator[static_cast<unsigned char>(*p)])
-          ++p;
-        if (p >= end) break;
-        const char* word = p;
-        while (p < end && !kTableSeparator[static_cast<unsigned char>(*p)])
-          ++p;
-        double value = 0;
-        if (QDN_ParseReal(std::string_view(word, static_cast<size_t>(p - word)), value) < 0) {
-          (void)ReportError(
-              QDN_SYNTAX_ERROR,
-              Concat({"ERROR: '", std::string_view(word, static_cast<size_t>(p - word)),
-                      "' : Real Number expected"}));
-          break;
-        }
-        values.push_back(value);
-      }
+      CB_TRY(ReadTable(item, values));
       table_seen = true;
     } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
       CB_TRY(SkipElement(item));
@@ -398,9 +503,7 @@ int QDN_xmlbifFormat::ReadDefinition() {
     return QDN_NO_ERROR;
   }
   QDN_doubleArray array;
-  (void)array.Resize(static_cast<int>(values.size()));
-  for (double v : values)
-    (void)array.Append(v);
+  (void)array.SwapValues(values);
   (void)ReportError(definition->SetDefinition(array), {});
   return QDN_NO_ERROR;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -191,4 +192,45 @@ TEST(XmlbifFormatTest, TruncatedFilesFailAndDuplicateNamesAreReported) {
   EXPECT_EQ(net.GetNumberOfNodes(), 2);
   EXPECT_TRUE(LogContains("(line 6) : ERROR: Variable name [a] used twice; the second variable is "
                           "renamed [a0]"));
+}
+
+TEST(XmlbifFormatTest, LongTablesReadAcrossBlocksAndTheirBadWordIsReportedAtTheEnd) {
+  // 8 parents of three states: 19,683 numbers, far more than one block.
+  std::string body = "<NETWORK><NAME>n</NAME>\n";
+  for (int i = 0; i <= 8; ++i)
+    body += "<VARIABLE><NAME>v" + std::to_string(i) +
+            "</NAME><OUTCOME>a</OUTCOME><OUTCOME>b</OUTCOME><OUTCOME>c</OUTCOME></VARIABLE>\n";
+  body += "<DEFINITION><FOR>v8</FOR>";
+  for (int i = 0; i < 8; ++i)
+    body += "<GIVEN>v" + std::to_string(i) + "</GIVEN>";
+  body += "<TABLE>";
+  std::string plain, marked;
+  std::vector<double> expected;
+  for (int i = 0; i < 6561; ++i) {
+    const double cells[] = {0.125 + i % 7 * 0.0625, 0.5, 0.375 - i % 7 * 0.0625};
+    for (int k = 0; k < 3; ++k) {
+      const std::string text = std::to_string(cells[k]).append(i % 2 ? ",\r\n" : " ");
+      plain += text;
+      // References and markup inside the table join their texts as written.
+      marked += i == 1400 && k == 2 ? "&#x30;<X/>.&#x33;&#55;5&#x20;" : text;
+      expected.push_back(cells[k]);
+    }
+  }
+  QDN_network net;
+  ASSERT_EQ(Read(net, body + marked + "</TABLE></DEFINITION>\n</NETWORK>\n"), QDN_NO_ERROR);
+  EXPECT_EQ(LoggedCount(), 0u);
+  const QDN_Dmatrix& read = *net.GetNode(net.FindNode("v8"))->GetDefinition()->GetTable();
+  ASSERT_EQ(read.GetSize(), 19683);
+  for (int i = 0; i < read.GetSize(); ++i)
+    ASSERT_EQ(read.At(i), expected[static_cast<size_t>(i)]) << i;
+
+  // A word that is no number stops the table; it is reported with the line
+  // of the table's end, and the table is left out.
+  const size_t cut = plain.find(' ', 50000) + 1;
+  const std::string bad = plain.substr(0, cut) + "abc\n" + plain.substr(cut) + "\n</TABLE>";
+  ASSERT_EQ(Read(net, body + bad + "</DEFINITION></NETWORK>\n"), QDN_NO_ERROR);
+  const long line = 14 + std::count(bad.begin(), bad.end(), '\n');
+  EXPECT_TRUE(
+      LogContains("(line " + std::to_string(line) + ") : ERROR: 'abc' : Real Number expected"));
+  EXPECT_TRUE(LogContains("was expecting 19683 numbers but 5001 were read"));
 }
