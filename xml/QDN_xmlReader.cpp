@@ -472,8 +472,8 @@ bool QDN_xmlWriter::Close() {
   open_ = false;
   QDN_textFile file;
   if (file.OpenForWrite(file_name_.c_str()) != 0) return false;
-  (void)file.SetLineWidth(QDN_textFile::kMaxLineWidth);
-  if (file.WriteRaw(out_, 0) < 0) return false;
+  file.SetLineWidth(QDN_textFile::kMaxLineWidth);
+  file.WriteRaw(out_);
   return file.Close() == 0;
 }
 

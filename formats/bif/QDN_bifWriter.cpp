@@ -87,7 +87,7 @@ int QDN_bifFormat::WriteFile(const char* fileName) {
     text.append("  property label = ").append(QuotedText(header.GetName())).append(";\n");
   AppendProperties(text, network_->GetProperties());
   text += "}\n";
-  (void)out_.WriteRaw(text, 0);
+  out_.WriteRaw(text);
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
     WriteVariable(h);
   for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
@@ -128,7 +128,7 @@ void QDN_bifFormat::WriteVariable(int handle) {
         .append(" );\n");
   AppendProperties(text, node.GetInfo().properties);
   text += "}\n";
-  (void)out_.WriteRaw(text, 0);
+  out_.WriteRaw(text);
 }
 
 void QDN_bifFormat::WriteProbability(int handle) {
@@ -154,7 +154,7 @@ void QDN_bifFormat::WriteProbability(int handle) {
       AppendNumber(text, cells[i]);
     }
     text += ";\n}\n";
-    (void)out_.WriteRaw(text, 0);
+    out_.WriteRaw(text);
     return;
   }
   // One row per parent configuration, the last parent fastest.
@@ -179,10 +179,10 @@ void QDN_bifFormat::WriteProbability(int handle) {
       counter[p] = 0;
     }
     if (text.size() > (1u << 16)) {
-      (void)out_.WriteRaw(text, 0);
+      out_.WriteRaw(text);
       text.clear();
     }
   }
   text += "}\n";
-  (void)out_.WriteRaw(text, 0);
+  out_.WriteRaw(text);
 }

@@ -220,14 +220,15 @@ int QDN_ergoFormat::WriteFile(const char* fileName) {
   std::vector<int> number(static_cast<size_t>(network_->GetCapacity()), 0);
   for (int i = 0; i < order.GetCount(); ++i)
     number[static_cast<size_t>(order.At(i))] = i + 1;
-  auto write = [&](std::string_view text) { (void)out_.WriteWrapped(text, 0); };
+  // Lines broken by the wrapping start at column 0.
+  auto write = [&](std::string_view text) { out_.WriteWrapped(text, QDN_lineStart::kColumnZero); };
   write(std::to_string(order.GetCount()));
   write("\n\n");
-  (void)out_.SetLineWidth(QDN_textFile::kMaxLineWidth);
+  out_.SetLineWidth(QDN_textFile::kMaxLineWidth);
   for (int i = 0; i < order.GetCount(); ++i)
     write(std::to_string(network_->GetNumberOfOutcomes(order.At(i))).append("\t"));
   write("\n\n");
-  (void)out_.SetLineWidth(70);
+  out_.SetLineWidth(70);
   for (int i = 0; i < order.GetCount(); ++i) {
     const QDN_intArray& parents = network_->GetParents(order.At(i), 0);
     write(std::to_string(parents.GetCount()));

@@ -13,20 +13,18 @@ class QDN_intArray;
 // potentials. Other contents of Hugin files are skipped or reported.
 class QDN_huginFormat : public QDN_textFormat {
 public:
-  explicit QDN_huginFormat(QDN_network* network) : QDN_textFormat(network) {}
+  // Statements: name " = " value, each value on its line whole; lists
+  // separated by blanks.
+  explicit QDN_huginFormat(QDN_network* network) : QDN_textFormat(network) {
+    style_ = {" = ", false, {}, QDN_listSeparator::kBlank};
+  }
 
   int ReadFile(const char* fileName, int flags) override;
-  int WriteFile(const char* fileName) override;
+  [[nodiscard]] int WriteFile(const char* fileName) override;
   // Hugin lists have no separators: "(" items ")".
   int ReadIdentifierList(QDN_stringArray& out) override;
   int ReadDoubleList(QDN_doubleArray& out) override;
   int ReadIntList(QDN_intArray& out) override;
-  int WriteIdentifierList(const QDN_stringArray& list, bool use_size) override;
-  int WriteDoubleList(const QDN_doubleArray& list, bool use_size) override;
-  int WriteIntList(const QDN_intArray& list, bool use_size) override;
-  int WriteStringStatement(const char* name, std::string_view value, bool quoted,
-                           bool escaped) override;
-  int WriteBlockStart(const char* name) override;
 
 private:
   int ReadNetBlock();
@@ -41,9 +39,10 @@ private:
   void MirrorAndNormalize();
   int DrawingTop() const;
 
-  int WriteNodeBlock(int handle, int drawing_top);
+  // A node's block; a failure status (logged) for a node Hugin cannot hold.
+  [[nodiscard]] int WriteNodeBlock(int handle, int drawing_top);
+  void WritePotentialBlock(int handle);
+
   // Nodes a potential block was read for.
   std::unordered_set<int> has_potential_;
-  int WritePotentialBlock(int handle);
-  void WriteNestedTable(const QDN_Dmatrix& table, int dimension, int last, QDN_intArray& coords);
 };

@@ -11,22 +11,20 @@
 // kind, its parents and its table row by row.
 class QDN_msbnFormat : public QDN_textFormat {
 public:
-  explicit QDN_msbnFormat(QDN_network* network) : QDN_textFormat(network) {}
+  // Statements: name " : " value, each value on its line whole (MSBN has no
+  // line continuation inside quoted text).
+  explicit QDN_msbnFormat(QDN_network* network) : QDN_textFormat(network) {
+    style_ = {" : ", false, {}, QDN_listSeparator::kComma};
+  }
 
   int ReadFile(const char* fileName, int flags) override;
-  int WriteFile(const char* fileName) override;
+  [[nodiscard]] int WriteFile(const char* fileName) override;
   // Lists without separators (commas are skipped by the lexer): "(" items ")".
   int ReadIdentifierList(QDN_stringArray& out) override;
   int ReadDoubleList(QDN_doubleArray& out) override;
   int ReadIntList(QDN_intArray& out) override;
   // keyword ":" value.
   int ReadAssignment(const char* keyword, int kind) override;
-  int WriteIdentifierList(const QDN_stringArray& list, bool use_size) override;
-  int WriteDoubleList(const QDN_doubleArray& list, bool use_size) override;
-  int WriteIntListStatement(const char* name, const QDN_intArray& list, bool use_size) override;
-  int WriteStringStatement(const char* name, std::string_view value, bool quoted,
-                           bool escaped) override;
-  int WriteBlockStart(const char* name) override;
 
 private:
   int ReadNodeBlock();
@@ -38,8 +36,9 @@ private:
   // Number of rows (parent configurations) of a node's table.
   int RunsOf(int child) const;
 
-  int WriteNodeBlock(int handle);
-  int WriteTableBlock(int handle);
+  // A node's block; a failure status (logged) for a node MSBN cannot hold.
+  [[nodiscard]] int WriteNodeBlock(int handle);
+  void WriteTableBlock(int handle);
 
   int pending_type_ = 18;
   // Rows given so far in the table block being read.

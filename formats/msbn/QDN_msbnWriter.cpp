@@ -1,5 +1,7 @@
 // Writing MSBN files.
+#include <array>
 #include <string>
+#include <vector>
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_doubleArray.h"
@@ -15,82 +17,29 @@
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
 
-// Lines break only between the quoted items, never inside one.
-int QDN_msbnFormat::WriteIdentifierList(const QDN_stringArray& list, bool use_size) {
-  (void)out_.WriteWrapped("(", 2);
-  const int n = use_size ? list.GetSize() : list.GetCount();
-  for (int i = 0; i < n; ++i) {
-    if (i > 0) (void)out_.WriteWrapped("  ", 2);
-    (void)out_.WriteRaw(std::string("\"").append(EscapeString(list.ViewAt(i))).append("\""), 0);
-  }
-  return out_.WriteWrapped(")", 2);
-}
-
-int QDN_msbnFormat::WriteDoubleList(const QDN_doubleArray& list, bool use_size) {
-  (void)out_.WriteWrapped("(", 2);
-  const int n = use_size ? list.GetSize() : list.GetCount();
-  for (int i = 0; i < n; ++i) {
-    std::string item = i > 0 ? " " : "";
-    item += QDN_FormatReal(list.At(i));
-    (void)out_.WriteWrapped(item, 2);
-  }
-  return out_.WriteWrapped(")", 2);
-}
-
-int QDN_msbnFormat::WriteIntListStatement(const char* name, const QDN_intArray& list,
-                                          bool use_size) {
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteRaw(" : ", 0);
-  (void)QDN_textFormat::WriteIntList(list, use_size);
-  return out_.WriteRaw(";\n", 0);
-}
-
-int QDN_msbnFormat::WriteStringStatement(const char* name, std::string_view value, bool quoted,
-                                         bool escaped) {
-  if (!name) return QDN_NO_ERROR;
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteRaw(" : ", 0);
-  // MSBN has no line continuation inside quoted text: a long text stays on
-  // one line, so it reads back exactly.
-  if (quoted) (void)out_.WriteRaw("\"", 0);
-  (void)out_.WriteRaw(escaped ? EscapeString(value) : std::string(value), 0);
-  if (quoted) (void)out_.WriteRaw("\"", 0);
-  return out_.WriteRaw(";\n", 0);
-}
-
-int QDN_msbnFormat::WriteBlockStart(const char* name) {
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteRaw(" {\n", 0);
-  return out_.IndentMore();
-}
-
 int QDN_msbnFormat::WriteFile(const char* fileName) {
-  for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
-    const QDN_nodeDefinition* definition = network_->GetNode(h)->GetDefinition();
-    if (definition && definition->GetType() == QDN_MAU)
-      return QDN_Log(QDN_OUT_OF_RANGE, "ERROR: This Network cannot be saved in Microsotf format");
-  }
+  if (FirstNodeOfType({QDN_MAU}) >= 0)
+    return QDN_Log(QDN_OUT_OF_RANGE, "ERROR: This Network cannot be saved in Microsotf format");
   CB_TRY(out_.OpenForWrite(fileName));
-  (void)out_.SetIndentWidth(4);
+  out_.SetIndentWidth(4);
   const char* name =
       network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header.GetName();
-  (void)WriteIndentedLine("belief network \"");
-  (void)out_.WriteRaw(EscapeString(name ? name : "_Unnamed_Network_"), 0);
-  (void)out_.WriteRaw("\"\n", 0);
+  WriteIndentedLine("belief network \"");
+  out_.WriteRaw(EscapeString(name ? name : "_Unnamed_Network_"));
+  out_.WriteRaw("\"\n");
   const QDN_intArray order(network_->PartialOrderNodes());
-  int status = QDN_NO_ERROR;
-  for (int i = 0; i < order.GetCount() && status == QDN_NO_ERROR; ++i) {
-    (void)out_.WriteRaw("\n", 0);
-    status = WriteNodeBlock(order.At(i));
-    (void)out_.WriteRaw("\n", 0);
+  // A refused node abandons the file: the old one, if any, stays. Writing
+  // stops at the first failure.
+  for (int i = 0; i < order.GetCount() && !out_.Failed(); ++i) {
+    out_.WriteRaw("\n");
+    CB_TRY(WriteNodeBlock(order.At(i)));
+    out_.WriteRaw("\n");
   }
-  for (int i = 0; i < order.GetCount() && status == QDN_NO_ERROR; ++i) {
-    (void)out_.WriteRaw("\n", 0);
-    status = WriteTableBlock(order.At(i));
-    (void)out_.WriteRaw("\n", 0);
+  for (int i = 0; i < order.GetCount() && !out_.Failed(); ++i) {
+    out_.WriteRaw("\n");
+    WriteTableBlock(order.At(i));
+    out_.WriteRaw("\n");
   }
-  // A refused node abandons the file: the old one, if any, stays.
-  if (status != QDN_NO_ERROR) return status;
   return out_.Close();
 }
 
@@ -99,44 +48,41 @@ int QDN_msbnFormat::WriteNodeBlock(int handle) {
   const QDN_nodeDefinition* definition = node.GetDefinition();
   const int type = definition ? definition->GetType() : 0;
   const char* id = node.GetId() ? node.GetId() : "_Unnamed_Node_";
-  (void)WriteIndentedLine("node ");
-  (void)out_.WriteRaw(id, 0);
-  (void)out_.WriteRaw("\n", 0);
-  (void)WriteIndentedLine("{\n");
-  (void)out_.IndentMore();
-  if (node.GetName()) (void)WriteStringStatement("name", node.GetName(), true, true);
+  WriteIndentedLine("node ");
+  out_.WriteRaw(id);
+  out_.WriteRaw("\n");
+  WriteIndentedLine("{\n");
+  out_.IndentMore();
+  if (node.GetName()) WriteQuotedStatement("name", node.GetName());
   if (type == QDN_LIST || type == QDN_CPT || type == QDN_TRUTHTABLE || type == QDN_NOISY_MAX) {
     const QDN_idArray& outcomes = *definition->GetOutcomesNames();
-    (void)WriteIndentedLine("type : discrete");
-    std::string count = "[";
-    count.append(std::to_string(outcomes.GetCount())).append("] = \n");
-    (void)out_.WriteRaw(count, 0);
-    (void)WriteIndentedLine("{\n");
-    (void)out_.IndentMore();
+    WriteIndentedLine("type : discrete");
+    out_.WriteRaw(std::string("[").append(std::to_string(outcomes.GetCount())).append("] = \n"));
+    WriteIndentedLine("{\n");
+    out_.IndentMore();
     for (int i = 0; i < outcomes.GetCount(); ++i) {
-      if (i > 0) (void)out_.WriteRaw(",\n", 0);
-      (void)WriteIndentedLine("\"");
-      (void)out_.WriteRaw(outcomes.ViewAt(i), 0);
-      (void)out_.WriteRaw("\"", 0);
+      if (i > 0) out_.WriteRaw(",\n");
+      WriteIndentedLine("\"");
+      out_.WriteRaw(outcomes.ViewAt(i));
+      out_.WriteRaw("\"");
     }
-    (void)out_.WriteRaw("\n", 0);
-    (void)out_.IndentLess();
-    (void)WriteIndentedLine("};\n");
+    out_.WriteRaw("\n");
+    out_.IndentLess();
+    WriteIndentedLine("};\n");
   } else if (type != QDN_TABLE) {
     return QDN_Log(QDN_OUT_OF_RANGE,
                    Concat({"ERROR: '", id, "' : Node type not supported by MSBN"}).c_str());
   }
-  QDN_intArray position;
-  (void)position.Append(node.GetInfo().screen.position.x0);
-  (void)position.Append(node.GetInfo().screen.position.y0);
-  (void)WriteIntListStatement("position", position, false);
-  if (type == QDN_LIST) (void)WriteStringStatement("label", "decision", false, false);
-  if (type == QDN_TABLE) (void)WriteStringStatement("label", "utility", false, false);
-  (void)out_.IndentLess();
-  return WriteIndentedLine("}");
+  const QDN_rectangle& position = node.GetInfo().screen.position;
+  WriteIntListStatement("position", std::array{position.x0, position.y0});
+  if (type == QDN_LIST) WriteStringStatement("label", "decision", false, false);
+  if (type == QDN_TABLE) WriteStringStatement("label", "utility", false, false);
+  out_.IndentLess();
+  WriteIndentedLine("}");
+  return QDN_NO_ERROR;
 }
 
-int QDN_msbnFormat::WriteTableBlock(int handle) {
+void QDN_msbnFormat::WriteTableBlock(int handle) {
   QDN_node& node = *network_->GetNode(handle);
   QDN_nodeDefinition* definition = node.GetDefinition();
   const int type = definition ? definition->GetType() : 0;
@@ -153,35 +99,35 @@ int QDN_msbnFormat::WriteTableBlock(int handle) {
   }
   clause += ")";
   if (type == QDN_LIST) {
-    (void)WriteIndentedLine("information ");
+    WriteIndentedLine("information ");
     clause += ";\n";
-    return out_.WriteRaw(clause, 0);
+    out_.WriteRaw(clause);
+    return;
   }
-  const char* kind = type == QDN_TABLE ? "utility "
-                     : (type == QDN_CPT || type == QDN_TRUTHTABLE || type == QDN_NOISY_MAX)
-                         ? "probability "
-                         : nullptr;
-  if (!kind) return QDN_OUT_OF_RANGE;
-  (void)WriteIndentedLine(kind);
+  // Only the kinds WriteNodeBlock let through come here.
+  WriteIndentedLine(type == QDN_TABLE ? "utility " : "probability ");
   clause += "\n";
-  (void)out_.WriteRaw(clause, 0);
-  (void)WriteIndentedLine("{\n");
-  (void)out_.IndentMore();
-  // A noisy-MAX node is written as its expanded probability table.
+  out_.WriteRaw(clause);
+  WriteIndentedLine("{\n");
+  out_.IndentMore();
+  // A noisy-MAX node is written as its expanded probability table: a row
+  // a parent configuration, the configuration given as the list of the
+  // parents' state indices.
   const QDN_Dmatrix* table = definition->GetProbabilityTable();
   if (!table) table = definition->GetTable();
   const int dimensions = table->GetNumberOfDimensions();
   const int n = dimensions > 0 ? table->GetDimensionSize(dimensions - 1) : 1;
-  QDN_intArray coords;
+  std::vector<int> configuration(static_cast<size_t>(dimensions > 1 ? dimensions - 1 : 0), 0);
   for (int start = 0; start < table->GetSize(); start += n) {
-    (void)WriteIndentedLine("");
+    WriteIndentedLine("");
     if (dimensions > 1) {
-      (void)table->IndexToCoordinates(start, coords);
-      QDN_intArray prefix;
-      for (int k = 0; k + 1 < dimensions; ++k)
-        (void)prefix.Append(coords.At(k));
-      (void)QDN_textFormat::WriteIntList(prefix, false);
-      (void)out_.WriteRaw(" : ", 0);
+      WriteIntList(configuration);
+      out_.WriteRaw(" : ");
+      // The next configuration, the last parent fastest.
+      for (size_t k = configuration.size(); k-- > 0;) {
+        if (++configuration[k] < table->GetDimensionSize(static_cast<int>(k))) break;
+        configuration[k] = 0;
+      }
     }
     std::string row;
     for (int k = 0; k < n; ++k) {
@@ -189,8 +135,8 @@ int QDN_msbnFormat::WriteTableBlock(int handle) {
       row += QDN_FormatReal(table->At(start + k));
     }
     row += ";\n";
-    (void)out_.WriteWrapped(row, 2);
+    out_.WriteWrapped(row);
   }
-  (void)out_.IndentLess();
-  return WriteIndentedLine("}");
+  out_.IndentLess();
+  WriteIndentedLine("}");
 }

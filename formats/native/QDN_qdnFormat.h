@@ -21,15 +21,20 @@ struct QDN_rectangle;
 // skipped.
 class QDN_qdnFormat : public QDN_textFormat {
 public:
-  explicit QDN_qdnFormat(QDN_network* network) : QDN_textFormat(network) {}
+  // Quoted texts longer than a line break at a blank with a backslash and a
+  // blank at the line end.
+  explicit QDN_qdnFormat(QDN_network* network) : QDN_textFormat(network) {
+    style_.quoted_continuation = "\\ ";
+  }
 
   int ReadFile(const char* fileName, int flags) override;
-  int WriteFile(const char* fileName) override;
+  [[nodiscard]] int WriteFile(const char* fileName) override;
   // keyword "=" "{"; -129 when the keyword is not next.
   int ReadBlockStart(const char* keyword) override;
-  int WriteBlockStart(const char* name) override;
-  int BeginQuotedText() override;
-  int EndQuotedText() override;
+  // name " =", then "{" on a line of its own, one level deeper, and the
+  // statements a level deeper still; the end "};" on the "{" line's level.
+  void WriteBlockStart(const char* name) override;
+  void WriteBlockEnd() override;
 
 protected:
   // Set by the KI format, whose writer produces this layout with a few
@@ -65,15 +70,18 @@ private:
   int ReadStringAssignment(const char* keyword, std::string& value);
 
   // Writing.
-  int WriteNet();
+  void WriteNet();
   void WriteHeader(const QDN_header& header);
   void WriteScreen(const QDN_screenInfo& screen);
   void WriteRectangle(const char* name, const QDN_rectangle& rectangle);
   void WriteProperties(const QDN_userProperties& properties);
   void WriteDocumentation(const char* name, const QDN_documentation& documentation);
   void WriteScreenComments(const QDN_submodel& submodel);
-  int WriteSubmodel(int handle);
-  int WriteNode(int handle);
+  void WriteSubmodel(int handle);
+  void WriteNode(int handle);
+  // "node " id, the lines of the node's block one level deeper.
+  void WriteNodeStart(const char* id);
+  void WriteNodeEnd();
   void WriteDefinition(const QDN_node& node);
   void WriteExtraDefinition(const QDN_node& node);
   void WriteObservationCosts();

@@ -8,6 +8,7 @@
 
 class QDN_Dmatrix;
 class QDN_intArray;
+class QDN_nodeDefinition;
 
 // The Netica DNE text format (format 2, ".dne"): discrete chance,
 // deterministic, decision and utility nodes with parents, states, tables,
@@ -19,15 +20,14 @@ public:
   // ("100, 110, 120"), so that the node goes back out with them.
   static constexpr const char* kLevelsProperty = "NETICA_LEVELS";
 
-  explicit QDN_neticaFormat(QDN_network* network) : QDN_textFormat(network) {}
-
-  int ReadFile(const char* fileName, int flags) override;
-  int WriteFile(const char* fileName) override;
-  int WriteBlockStart(const char* name) override;
   // Quoted texts longer than a line break at a blank with Netica's line
   // continuation, a backslash at the line end, so they read back exactly.
-  int BeginQuotedText() override;
-  int EndQuotedText() override;
+  explicit QDN_neticaFormat(QDN_network* network) : QDN_textFormat(network) {
+    style_.quoted_continuation = "\\";
+  }
+
+  int ReadFile(const char* fileName, int flags) override;
+  [[nodiscard]] int WriteFile(const char* fileName) override;
 
 private:
   // Reads a block's statements up to "}" and the "}".
@@ -51,11 +51,13 @@ private:
   // intervals between consecutive levels.
   int ReadLevels(int handle);
 
+  void WriteNetHeader();
   void WriteNode(int handle);
-  // The nested list of a table: one level per dimension before the last
-  // `last` ones; leaf(start, count) writes one innermost group.
-  void WriteNested(const QDN_Dmatrix& table, int dimension, int last, QDN_intArray& coords,
-                   const std::function<void(int, int)>& leaf);
+  // The node type a definition goes out as.
+  static int WrittenType(const QDN_nodeDefinition* definition);
+  // kind, discrete and chance.
+  void WriteNodeKind(const QDN_nodeDefinition* definition, bool discretized);
+  void WriteNodeTable(QDN_nodeDefinition* definition);
 
   int pending_type_ = 18;
   // The node block being read is a CONSTANT (no random variable).

@@ -44,95 +44,92 @@ int QDN_textFile::OpenForWrite(const char* fileName) {
 int QDN_textFile::Close() {
   if (!file_) return QDN_FILE_IO_FAILED;
   Flush();
-  bool ok = status_ == QDN_NO_ERROR;
-  ok = std::fflush(file_) == 0 && ok;
-  ok = ::fsync(fileno(file_)) == 0 && ok;
-  ok = std::fclose(file_) == 0 && ok;
+  bool written = std::fflush(file_) == 0;
+  written = ::fsync(fileno(file_)) == 0 && written;
+  written = std::fclose(file_) == 0 && written;
   file_ = nullptr;
-  if (ok) ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
-  if (!ok) {
-    std::remove(temporary_.c_str());
-    temporary_.clear();
-    status_ = QDN_FILE_IO_FAILED;
-    return QDN_FILE_IO_FAILED;
-  }
+  if (!written) Fail(QDN_FILE_IO_FAILED);
+  if (status_ == QDN_NO_ERROR && std::rename(temporary_.c_str(), target_.c_str()) != 0)
+    Fail(QDN_FILE_IO_FAILED);
+  const int status = status_;
+  if (status != QDN_NO_ERROR) std::remove(temporary_.c_str());
   temporary_.clear();
   status_ = QDN_FILE_IO_FAILED; // closed
-  return QDN_NO_ERROR;
+  return status;
 }
 
-int QDN_textFile::Emit(std::string_view text) {
+void QDN_textFile::Fail(int status) {
+  if (status_ == QDN_NO_ERROR) status_ = status;
+}
+
+void QDN_textFile::Check(int status) {
+  if (status < 0) Fail(status);
+}
+
+void QDN_textFile::Emit(std::string_view text) {
   line_.append(text);
   // Output goes out in large pieces.
   if (line_.size() >= (1 << 16)) Flush();
-  return file_ ? status_ : QDN_FILE_IO_FAILED;
 }
 
 void QDN_textFile::Flush() {
   if (!file_) {
-    status_ = QDN_FILE_IO_FAILED;
+    Fail(QDN_FILE_IO_FAILED);
   } else if (!line_.empty() && std::fwrite(line_.data(), 1, line_.size(), file_) != line_.size()) {
-    status_ = QDN_FILE_IO_FAILED;
+    Fail(QDN_FILE_IO_FAILED);
   }
   line_.clear();
 }
 
 void QDN_textFile::SetContinuation(std::string_view text) { continuation_.assign(text); }
 
-int QDN_textFile::SetLineWidth(int n) {
-  if (n < 0 || n < indent_width_ + 1) return QDN_OUT_OF_RANGE;
+void QDN_textFile::SetLineWidth(int n) {
+  if (n < 0 || n < indent_width_ + 1) return;
   width_ = n > kMaxLineWidth ? kMaxLineWidth : n;
-  return QDN_NO_ERROR;
 }
 
-int QDN_textFile::SetIndentWidth(int n) {
-  if (n < 0 || n > width_ - 1) return QDN_OUT_OF_RANGE;
+void QDN_textFile::SetIndentWidth(int n) {
+  if (n < 0 || n > width_ - 1) return;
   indent_width_ = n;
-  return QDN_NO_ERROR;
 }
 
-int QDN_textFile::IndentMore() {
-  if (level_ * indent_width_ >= kMaxLineWidth) return QDN_OUT_OF_RANGE;
-  ++level_;
-  return QDN_NO_ERROR;
+void QDN_textFile::IndentMore() {
+  if (level_ * indent_width_ < kMaxLineWidth) ++level_;
 }
 
-int QDN_textFile::IndentLess() {
-  if (level_ < 1) return QDN_OUT_OF_RANGE;
-  --level_;
-  return QDN_NO_ERROR;
+void QDN_textFile::IndentLess() {
+  if (level_ > 0) --level_;
 }
 
-int QDN_textFile::WriteIndent() {
+void QDN_textFile::WriteIndent() {
   const int blanks = level_ * indent_width_;
   column_ += blanks;
-  return Emit(std::string(static_cast<size_t>(blanks), ' '));
+  Emit(std::string(static_cast<size_t>(blanks), ' '));
 }
 
-int QDN_textFile::WriteRaw(std::string_view text, int mode) {
-  if (mode != 2) {
+void QDN_textFile::WriteRaw(std::string_view text, QDN_lineStart start) {
+  if (start == QDN_lineStart::kColumnZero) {
     // Without indentation after line feeds the text goes out whole; only the
     // column needs following.
-    (void)Emit(text);
+    Emit(text);
     const size_t last = text.rfind('\n');
     column_ = last == std::string_view::npos ? column_ + static_cast<int>(text.size())
                                              : static_cast<int>(text.size() - last - 1);
-    return file_ ? status_ : QDN_FILE_IO_FAILED;
+    return;
   }
   for (char c : text) {
     const char one[1] = {c};
-    (void)Emit(std::string_view(one, 1));
+    Emit(std::string_view(one, 1));
     if (c == '\n') {
       column_ = 0;
-      if (mode == 2) (void)WriteIndent();
+      WriteIndent();
     } else {
       ++column_;
     }
   }
-  return file_ ? status_ : QDN_FILE_IO_FAILED;
 }
 
-int QDN_textFile::WriteWrapped(std::string_view text, int mode) {
+void QDN_textFile::WriteWrapped(std::string_view text, QDN_lineStart start) {
   // Lines break only at blanks: a word (an identifier, a number) is never
   // split, and a line holding a word longer than the width runs on. With a
   // continuation text the output is quoted text that the reader joins again,
@@ -150,18 +147,18 @@ int QDN_textFile::WriteWrapped(std::string_view text, int mode) {
   const size_t n = text.size();
   size_t i = 0;
   auto end_line = [&](std::string_view kept) {
-    (void)Emit(kept);
-    (void)Emit(continuation_);
-    (void)Emit("\n");
+    Emit(kept);
+    Emit(continuation_);
+    Emit("\n");
     column_ = 0;
-    if (mode == 2) (void)WriteIndent();
+    if (start == QDN_lineStart::kIndented) WriteIndent();
   };
   while (i < n) {
     const char c = text[i];
     if (c == '\n') {
       // An explicit line end: the next statement writes its own indentation.
       piece += '\n';
-      (void)Emit(piece);
+      Emit(piece);
       piece.clear();
       column_ = 0;
       piece_start = ++i;
@@ -198,11 +195,10 @@ int QDN_textFile::WriteWrapped(std::string_view text, int mode) {
     piece_start = i;
     last_keep = 0;
   }
-  (void)Emit(piece);
-  return file_ ? status_ : QDN_FILE_IO_FAILED;
+  Emit(piece);
 }
 
-int QDN_textFile::WriteLine(std::string_view text, int mode) {
-  (void)WriteIndent();
-  return WriteWrapped(text, mode);
+void QDN_textFile::WriteLine(std::string_view text, QDN_lineStart start) {
+  WriteIndent();
+  WriteWrapped(text, start);
 }

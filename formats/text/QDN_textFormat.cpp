@@ -13,6 +13,7 @@
 #include <string>
 #include <unordered_set>
 
+#include "core/QDN_Dmatrix.h"
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
@@ -21,8 +22,10 @@
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
 #include "core/QDN_stringArray.h"
+#include "definitions/QDN_nodeDefinition.h"
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
+#include "network/QDN_node.h"
 
 namespace {
 
@@ -263,12 +266,14 @@ std::string QDN_textFormat::EscapeString(std::string_view text) {
   return out;
 }
 
-int QDN_textFormat::WriteText(std::string_view text, bool escaped) {
-  if (!escaped) return out_.WriteWrapped(text, 2);
-  (void)BeginQuotedText();
-  const int status = out_.WriteWrapped(EscapeString(text), 2);
-  (void)EndQuotedText();
-  return status;
+void QDN_textFormat::WriteText(std::string_view text, bool escaped) {
+  if (!escaped) {
+    out_.WriteWrapped(text);
+    return;
+  }
+  out_.SetContinuation(style_.quoted_continuation);
+  out_.WriteWrapped(EscapeString(text));
+  out_.SetContinuation({});
 }
 
 int QDN_textFormat::SkipStatement() {
@@ -423,128 +428,185 @@ int QDN_textFormat::IsBlockEnd() {
   return token.text == "}" && token.kind == QDN_TOKEN_PUNCTUATOR ? 1 : 0;
 }
 
-int QDN_textFormat::WriteBlockStart(const char*) { return QDN_NO_ERROR; }
-
-int QDN_textFormat::WriteBlockEnd() {
-  (void)out_.IndentLess();
-  (void)WriteIndentedLine("};\n");
-  (void)out_.IndentLess();
-  return out_.GetStatus();
+void QDN_textFormat::WriteBlockStart(const char* name) {
+  WriteIndentedLine(name);
+  out_.WriteRaw(" {\n");
+  out_.IndentMore();
 }
 
-int QDN_textFormat::WriteStringStatement(const char* name, std::string_view value, bool quoted,
-                                         bool escaped) {
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteWrapped(" = ", 2);
-  if (quoted) (void)out_.WriteRaw("\"", 0);
-  (void)WriteText(value, escaped);
-  if (quoted) (void)out_.WriteRaw("\"", 0);
-  return out_.WriteRaw(";\n", 0);
+void QDN_textFormat::WriteBlockEnd() {
+  out_.IndentLess();
+  WriteIndentedLine("};\n");
 }
 
-int QDN_textFormat::WriteIntStatement(const char* name, int value) {
-  return WriteStringStatement(name, std::to_string(value), false, false);
+void QDN_textFormat::WriteStringStatement(const char* name, std::string_view value, bool quoted,
+                                          bool escaped) {
+  if (!name) return;
+  WriteIndentedLine(name);
+  WriteAssign();
+  if (quoted) out_.WriteRaw("\"");
+  if (style_.wrap_values) {
+    WriteText(value, escaped);
+  } else {
+    // On one line whole, with the backslash sequences the reader decodes.
+    out_.WriteRaw(escaped ? EscapeString(value) : std::string(value));
+  }
+  if (quoted) out_.WriteRaw("\"");
+  out_.WriteRaw(";\n");
 }
 
-int QDN_textFormat::WriteBoolStatement(const char* name, bool value) {
-  return WriteStringStatement(name, value ? "TRUE" : "FALSE", false, false);
+void QDN_textFormat::WriteIntStatement(const char* name, int value) {
+  WriteStringStatement(name, std::to_string(value), false, false);
 }
 
-int QDN_textFormat::WriteQuotedStatement(const char* name, std::string_view value) {
-  return WriteStringStatement(name, value, true, true);
+void QDN_textFormat::WriteBoolStatement(const char* name, bool value) {
+  WriteStringStatement(name, value ? "TRUE" : "FALSE", false, false);
+}
+
+void QDN_textFormat::WriteQuotedStatement(const char* name, std::string_view value) {
+  WriteStringStatement(name, value, true, true);
+}
+
+void QDN_textFormat::WriteAssign() {
+  if (style_.wrap_values) {
+    out_.WriteWrapped(style_.assign);
+  } else {
+    out_.WriteRaw(style_.assign);
+  }
+}
+
+void QDN_textFormat::WriteListItems(int count, const std::function<std::string(int)>& item) {
+  const bool commas = style_.lists == QDN_listSeparator::kComma;
+  out_.WriteWrapped("(");
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text = i == 0 ? "" : commas ? ", " : " ";
+    text += item(i);
+    out_.WriteWrapped(text);
+  }
+  out_.WriteWrapped(")");
+}
+
+void QDN_textFormat::WriteIdentifierList(const QDN_stringArray& list) {
+  // Lines break only between the items, never inside one.
+  const bool commas = style_.lists == QDN_listSeparator::kComma;
+  out_.WriteWrapped("(");
+  for (int i = 0; i < list.GetCount(); ++i) {
+    if (i > 0) out_.WriteWrapped(commas ? ", " : "  ");
+    if (commas) {
+      out_.WriteRaw(list.ViewAt(i));
+    } else {
+      out_.WriteRaw(std::string("\"").append(EscapeString(list.ViewAt(i))).append("\""));
+    }
+  }
+  out_.WriteWrapped(")");
+}
+
+void QDN_textFormat::WriteStringList(const QDN_stringArray& list) {
+  out_.WriteWrapped("(");
+  for (int i = 0; i < list.GetCount(); ++i) {
+    if (i > 0) {
+      out_.WriteRaw(",");
+      if (out_.GetColumn() > out_.GetLineWidth() - 3) {
+        out_.WriteRaw("\n", QDN_lineStart::kIndented);
+      } else {
+        out_.WriteRaw(" ");
+      }
+    }
+    out_.WriteRaw("\"");
+    WriteText(list.ViewAt(i), true);
+    out_.WriteRaw("\"");
+  }
+  out_.WriteWrapped(")");
+}
+
+void QDN_textFormat::WriteDoubleList(std::span<const double> values) {
+  WriteListItems(static_cast<int>(values.size()),
+                 [&](int i) { return QDN_FormatReal(values[static_cast<size_t>(i)]); });
+}
+
+void QDN_textFormat::WriteIntList(std::span<const int> values) {
+  WriteListItems(static_cast<int>(values.size()),
+                 [&](int i) { return std::to_string(values[static_cast<size_t>(i)]); });
+}
+
+void QDN_textFormat::WriteIdentifierListStatement(const char* name, const QDN_stringArray& list) {
+  WriteIndentedLine(name);
+  WriteAssign();
+  WriteIdentifierList(list);
+  out_.WriteRaw(";\n");
+}
+
+void QDN_textFormat::WriteStringListStatement(const char* name, const QDN_stringArray& list) {
+  WriteIndentedLine(name);
+  WriteAssign();
+  WriteStringList(list);
+  out_.WriteRaw(";\n");
+}
+
+void QDN_textFormat::WriteDoubleListStatement(const char* name, std::span<const double> values) {
+  WriteIndentedLine(name);
+  WriteAssign();
+  WriteDoubleList(values);
+  out_.WriteRaw(";\n");
+}
+
+void QDN_textFormat::WriteIntListStatement(const char* name, std::span<const int> values) {
+  WriteIndentedLine(name);
+  WriteAssign();
+  WriteIntList(values);
+  out_.WriteRaw(";\n");
+}
+
+int QDN_textFormat::FirstNodeOfType(std::initializer_list<int> types) const {
+  for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
+    const QDN_nodeDefinition* definition = network_->GetNode(h)->GetDefinition();
+    const int type = definition ? definition->GetType() : 0;
+    for (int wanted : types)
+      if (type == wanted) return h;
+  }
+  return -1;
+}
+
+QDN_stringArray QDN_textFormat::NodeIds(const QDN_intArray& handles) {
+  QDN_stringArray ids;
+  for (int i = 0; i < handles.GetCount(); ++i) {
+    const char* id = network_->GetNode(handles.At(i))->GetId();
+    out_.Check(ids.Append(id ? id : "UnknownParent"));
+  }
+  return ids;
 }
 
 namespace {
 
-int ItemCount(const QDN_array& list, bool use_size) {
-  return use_size ? list.GetSize() : list.GetCount();
+// The lists of dimensions dimension and on, the group of cells from index start.
+void WriteNested(QDN_textFile& out, const QDN_Dmatrix& table, int dimension, int last, int start,
+                 std::string_view separator, const std::function<void(int, int)>& leaf) {
+  const int dimensions = table.GetNumberOfDimensions();
+  int count = 1; // cells of one item at this level
+  for (int k = dimension + 1; k < dimensions; ++k)
+    count *= table.GetDimensionSize(k);
+  if (dimension >= dimensions - last) {
+    leaf(start, dimension < dimensions ? count * table.GetDimensionSize(dimension) : 1);
+    return;
+  }
+  out.WriteRaw("(");
+  for (int i = 0; i < table.GetDimensionSize(dimension); ++i) {
+    if (i > 0) {
+      out.WriteRaw(separator);
+      out.WriteIndent();
+    }
+    WriteNested(out, table, dimension + 1, last, start + i * count, separator, leaf);
+  }
+  out.WriteRaw(")");
 }
 
 } // namespace
 
-int QDN_textFormat::WriteIdentifierList(const QDN_stringArray& list, bool use_size) {
-  (void)out_.WriteWrapped("(", 2);
-  const int n = ItemCount(list, use_size);
-  for (int i = 0; i < n; ++i) {
-    if (i > 0) (void)out_.WriteWrapped(", ", 2);
-    (void)out_.WriteRaw(list.ViewAt(i), 0);
-  }
-  return out_.WriteWrapped(")", 2);
-}
-
-int QDN_textFormat::WriteStringList(const QDN_stringArray& list, bool use_size) {
-  (void)out_.WriteWrapped("(", 2);
-  const int n = ItemCount(list, use_size);
-  for (int i = 0; i < n; ++i) {
-    if (i > 0) {
-      (void)out_.WriteRaw(",", 0);
-      if (out_.GetColumn() > out_.GetLineWidth() - 3) {
-        (void)out_.WriteRaw("\n", 2);
-      } else {
-        (void)out_.WriteRaw(" ", 0);
-      }
-    }
-    (void)out_.WriteRaw("\"", 0);
-    (void)WriteText(list.ViewAt(i), true);
-    (void)out_.WriteRaw("\"", 0);
-  }
-  return out_.WriteWrapped(")", 2);
-}
-
-int QDN_textFormat::WriteDoubleList(const QDN_doubleArray& list, bool use_size) {
-  (void)out_.WriteWrapped("(", 2);
-  const int n = ItemCount(list, use_size);
-  std::string item;
-  for (int i = 0; i < n; ++i) {
-    item.clear();
-    if (i > 0) item = ", ";
-    item += QDN_FormatReal(list.At(i));
-    (void)out_.WriteWrapped(item, 2);
-  }
-  return out_.WriteWrapped(")", 2);
-}
-
-int QDN_textFormat::WriteIntList(const QDN_intArray& list, bool use_size) {
-  (void)out_.WriteWrapped("(", 2);
-  const int n = use_size ? list.GetSize() : list.GetCount();
-  for (int i = 0; i < n; ++i) {
-    std::string item = i > 0 ? ", " : "";
-    item += std::to_string(list.At(i));
-    (void)out_.WriteWrapped(item, 2);
-  }
-  return out_.WriteWrapped(")", 2);
-}
-
-int QDN_textFormat::WriteIdentifierListStatement(const char* name, const QDN_stringArray& list,
-                                                 bool use_size) {
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteWrapped(" = ", 2);
-  (void)WriteIdentifierList(list, use_size);
-  return out_.WriteRaw(";\n", 0);
-}
-
-int QDN_textFormat::WriteStringListStatement(const char* name, const QDN_stringArray& list,
-                                             bool use_size) {
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteWrapped(" = ", 2);
-  (void)WriteStringList(list, use_size);
-  return out_.WriteRaw(";\n", 0);
-}
-
-int QDN_textFormat::WriteDoubleListStatement(const char* name, const QDN_doubleArray& list,
-                                             bool use_size) {
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteWrapped(" = ", 2);
-  (void)WriteDoubleList(list, use_size);
-  return out_.WriteRaw(";\n", 0);
-}
-
-int QDN_textFormat::WriteIntListStatement(const char* name, const QDN_intArray& list,
-                                          bool use_size) {
-  (void)WriteIndentedLine(name);
-  (void)out_.WriteWrapped(" = ", 2);
-  (void)WriteIntList(list, use_size);
-  return out_.WriteRaw(";\n", 0);
+void QDN_textFormat::WriteNestedTable(const QDN_Dmatrix& table, int last,
+                                      std::string_view separator,
+                                      const std::function<void(int, int)>& leaf) {
+  WriteNested(out_, table, 0, last, 0, separator, leaf);
 }
 
 void QDN_textFormat::NoteFileOutcomes(int handle, int count) {

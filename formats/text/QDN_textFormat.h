@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -12,11 +14,16 @@
 #include "formats/text/QDN_textFile.h"
 
 class QDN_network;
+class QDN_Dmatrix;
 class QDN_stringArray;
 class QDN_doubleArray;
 class QDN_intArray;
 class QDN_idArray;
 class QDN_extraDefinition;
+
+// How a format separates list items: "(a, b)", or "(a b)" with identifiers
+// given as quoted strings two blanks apart.
+enum class QDN_listSeparator { kComma, kBlank };
 
 // Base of every model-file format: the lexer of one read, the output file of
 // one write, and the statement readers and writers the text formats share
@@ -33,7 +40,7 @@ public:
   virtual int ReadFile(const char* fileName, int flags) = 0;
   // Writes the network to fileName; 0 or a failure status. The old file
   // survives a failed write.
-  virtual int WriteFile(const char* fileName) = 0;
+  [[nodiscard]] virtual int WriteFile(const char* fileName) = 0;
 
   // Skips tokens up to the ";" at brace depth 0 (left unconsumed).
   virtual int SkipStatement();
@@ -43,36 +50,43 @@ public:
   virtual int ReadStringList(QDN_stringArray& out);
   virtual int ReadDoubleList(QDN_doubleArray& out);
   virtual int ReadIntList(QDN_intArray& out);
-  virtual int WriteIdentifierListStatement(const char* name, const QDN_stringArray& list,
-                                           bool use_size);
-  virtual int WriteIdentifierList(const QDN_stringArray& list, bool use_size);
-  virtual int WriteStringListStatement(const char* name, const QDN_stringArray& list,
-                                       bool use_size);
-  virtual int WriteStringList(const QDN_stringArray& list, bool use_size);
-  virtual int WriteDoubleListStatement(const char* name, const QDN_doubleArray& list,
-                                       bool use_size);
-  virtual int WriteDoubleList(const QDN_doubleArray& list, bool use_size);
-  virtual int WriteIntListStatement(const char* name, const QDN_intArray& list, bool use_size);
-  virtual int WriteIntList(const QDN_intArray& list, bool use_size);
   // keyword "=" value: -129 (no message) when the keyword is not next.
   virtual int ReadAssignment(const char* keyword, int kind);
   virtual int ReadIntAssignment(const char* keyword, int& value);
   virtual int ReadBoolAssignment(const char* keyword, int& value);
-  virtual int WriteStringStatement(const char* name, std::string_view value, bool quoted,
-                                   bool escaped);
-  virtual int WriteIntStatement(const char* name, int value);
-  virtual int WriteBoolStatement(const char* name, bool value);
-  virtual int WriteQuotedStatement(const char* name, std::string_view value);
   virtual int ReadBlockStart(const char* keyword);
   virtual int ReadBlockEnd();
-  virtual int WriteBlockStart(const char* name);
-  virtual int WriteBlockEnd();
   // 1 when the next token is "}" or there is none.
   virtual int IsBlockEnd();
   // Logs message with the "(line %d) : " prefix and returns status (0: nothing).
   virtual int ReportError(int status, std::string_view message);
-  virtual int BeginQuotedText() { return 0; }
-  virtual int EndQuotedText() { return 0; }
+
+  // Writing statements. Nothing is returned: the output file remembers its
+  // first failure, which the writer gets when it closes the file.
+  //
+  // name, the format's assignment, the value and ";" with a line feed. A
+  // statement without a name is not written. quoted puts the value in double
+  // quotes; escaped writes it with backslash sequences for tabs, line ends,
+  // quotes and backslashes.
+  void WriteStringStatement(const char* name, std::string_view value, bool quoted, bool escaped);
+  void WriteIntStatement(const char* name, int value);
+  // TRUE or FALSE.
+  void WriteBoolStatement(const char* name, bool value);
+  // Quoted and escaped.
+  void WriteQuotedStatement(const char* name, std::string_view value);
+  // Lists: "(" the items ")", separated as the format's lists are.
+  void WriteIdentifierListStatement(const char* name, const QDN_stringArray& list);
+  void WriteStringListStatement(const char* name, const QDN_stringArray& list);
+  void WriteDoubleListStatement(const char* name, std::span<const double> values);
+  void WriteIntListStatement(const char* name, std::span<const int> values);
+  void WriteIdentifierList(const QDN_stringArray& list);
+  // Quoted and escaped strings, comma-separated.
+  void WriteStringList(const QDN_stringArray& list);
+  void WriteDoubleList(std::span<const double> values);
+  void WriteIntList(std::span<const int> values);
+  // A block: name " {" on its line, its statements one level deeper, "};".
+  virtual void WriteBlockStart(const char* name);
+  virtual void WriteBlockEnd();
 
   // Consumes the next token when it is of kind (and text, compared without
   // regard to ASCII case); otherwise reports "... expected" with -127.
@@ -108,9 +122,10 @@ public:
   // The parts joined into one message text.
   static std::string Concat(std::initializer_list<std::string_view> parts);
 
-  int WriteIndentedLine(std::string_view text) { return out_.WriteLine(text, 2); }
-  int WriteText(std::string_view text, bool escaped);
-  int SetLineWidth(int n) { return out_.SetLineWidth(n); }
+  // The indentation, then text wrapped.
+  void WriteIndentedLine(std::string_view text) { out_.WriteLine(text); }
+  // Text wrapped; escaped text breaks with the format's quoted continuation.
+  void WriteText(std::string_view text, bool escaped);
 
   // For writers of formats that keep an outcome's original text (the one it
   // was read with): for each outcome that text when carried accepts it, the
@@ -164,9 +179,40 @@ protected:
   // whose file cells are in place (formats that give rows by coordinates).
   void FillAddedStates(int handle, bool own, double* cells, size_t count) const;
 
+  // The first node of one of types, in the network's order; -1 when none.
+  // For writers that refuse networks holding nodes their format cannot carry.
+  int FirstNodeOfType(std::initializer_list<int> types) const;
+  // The identifiers of the nodes handles ("UnknownParent" for a node without one).
+  QDN_stringArray NodeIds(const QDN_intArray& handles);
+  // The nested lists of a table's cells: one level of parentheses per
+  // dimension before the last `last` ones, items separated by separator and
+  // a new indented line; leaf(start, count) writes one innermost group of
+  // count cells from index start.
+  void WriteNestedTable(const QDN_Dmatrix& table, int last, std::string_view separator,
+                        const std::function<void(int start, int count)>& leaf);
+
+  // How the format writes statements, set by its constructor.
+  struct StatementStyle {
+    // Between a statement's name and its value.
+    std::string_view assign = " = ";
+    // Values wrapped at the line width, or each value on its line whole.
+    bool wrap_values = true;
+    // What ends a line broken inside escaped text, which the reader joins
+    // again; without one, such text wraps as any other.
+    std::string_view quoted_continuation;
+    QDN_listSeparator lists = QDN_listSeparator::kComma;
+  };
+  StatementStyle style_;
+
   QDN_network* network_;
   QDN_textFile out_;
   std::unique_ptr<QDN_lexer> lexer_;
   // Nodes the file gave one state (the node object, to notice a handle reused).
   std::unordered_map<int, const void*> single_state_;
+
+private:
+  // The format's assignment text, wrapped when values are.
+  void WriteAssign();
+  // "(" count items ")" wrapped, separated as the format's lists are.
+  void WriteListItems(int count, const std::function<std::string(int)>& item);
 };

@@ -21,9 +21,7 @@ public:
   explicit QDN_xmlbifFormat(QDN_network* network) : QDN_textFormat(network) {}
 
   int ReadFile(const char* fileName, int flags) override;
-  int WriteFile(const char* fileName) override;
-  int BeginQuotedText() override;
-  int EndQuotedText() override;
+  [[nodiscard]] int WriteFile(const char* fileName) override;
   int GetLine() const override;
 
 private:

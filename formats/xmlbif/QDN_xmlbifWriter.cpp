@@ -89,35 +89,20 @@ std::vector<std::string> QDN_xmlbifFormat::OutcomeTexts(const QDN_idArray& ids,
   return texts;
 }
 
-int QDN_xmlbifFormat::BeginQuotedText() {
-  out_.SetContinuation("\\ ");
-  return QDN_NO_ERROR;
-}
-
-int QDN_xmlbifFormat::EndQuotedText() {
-  out_.SetContinuation({});
-  return QDN_NO_ERROR;
-}
-
 void QDN_xmlbifFormat::WriteTextElement(const char* tag, std::string_view text) {
-  (void)out_.WriteIndent();
+  out_.WriteIndent();
   std::string line = "<";
   line.append(tag).append(">").append(Escape(text)).append("</").append(tag).append(">\n");
-  (void)out_.WriteRaw(line, 0);
+  out_.WriteRaw(line);
 }
 
 int QDN_xmlbifFormat::WriteFile(const char* fileName) {
   // XMLBIF holds variables with outcomes and flat tables: MAU and equation
   // nodes would come back as other nodes, without their data.
-  for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h)) {
-    const QDN_nodeDefinition* definition = network_->GetNode(h)->GetDefinition();
-    const int type = definition ? definition->GetType() : 0;
-    if (type == QDN_MAU || type == QDN_EQUATION || type == QDN_EQUATION_SCC ||
-        type == QDN_DISTRIBUTION)
-      return QDN_Log(QDN_OUT_OF_RANGE, "ERROR: This Network cannot be saved in XMLBIF format");
-  }
+  if (FirstNodeOfType({QDN_MAU, QDN_EQUATION, QDN_EQUATION_SCC, QDN_DISTRIBUTION}) >= 0)
+    return QDN_Log(QDN_OUT_OF_RANGE, "ERROR: This Network cannot be saved in XMLBIF format");
   CB_TRY(out_.OpenForWrite(fileName));
-  (void)out_.SetIndentWidth(1);
+  out_.SetIndentWidth(1);
   // Well-formed XML: a lower-case declaration and a DTD whose attribute
   // default is quoted. Markup goes out unwrapped.
   for (const char* text :
@@ -147,29 +132,29 @@ int QDN_xmlbifFormat::WriteFile(const char* fileName) {
         "\t<!ELEMENT PROPERTY (#PCDATA)>\n",
         "]>\n",
         "\n"})
-    (void)out_.WriteRaw(text, 0);
-  (void)out_.WriteRaw("\n<BIF VERSION=\"0.3\">\n", 0);
-  (void)out_.WriteIndent();
-  (void)out_.WriteRaw("<NETWORK>\n", 0);
-  (void)out_.IndentMore();
+    out_.WriteRaw(text);
+  out_.WriteRaw("\n<BIF VERSION=\"0.3\">\n");
+  out_.WriteIndent();
+  out_.WriteRaw("<NETWORK>\n");
+  out_.IndentMore();
   const char* id = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header.GetId();
   WriteTextElement("NAME", id ? id : "");
   const QDN_intArray order(network_->PartialOrderNodes());
   for (int i = 0; i < order.GetCount(); ++i) {
-    (void)out_.WriteRaw("\n", 0);
+    out_.WriteRaw("\n");
     WriteVariable(order.At(i));
-    (void)out_.WriteRaw("\n", 0);
+    out_.WriteRaw("\n");
   }
   for (int i = 0; i < order.GetCount(); ++i) {
-    (void)out_.WriteRaw("\n", 0);
+    out_.WriteRaw("\n");
     WriteDefinition(order.At(i));
-    (void)out_.WriteRaw("\n", 0);
+    out_.WriteRaw("\n");
   }
-  (void)out_.IndentLess();
-  (void)out_.WriteIndent();
-  (void)out_.WriteRaw("</NETWORK>\n", 0);
-  (void)out_.WriteIndent();
-  (void)out_.WriteRaw("</BIF>\n", 0);
+  out_.IndentLess();
+  out_.WriteIndent();
+  out_.WriteRaw("</NETWORK>\n");
+  out_.WriteIndent();
+  out_.WriteRaw("</BIF>\n");
   return out_.Close();
 }
 
@@ -187,24 +172,24 @@ void QDN_xmlbifFormat::WriteVariable(int handle) {
   } else {
     QDN_Log(QDN_OUT_OF_RANGE, "ERROR: Unsupported node type");
   }
-  (void)out_.WriteIndent();
-  (void)out_.WriteRaw(std::string("<VARIABLE TYPE=\"").append(word).append("\">\n"), 0);
-  (void)out_.IndentMore();
+  out_.WriteIndent();
+  out_.WriteRaw(std::string("<VARIABLE TYPE=\"").append(word).append("\">\n"));
+  out_.IndentMore();
   WriteTextElement("NAME", node.GetId() ? node.GetId() : "");
   const QDN_idArray* outcomes = definition ? definition->GetOutcomesNames() : nullptr;
   if (outcomes && type != QDN_TABLE)
     for (const std::string& text : OutcomeTexts(*outcomes, node.GetExtraDefinition()))
       WriteTextElement("OUTCOME", text);
-  (void)out_.IndentLess();
-  (void)out_.WriteIndent();
-  (void)out_.WriteRaw("</VARIABLE>\n", 0);
+  out_.IndentLess();
+  out_.WriteIndent();
+  out_.WriteRaw("</VARIABLE>\n");
 }
 
 void QDN_xmlbifFormat::WriteDefinition(int handle) {
   QDN_node& node = *network_->GetNode(handle);
-  (void)out_.WriteIndent();
-  (void)out_.WriteRaw("<DEFINITION>\n", 0);
-  (void)out_.IndentMore();
+  out_.WriteIndent();
+  out_.WriteRaw("<DEFINITION>\n");
+  out_.IndentMore();
   WriteTextElement("FOR", node.GetId() ? node.GetId() : "");
   const QDN_intArray& parents = network_->GetParents(handle, 0);
   for (int i = 0; i < parents.GetCount(); ++i) {
@@ -216,22 +201,22 @@ void QDN_xmlbifFormat::WriteDefinition(int handle) {
   const QDN_Dmatrix* table = definition ? definition->GetProbabilityTable() : nullptr;
   if (!table && definition && definition->GetType() != QDN_LIST) table = definition->GetTable();
   if (table) {
-    (void)out_.WriteIndent();
-    (void)out_.WriteRaw("<TABLE>\n", 0);
-    (void)out_.IndentMore();
-    (void)out_.WriteIndent();
+    out_.WriteIndent();
+    out_.WriteRaw("<TABLE>\n");
+    out_.IndentMore();
+    out_.WriteIndent();
     std::string cells;
     for (int i = 0; i < table->GetSize(); ++i) {
       cells = QDN_FormatReal(table->At(i));
       cells += ' ';
-      (void)out_.WriteWrapped(cells, 2);
+      out_.WriteWrapped(cells);
     }
-    (void)out_.WriteRaw("\n", 0);
-    (void)out_.IndentLess();
-    (void)out_.WriteIndent();
-    (void)out_.WriteRaw("</TABLE>\n", 0);
+    out_.WriteRaw("\n");
+    out_.IndentLess();
+    out_.WriteIndent();
+    out_.WriteRaw("</TABLE>\n");
   }
-  (void)out_.IndentLess();
-  (void)out_.WriteIndent();
-  (void)out_.WriteRaw("</DEFINITION>\n", 0);
+  out_.IndentLess();
+  out_.WriteIndent();
+  out_.WriteRaw("</DEFINITION>\n");
 }

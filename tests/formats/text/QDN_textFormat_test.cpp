@@ -15,16 +15,14 @@ namespace {
 // A format that only reads tokens, to drive the shared readers.
 class TokenFormat : public QDN_textFormat {
 public:
-  explicit TokenFormat(QDN_network* net) : QDN_textFormat(net) {}
+  explicit TokenFormat(QDN_network* net) : QDN_textFormat(net) {
+    style_.quoted_continuation = "\\ ";
+  }
   int ReadFile(const char* fileName, int) override { return BeginRead(fileName, 1); }
   int WriteFile(const char* fileName) override {
     CB_TRY(out_.OpenForWrite(fileName));
-    (void)WriteQuotedStatement("NAME", text);
+    WriteQuotedStatement("NAME", text);
     return out_.Close();
-  }
-  int BeginQuotedText() override {
-    out_.SetContinuation("\\ ");
-    return 0;
   }
   std::string text;
 };
@@ -78,7 +76,7 @@ TEST(TextFileTest, FailedWriteKeepsTheOldFile) {
   {
     QDN_textFile file;
     ASSERT_EQ(file.OpenForWrite(path.c_str()), QDN_NO_ERROR);
-    (void)file.WriteRaw("new", 0);
+    file.WriteRaw("new");
     // Abandoned without Close: the old file stays.
   }
   EXPECT_EQ(ReadFileText(path), "old contents");
@@ -93,16 +91,16 @@ TEST(TextFileTest, WrappingNeverSplitsAWord) {
   const std::string id(100, 'i');
   QDN_textFile file;
   ASSERT_EQ(file.OpenForWrite(path.c_str()), QDN_NO_ERROR);
-  (void)file.IndentMore();
-  (void)file.WriteLine("ID = ", 2);
-  (void)file.WriteWrapped(id, 2); // moves to a line of its own, and runs on
-  (void)file.WriteWrapped(" next", 2);
-  (void)file.WriteRaw("\n", 0);
+  file.IndentMore();
+  file.WriteLine("ID = ");
+  file.WriteWrapped(id); // moves to a line of its own, and runs on
+  file.WriteWrapped(" next");
+  file.WriteRaw("\n");
   // Quoted text: the blanks that start a piece stay on the full line, before
   // the continuation, since the reader drops the blanks after it.
   file.SetContinuation("\\ ");
-  (void)file.WriteLine(std::string(66, 'q'), 2);
-  (void)file.WriteWrapped("  two blanks first", 2);
+  file.WriteLine(std::string(66, 'q'));
+  file.WriteWrapped("  two blanks first");
   ASSERT_EQ(file.Close(), QDN_NO_ERROR);
   const std::string text = ReadFileText(path);
   EXPECT_NE(text.find("\n " + id + " \n next\n"), std::string::npos) << text;

@@ -22,7 +22,7 @@ namespace {
 int Save(const std::string& path, const std::string& text) {
   QDN_textFile file;
   CB_TRY(file.OpenForWrite(path.c_str()));
-  (void)file.WriteRaw(text, 0);
+  file.WriteRaw(text);
   return file.Close();
 }
 
