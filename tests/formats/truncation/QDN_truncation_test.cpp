@@ -140,6 +140,8 @@ void ExpectWritesAndReadsBack(QDN_network& net, int format, const std::string& w
       << ReadFileText(path);
 }
 
+void PrintTo(const Reader& reader, std::ostream* out) { *out << reader.folder; }
+
 class TruncationTest : public ::testing::TestWithParam<Reader> {};
 
 TEST_P(TruncationTest, EverySeedSurvivesBeingCut) {
