@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,20 +26,49 @@ public:
   int GetLine() const override;
 
 private:
+  // What a DEFINITION gives, applied once its end tag is read.
+  struct PendingDefinition {
+    int for_node = -1;
+    std::vector<int> given;
+    std::vector<double> values;
+    bool table_seen = false;
+  };
+  // What a child-element reader answers for a tag it does not read.
+  static constexpr int kNotRead = 1;
+
   // The next item that is not blank text.
   XmlScanner::Item NextItem();
+  // Hands each text inside the element whose start tag was just read to
+  // take_text, up to the element's end tag; markup inside adds its texts.
+  int ForEachText(const XmlScanner::Item& start,
+                  const std::function<void(std::string_view)>& take_text);
   // Skips the element whose start tag was just read (unless it closed itself).
   int SkipElement(const XmlScanner::Item& start);
-  // The text of the element whose start tag was just read, up to its end tag.
+  // The text of the element whose start tag was just read, trimmed.
   int ReadText(const XmlScanner::Item& start, std::string& text);
+  // Reads child elements up to the end tag of their parent (end_tag names
+  // it when the input ends first). read_child reads one or answers
+  // kNotRead; texts there are reported, PROPERTY and unknown elements
+  // skipped, and known elements out of place reported and skipped.
+  int ReadChildren(std::string_view end_tag,
+                   const std::function<int(const XmlScanner::Item&)>& read_child);
   // Reports the end of the input inside element tag.
   int EndOfInput(std::string_view tag);
   int ReadDocument();
   int ReadNetwork();
+  int ReadNetworkName(const XmlScanner::Item& start);
   int ReadVariable(const XmlScanner::Item& start);
+  int ReadVariableName(const XmlScanner::Item& start, int handle);
+  int ReadOutcome(const XmlScanner::Item& start, QDN_idArray& outcomes,
+                  std::vector<std::string>& originals);
+  void SetOutcomes(int handle, const QDN_idArray& outcomes,
+                   const std::vector<std::string>& originals);
   int ReadDefinition();
+  // A FOR or GIVEN element.
+  int ReadReference(const XmlScanner::Item& start, PendingDefinition& pending);
   // The numbers of a TABLE element, appended to values.
   int ReadTable(const XmlScanner::Item& start, std::vector<double>& values);
+  void ApplyDefinition(PendingDefinition& pending);
   int FindByText(const std::string& text) const;
 
   static std::vector<std::string> OutcomeTexts(const QDN_idArray& ids,

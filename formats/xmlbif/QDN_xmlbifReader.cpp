@@ -2,6 +2,7 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -153,19 +154,22 @@ XmlScanner::Item QDN_xmlbifFormat::NextItem() {
   }
 }
 
-int QDN_xmlbifFormat::SkipElement(const XmlScanner::Item& start) {
+int QDN_xmlbifFormat::ForEachText(const XmlScanner::Item& start,
+                                  const std::function<void(std::string_view)>& take_text) {
   if (start.self_closing) return QDN_NO_ERROR;
+  // Markup inside the element contributes its own texts; depth counts it.
   int depth = 1;
   for (;;) {
     const XmlScanner::Item item = scanner_->Next(XmlScanner::Texts::kInPieces);
     switch (item.kind) {
+    case Kind::kText:
+      take_text(item.raw);
+      break;
     case Kind::kStart:
       if (!item.self_closing) ++depth;
       break;
     case Kind::kEndTag:
       if (--depth == 0) return QDN_NO_ERROR;
-      break;
-    case Kind::kText:
       break;
     case Kind::kEnd:
       return EndOfInput(start.name);
@@ -175,37 +179,51 @@ int QDN_xmlbifFormat::SkipElement(const XmlScanner::Item& start) {
   }
 }
 
+int QDN_xmlbifFormat::SkipElement(const XmlScanner::Item& start) {
+  return ForEachText(start, [](std::string_view) {});
+}
+
 int QDN_xmlbifFormat::EndOfInput(std::string_view tag) {
   return ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: End of File : Expecting '</", tag, ">'"}));
 }
 
 int QDN_xmlbifFormat::ReadText(const XmlScanner::Item& start, std::string& text) {
   text.clear();
-  if (start.self_closing) return QDN_NO_ERROR;
-  // Markup inside a text element contributes its own text; depth counts it.
-  int depth = 1;
+  CB_TRY(ForEachText(start, [&text](std::string_view raw) { XmlScanner::DecodeInto(raw, text); }));
+  const std::string_view kept = XmlScanner::Trim(text);
+  const size_t kept_start = static_cast<size_t>(kept.data() - text.data());
+  text.resize(kept_start + kept.size());
+  text.erase(0, kept_start);
+  return QDN_NO_ERROR;
+}
+
+int QDN_xmlbifFormat::ReadChildren(std::string_view end_tag,
+                                   const std::function<int(const XmlScanner::Item&)>& read_child) {
   for (;;) {
-    const XmlScanner::Item item = scanner_->Next(XmlScanner::Texts::kInPieces);
+    const XmlScanner::Item item = NextItem();
     switch (item.kind) {
-    case Kind::kText:
-      XmlScanner::DecodeInto(item.raw, text);
-      break;
-    case Kind::kStart:
-      if (!item.self_closing) ++depth;
-      break;
     case Kind::kEndTag:
-      if (--depth > 0) break;
-      {
-        const std::string_view kept = XmlScanner::Trim(text);
-        const size_t start = static_cast<size_t>(kept.data() - text.data());
-        text.resize(start + kept.size());
-        text.erase(0, start);
-      }
       return QDN_NO_ERROR;
     case Kind::kEnd:
-      return EndOfInput(start.name);
+      return EndOfInput(end_tag);
     case Kind::kError:
-      return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
+      return QDN_SYNTAX_ERROR;
+    case Kind::kText:
+      (void)ReportError(QDN_SYNTAX_ERROR,
+                        Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
+                                "' : Misplaced statement"}));
+      break;
+    case Kind::kStart:
+      if (const int status = read_child(item); status != kNotRead) {
+        CB_TRY(status);
+      } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
+        CB_TRY(SkipElement(item));
+      } else {
+        (void)ReportError(QDN_SYNTAX_ERROR,
+                          Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
+        CB_TRY(SkipElement(item));
+      }
+      break;
     }
   }
 }
@@ -277,38 +295,23 @@ int QDN_xmlbifFormat::ReadDocument() {
 }
 
 int QDN_xmlbifFormat::ReadNetwork() {
+  return ReadChildren("NETWORK", [this](const XmlScanner::Item& item) {
+    if (Is(item.name, "NAME")) return ReadNetworkName(item);
+    if (Is(item.name, "VARIABLE")) return ReadVariable(item);
+    if (Is(item.name, "DEFINITION")) return item.self_closing ? QDN_NO_ERROR : ReadDefinition();
+    return kNotRead;
+  });
+}
+
+int QDN_xmlbifFormat::ReadNetworkName(const XmlScanner::Item& start) {
   QDN_header& header = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
-  for (;;) {
-    const XmlScanner::Item item = NextItem();
-    if (item.kind == Kind::kEndTag) return QDN_NO_ERROR;
-    if (item.kind == Kind::kEnd) return EndOfInput("NETWORK");
-    if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
-    if (item.kind == Kind::kText) {
-      (void)ReportError(QDN_SYNTAX_ERROR,
-                        Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
-                                "' : Misplaced statement"}));
-      continue;
-    }
-    if (Is(item.name, "NAME")) {
-      std::string text;
-      CB_TRY(ReadText(item, text));
-      (void)ReportError(header.SetName(text.c_str()), {});
-      std::string id = text;
-      if (QDN_idArray::MakeValidId(id) == QDN_NO_ERROR &&
-          !network_->IsIdentifierInUse(id.c_str(), -1))
-        (void)ReportError(header.SetId(id.c_str()), QDN_GetLastErrorText());
-    } else if (Is(item.name, "VARIABLE")) {
-      CB_TRY(ReadVariable(item));
-    } else if (Is(item.name, "DEFINITION")) {
-      if (!item.self_closing) CB_TRY(ReadDefinition());
-    } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
-      CB_TRY(SkipElement(item));
-    } else {
-      (void)ReportError(QDN_SYNTAX_ERROR,
-                        Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
-      CB_TRY(SkipElement(item));
-    }
-  }
+  std::string text;
+  CB_TRY(ReadText(start, text));
+  (void)ReportError(header.SetName(text.c_str()), {});
+  std::string id = text;
+  if (QDN_idArray::MakeValidId(id) == QDN_NO_ERROR && !network_->IsIdentifierInUse(id.c_str(), -1))
+    (void)ReportError(header.SetId(id.c_str()), QDN_GetLastErrorText());
+  return QDN_NO_ERROR;
 }
 
 int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
@@ -335,57 +338,55 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
   // Grown one slot at a time, so the node's copy holds no empty slots.
   QDN_idArray outcomes(0, 1);
   std::vector<std::string> originals;
-  if (!start.self_closing) {
-    for (;;) {
-      const XmlScanner::Item item = NextItem();
-      if (item.kind == Kind::kEndTag) break;
-      if (item.kind == Kind::kEnd) return EndOfInput(start.name);
-      if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
-      if (item.kind == Kind::kText) {
-        (void)ReportError(QDN_SYNTAX_ERROR,
-                          Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
-                                  "' : Misplaced statement"}));
-        continue;
-      }
-      if (Is(item.name, "NAME")) {
-        std::string text;
-        CB_TRY(ReadText(item, text));
-        QDN_node& node = *network_->GetNode(handle);
-        (void)node.GetInfo().header.SetName(text.c_str());
-        const std::string id = UniqueNodeId(text);
-        (void)ReportError(network_->SetNodeId(handle, id.c_str()), {});
-        // A second variable of the same name keeps its data under another
-        // identifier; definitions naming it reach the first one.
-        if (!names_.Add(text, handle))
-          (void)ReportError(QDN_DUPLICATED_IDENTIFIER,
-                            Concat({"ERROR: Variable name [", text,
-                                    "] used twice; the second variable is renamed [", id, "]"}));
-      } else if (Is(item.name, "OUTCOME")) {
-        std::string text;
-        CB_TRY(ReadText(item, text));
-        std::string id;
-        (void)outcomes.CreateUniqueId(text.c_str(), -1, id);
-        if (int status = outcomes.Append(id.c_str()); status < 0) {
-          (void)ReportError(status, Concat({"ERROR: ", text, " : Invalid outcome name"}));
-        } else {
-          originals.push_back(text);
-        }
-      } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
-        CB_TRY(SkipElement(item));
-      } else {
-        (void)ReportError(QDN_SYNTAX_ERROR,
-                          Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
-        CB_TRY(SkipElement(item));
-      }
-    }
-  }
+  if (!start.self_closing)
+    CB_TRY(ReadChildren(start.name, [&](const XmlScanner::Item& item) {
+      if (Is(item.name, "NAME")) return ReadVariableName(item, handle);
+      if (Is(item.name, "OUTCOME")) return ReadOutcome(item, outcomes, originals);
+      return kNotRead;
+    }));
   // Utility variables list a placeholder outcome at most: they have none.
   if (outcomes.GetCount() == 0 || type == QDN_TABLE) return QDN_NO_ERROR;
+  SetOutcomes(handle, outcomes, originals);
+  return QDN_NO_ERROR;
+}
+
+int QDN_xmlbifFormat::ReadVariableName(const XmlScanner::Item& start, int handle) {
+  std::string text;
+  CB_TRY(ReadText(start, text));
+  QDN_node& node = *network_->GetNode(handle);
+  (void)node.GetInfo().header.SetName(text.c_str());
+  const std::string id = UniqueNodeId(text);
+  (void)ReportError(network_->SetNodeId(handle, id.c_str()), {});
+  // A second variable of the same name keeps its data under another
+  // identifier; definitions naming it reach the first one.
+  if (!names_.Add(text, handle))
+    (void)ReportError(QDN_DUPLICATED_IDENTIFIER,
+                      Concat({"ERROR: Variable name [", text,
+                              "] used twice; the second variable is renamed [", id, "]"}));
+  return QDN_NO_ERROR;
+}
+
+int QDN_xmlbifFormat::ReadOutcome(const XmlScanner::Item& start, QDN_idArray& outcomes,
+                                  std::vector<std::string>& originals) {
+  std::string text;
+  CB_TRY(ReadText(start, text));
+  std::string id;
+  (void)outcomes.CreateUniqueId(text.c_str(), -1, id);
+  if (int status = outcomes.Append(id.c_str()); status < 0) {
+    (void)ReportError(status, Concat({"ERROR: ", text, " : Invalid outcome name"}));
+  } else {
+    originals.push_back(std::move(text));
+  }
+  return QDN_NO_ERROR;
+}
+
+void QDN_xmlbifFormat::SetOutcomes(int handle, const QDN_idArray& outcomes,
+                                   const std::vector<std::string>& originals) {
   QDN_node& node = *network_->GetNode(handle);
   if (node.GetDefinition()->SetNumberOfOutcomes(outcomes) != QDN_NO_ERROR) {
     // The item is complete: the problem is reported and reading goes on.
     (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid Outcomes");
-    return QDN_NO_ERROR;
+    return;
   }
   NoteFileOutcomes(handle, outcomes.GetCount());
   // Outcome texts that repair changed stay with their outcomes.
@@ -393,7 +394,6 @@ int QDN_xmlbifFormat::ReadVariable(const XmlScanner::Item& start) {
   for (int i = 0; extra && i < outcomes.GetCount() && i < extra->GetNumberOfOutcomes(); ++i)
     if (originals[static_cast<size_t>(i)] != outcomes.ViewAt(i))
       extra->GetOutcome(i).long_name = originals[static_cast<size_t>(i)];
-  return QDN_NO_ERROR;
 }
 
 int QDN_xmlbifFormat::FindByText(const std::string& text) const {
@@ -406,29 +406,8 @@ int QDN_xmlbifFormat::FindByText(const std::string& text) const {
 
 int QDN_xmlbifFormat::ReadTable(const XmlScanner::Item& start, std::vector<double>& values) {
   TableNumbers numbers(values);
-  if (!start.self_closing) {
-    // As in ReadText, the texts of any markup inside count too.
-    int depth = 1;
-    while (depth > 0) {
-      const XmlScanner::Item item = scanner_->Next(XmlScanner::Texts::kInPieces);
-      switch (item.kind) {
-      case Kind::kText:
-        numbers.Add(item.raw);
-        break;
-      case Kind::kStart:
-        if (!item.self_closing) ++depth;
-        break;
-      case Kind::kEndTag:
-        --depth;
-        break;
-      case Kind::kEnd:
-        return EndOfInput(start.name);
-      case Kind::kError:
-        return ReportError(QDN_SYNTAX_ERROR, "ERROR: " + scanner_->Error());
-      }
-    }
-    numbers.Finish();
-  }
+  CB_TRY(ForEachText(start, [&numbers](std::string_view raw) { numbers.Add(raw); }));
+  numbers.Finish();
   // Reported once the element is read, so the message names its last line.
   if (numbers.Failed())
     (void)ReportError(QDN_SYNTAX_ERROR,
@@ -437,73 +416,62 @@ int QDN_xmlbifFormat::ReadTable(const XmlScanner::Item& start, std::vector<doubl
 }
 
 int QDN_xmlbifFormat::ReadDefinition() {
-  int for_node = -1;
-  std::vector<int> given;
-  std::vector<double> values;
-  bool table_seen = false;
-  for (;;) {
-    const XmlScanner::Item item = NextItem();
-    if (item.kind == Kind::kEndTag) break;
-    if (item.kind == Kind::kEnd) return EndOfInput("DEFINITION");
-    if (item.kind == Kind::kError) return QDN_SYNTAX_ERROR;
-    if (item.kind == Kind::kText) {
-      (void)ReportError(QDN_SYNTAX_ERROR,
-                        Concat({"ERROR: '", XmlScanner::Trim(item.raw).substr(0, 40),
-                                "' : Misplaced statement"}));
-      continue;
-    }
-    if (Is(item.name, "FOR") || Is(item.name, "GIVEN")) {
-      std::string text;
-      CB_TRY(ReadText(item, text));
-      const int handle = FindByText(text);
-      if (Is(item.name, "GIVEN")) {
-        if (handle < 0) {
-          (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: ", text, " : Invalid parent"}));
-        } else {
-          given.push_back(handle);
-        }
-      } else if (handle < 0) {
-        (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: ", text, " : Node not found"}));
-      } else if (for_node < 0) {
-        for_node = handle;
-      } else if (handle != for_node) {
-        (void)ReportError(QDN_OUT_OF_RANGE,
-                          Concat({"ERROR: ", text, " : Extra [FOR] entry. Ignored."}));
-      }
-    } else if (Is(item.name, "TABLE")) {
-      CB_TRY(ReadTable(item, values));
-      table_seen = true;
-    } else if (Is(item.name, "PROPERTY") || !IsKnownTag(item.name)) {
-      CB_TRY(SkipElement(item));
+  PendingDefinition pending;
+  CB_TRY(ReadChildren("DEFINITION", [&](const XmlScanner::Item& item) {
+    if (Is(item.name, "FOR") || Is(item.name, "GIVEN")) return ReadReference(item, pending);
+    if (!Is(item.name, "TABLE")) return kNotRead;
+    pending.table_seen = true;
+    return ReadTable(item, pending.values);
+  }));
+  if (pending.for_node >= 0) ApplyDefinition(pending);
+  return QDN_NO_ERROR;
+}
+
+int QDN_xmlbifFormat::ReadReference(const XmlScanner::Item& start, PendingDefinition& pending) {
+  std::string text;
+  CB_TRY(ReadText(start, text));
+  const int handle = FindByText(text);
+  if (Is(start.name, "GIVEN")) {
+    if (handle < 0) {
+      (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: ", text, " : Invalid parent"}));
     } else {
-      (void)ReportError(QDN_SYNTAX_ERROR,
-                        Concat({"ERROR: '", item.name, "' : Misplaced statement"}));
-      CB_TRY(SkipElement(item));
+      pending.given.push_back(handle);
     }
+  } else if (handle < 0) {
+    (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: ", text, " : Node not found"}));
+  } else if (pending.for_node < 0) {
+    pending.for_node = handle;
+  } else if (handle != pending.for_node) {
+    (void)ReportError(QDN_OUT_OF_RANGE,
+                      Concat({"ERROR: ", text, " : Extra [FOR] entry. Ignored."}));
   }
-  if (for_node < 0) return QDN_NO_ERROR;
-  const char* child_id = network_->GetNode(for_node)->GetId();
-  for (int parent : given) {
-    const int status = network_->AddArc(parent, for_node, 0);
+  return QDN_NO_ERROR;
+}
+
+void QDN_xmlbifFormat::ApplyDefinition(PendingDefinition& pending) {
+  const int child = pending.for_node;
+  const char* child_id = network_->GetNode(child)->GetId();
+  for (int parent : pending.given) {
+    const int status = network_->AddArc(parent, child, 0);
     if (status < 0)
       (void)ReportError(status,
                         Concat({"ERROR: Couldn't add arc from node [",
                                 network_->GetNode(parent)->GetId(), "] to node [", child_id, "]"}));
   }
-  if (!table_seen) return QDN_NO_ERROR;
-  QDN_nodeDefinition* definition = network_->GetNode(for_node)->GetDefinition();
+  if (!pending.table_seen) return;
+  QDN_nodeDefinition* definition = network_->GetNode(child)->GetDefinition();
   const QDN_Dmatrix* table = definition ? definition->GetTable() : nullptr;
-  if (!table) return QDN_NO_ERROR;
-  (void)SpreadOverAddedStates(for_node, definition->GetType() != QDN_TABLE, values);
+  if (!table) return;
+  std::vector<double>& values = pending.values;
+  (void)SpreadOverAddedStates(child, definition->GetType() != QDN_TABLE, values);
   // A table of the wrong size is reported and left out; reading goes on.
   if (static_cast<int>(values.size()) != table->GetSize()) {
     (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: Node [", child_id, "] was expecting ",
                                                 std::to_string(table->GetSize()), " numbers but ",
                                                 std::to_string(values.size()), " were read"}));
-    return QDN_NO_ERROR;
+    return;
   }
   QDN_doubleArray array;
   (void)array.SwapValues(values);
   (void)ReportError(definition->SetDefinition(array), {});
-  return QDN_NO_ERROR;
 }
