@@ -1,20 +1,15 @@
-// The schema-driven XML reader over Expat and the matching writer.
+// The schema-driven XML reader over Expat.
 #include "xml/QDN_xmlReader.h"
 
 #include <expat.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 
 #include "core/QDN_utf8.h"
-#include "formats/text/QDN_textFile.h"
-#include "formats/text/save_target.h"
-#include "network/QDN_screenInfo.h"
 
 namespace {
 
@@ -239,46 +234,63 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
   } else {
     const Entry& parent = stack_.back();
     if (!parent.element) {
+      // Inside an unknown element: skipped with all it holds.
       stack_.push_back(entry);
       return;
     }
     parent_mode = parent.mode;
-    const auto& children = parent.element->children_;
-    for (size_t i = 0; i < children.size(); ++i) {
-      if (children[i].first->name_ != name) continue;
-      unsigned char& seen = seen_[parent.seen + i];
-      if (seen && !(children[i].second & QDN_xmlElement::kRepeatable)) {
-        ReportError(std::string("Multiple occurences of '") + name + "' not allowed in '" +
-                    parent.element->name_ + "'");
-        return;
-      }
-      seen = 1;
-      entry.element = children[i].first;
-      break;
-    }
-    if (!entry.element) {
-      if (parent.mode & QDN_xmlElement::kStrictChildren) {
-        ReportError(std::string("Unknown element '") + name + "' in '" + parent.element->name_ +
-                    "'");
-        return;
-      }
-      int line = 0, column = 0;
-      GetPosition(line, column);
-      if (handler_) handler_->OnUnknownElement(name, parent.element->name_, line, column);
-      stack_.push_back(entry);
-      CollectTextOf(nullptr);
-      return;
-    }
+    entry.element = MatchChild(name, parent);
+    if (failed_) return;
+    if (!entry.element) return StartUnknown(name, parent, entry);
   }
   QDN_xmlElement& element = *entry.element;
   entry.mode = element.mode_ == QDN_xmlElement::kInherit ? parent_mode : element.mode_;
   attributes_ = attributes;
+  const bool accepted = CheckAttributes(element, entry.mode, attributes);
+  if (accepted && element.on_start_) element.on_start_();
+  attributes_ = nullptr;
+  if (failed_) return;
+  entry.seen = seen_.size();
+  seen_.resize(seen_.size() + element.children_.size(), 0);
+  stack_.push_back(entry);
+  CollectTextOf(entry.element);
+}
+
+QDN_xmlElement* QDN_xmlReader::MatchChild(const char* name, const Entry& parent) {
+  const auto& children = parent.element->children_;
+  for (size_t i = 0; i < children.size(); ++i) {
+    if (children[i].first->name_ != name) continue;
+    unsigned char& seen = seen_[parent.seen + i];
+    if (seen && !(children[i].second & QDN_xmlElement::kRepeatable)) {
+      ReportError(std::string("Multiple occurences of '") + name + "' not allowed in '" +
+                  parent.element->name_ + "'");
+      return nullptr;
+    }
+    seen = 1;
+    return children[i].first;
+  }
+  return nullptr;
+}
+
+void QDN_xmlReader::StartUnknown(const char* name, const Entry& parent, const Entry& entry) {
+  if (parent.mode & QDN_xmlElement::kStrictChildren) {
+    ReportError(std::string("Unknown element '") + name + "' in '" + parent.element->name_ + "'");
+    return;
+  }
+  int line = 0, column = 0;
+  GetPosition(line, column);
+  if (handler_) handler_->OnUnknownElement(name, parent.element->name_, line, column);
+  stack_.push_back(entry);
+  CollectTextOf(nullptr);
+}
+
+bool QDN_xmlReader::CheckAttributes(const QDN_xmlElement& element, int mode,
+                                    const char** attributes) {
   for (const auto& [attribute, required] : element.attributes_) {
     if (required && !FindAttribute(attribute.c_str())) {
       ReportError("Required attribute '" + attribute + "' not found in element '" + element.name_ +
                   "'");
-      attributes_ = nullptr;
-      return;
+      return false;
     }
   }
   for (const char** a = attributes; a && a[0]; a += 2) {
@@ -286,23 +298,16 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
     for (const auto& declared_attribute : element.attributes_)
       declared = declared || declared_attribute.first == a[0];
     if (declared) continue;
-    if (entry.mode & QDN_xmlElement::kStrictAttributes) {
+    if (mode & QDN_xmlElement::kStrictAttributes) {
       ReportError(std::string("Unknown attribute '") + a[0] + "' in element '" + element.name_ +
                   "'");
-      attributes_ = nullptr;
-      return;
+      return false;
     }
     int line = 0, column = 0;
     GetPosition(line, column);
     if (handler_) handler_->OnUnknownAttribute(element.name_, a[0], line, column);
   }
-  if (element.on_start_) element.on_start_();
-  attributes_ = nullptr;
-  if (failed_) return;
-  entry.seen = seen_.size();
-  seen_.resize(seen_.size() + element.children_.size(), 0);
-  stack_.push_back(entry);
-  CollectTextOf(entry.element);
+  return true;
 }
 
 // Expat reports text only while the open element collects it.
@@ -336,230 +341,4 @@ void QDN_xmlReader::End() {
   }
   stack_.pop_back();
   if (!stack_.empty()) CollectTextOf(stack_.back().element);
-}
-
-// Writing.
-
-std::string QDN_xmlWriter::Escape(std::string_view text, bool backslashes, bool attribute) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-    case '<':
-      out += "&lt;";
-      continue;
-    case '>':
-      out += "&gt;";
-      continue;
-    case '&':
-      out += "&amp;";
-      continue;
-    case '"':
-      out += "&quot;";
-      continue;
-    case '\'':
-      out += "&apos;";
-      continue;
-    default:
-      break;
-    }
-    if (backslashes) {
-      if (c == '\t') {
-        out += "\\t";
-        continue;
-      }
-      if (c == '\n') {
-        out += "\\n";
-        continue;
-      }
-      if (c == '\\') {
-        out += "\\\\";
-        continue;
-      }
-      if (c == '\r') continue;
-    }
-    // Tabs and line ends in attributes would be read back as blanks:
-    // character references keep them. Other control characters cannot be
-    // written in XML at all and become "?".
-    if (c == '\t' || c == '\n' || c == '\r') {
-      if (attribute) {
-        out += c == '\t' ? "&#9;" : c == '\n' ? "&#10;" : "&#13;";
-      } else {
-        out.push_back(c);
-      }
-      continue;
-    }
-    out.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
-  }
-  return out;
-}
-
-bool QDN_xmlWriter::Open(const char* fileName) {
-  if (!fileName || !*fileName) return false;
-  // Refuse early when the target may not be written; nothing is created
-  // before Close writes the whole document.
-  SaveTarget target;
-  if (!PrepareSaveTarget(fileName, target)) return false;
-  file_name_ = fileName;
-  out_ = "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n";
-  depth_ = 0;
-  attributes_.clear();
-  open_ = true;
-  return true;
-}
-
-void QDN_xmlWriter::AddAttribute(const char* name, std::string_view value) {
-  attributes_.emplace_back(name, std::string(value));
-}
-void QDN_xmlWriter::AddAttribute(const char* name, int value) {
-  AddAttribute(name, std::to_string(value));
-}
-void QDN_xmlWriter::AddAttribute(const char* name, bool value) {
-  AddAttribute(name, std::string_view(value ? "true" : "false"));
-}
-void QDN_xmlWriter::AddAttribute(const char* name, double value) {
-  AddAttribute(name, QDN_FormatShortReal(value));
-}
-
-void QDN_xmlWriter::StartElement(const char* name, int kind) {
-  out_.append(static_cast<size_t>(depth_), '\t');
-  out_.push_back('<');
-  out_ += name;
-  for (const auto& [attribute, value] : attributes_) {
-    out_.push_back(' ');
-    out_ += attribute;
-    out_ += "=\"";
-    out_ += Escape(value, false, true);
-    out_.push_back('"');
-  }
-  attributes_.clear();
-  if (kind == kEmpty) {
-    out_ += " />\n";
-  } else if (kind == kChildren) {
-    out_ += ">\n";
-    ++depth_;
-  } else {
-    out_.push_back('>');
-  }
-}
-
-void QDN_xmlWriter::WriteElement(const char* name, const std::string* text, bool backslashes) {
-  if (!text) {
-    StartElement(name, kEmpty);
-    return;
-  }
-  WriteElement(name, std::string_view(*text), backslashes);
-}
-
-void QDN_xmlWriter::WriteElement(const char* name, std::string_view text, bool backslashes) {
-  StartElement(name, kText);
-  out_ += Escape(text, backslashes, false);
-  out_ += "</";
-  out_ += name;
-  out_ += ">\n";
-}
-
-void QDN_xmlWriter::EndElement(const char* name) {
-  if (depth_ > 0) --depth_;
-  out_.append(static_cast<size_t>(depth_), '\t');
-  out_ += "</";
-  out_ += name;
-  out_ += ">\n";
-}
-
-bool QDN_xmlWriter::Close() {
-  if (!open_) return false;
-  open_ = false;
-  QDN_textFile file;
-  if (file.OpenForWrite(file_name_.c_str()) != 0) return false;
-  file.SetLineWidth(QDN_textFile::kMaxLineWidth);
-  file.WriteRaw(out_);
-  return file.Close() == 0;
-}
-
-// Value forms.
-
-bool QDN_ParseColor(std::string_view text, int& color) {
-  if (text.size() != 6) return false;
-  unsigned value = 0;
-  for (char c : text) {
-    int digit = c >= '0' && c <= '9'   ? c - '0'
-                : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                       : -1;
-    if (digit < 0) return false;
-    value = value * 16 + static_cast<unsigned>(digit);
-  }
-  const unsigned red = value >> 16, green = (value >> 8) & 0xFF, blue = value & 0xFF;
-  color = static_cast<int>(red | (green << 8) | (blue << 16));
-  return true;
-}
-
-std::string QDN_FormatColor(int color) {
-  const unsigned value = static_cast<unsigned>(color);
-  char text[8];
-  std::snprintf(text, sizeof text, "%02x%02x%02x", value & 0xFF, (value >> 8) & 0xFF,
-                (value >> 16) & 0xFF);
-  return text;
-}
-
-bool QDN_ParsePosition(std::string_view text, QDN_rectangle& rectangle) {
-  std::istringstream in{std::string(text)};
-  long long left = 0, top = 0, right = 0, bottom = 0;
-  if (!(in >> left >> top >> right >> bottom)) return false;
-  const long long limit = INT32_MAX / 2;
-  for (long long v : {left, top, right, bottom})
-    if (v > limit || v < -limit) return false;
-  rectangle.x0 = static_cast<int>((left + right) / 2);
-  rectangle.y0 = static_cast<int>((top + bottom) / 2);
-  rectangle.x1 = static_cast<int>(right > left ? right - left : left - right);
-  rectangle.y1 = static_cast<int>(bottom > top ? bottom - top : top - bottom);
-  return true;
-}
-
-namespace {
-
-// The low edge whose span [low, low + size] reads back as centre.
-long long LowEdge(long long centre, long long size) {
-  long long low = centre - size / 2;
-  // Reading halves toward zero: with an odd size below zero the centre
-  // reads one higher, so the edge moves one down.
-  if ((2 * low + size) / 2 != centre) --low;
-  return low;
-}
-
-} // namespace
-
-std::string QDN_FormatPosition(const QDN_rectangle& r) {
-  const long long left = LowEdge(r.x0, r.x1 < 0 ? -static_cast<long long>(r.x1) : r.x1);
-  const long long top = LowEdge(r.y0, r.y1 < 0 ? -static_cast<long long>(r.y1) : r.y1);
-  return std::to_string(left) + " " + std::to_string(top) + " " +
-         std::to_string(left + (r.x1 < 0 ? -static_cast<long long>(r.x1) : r.x1)) + " " +
-         std::to_string(top + (r.y1 < 0 ? -static_cast<long long>(r.y1) : r.y1));
-}
-
-namespace {
-
-// The text printf gives with "%.<precision>g", which is also what an output
-// stream writes at that precision in its default notation.
-std::string FormatGeneral(double value, int precision) {
-  char text[64];
-  const auto [end, error] =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, precision);
-  return error == std::errc() ? std::string(text, end) : std::string("nan");
-}
-
-} // namespace
-
-std::string QDN_FormatShortReal(double value) { return FormatGeneral(value, 6); }
-
-std::string QDN_FormatLongReal(double value) {
-  // Sixteen significant digits, or seventeen for the values that sixteen
-  // would not give back exactly: what is written reads back equal.
-  std::string text = FormatGeneral(value, 16);
-  double back = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), back);
-  if (error != std::errc() || end != text.data() + text.size() || back != value)
-    text = FormatGeneral(value, 17);
-  return text;
 }

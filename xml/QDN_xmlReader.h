@@ -1,62 +1,14 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "xml/QDN_xmlElement.h"
+#include "xml/QDN_xmlErrorHandler.h"
+
 struct XML_ParserStruct;
-
-// Receives the problems of a load: errors stop it, the two warnings do not.
-class QDN_xmlErrorHandler {
-public:
-  virtual ~QDN_xmlErrorHandler() = default;
-  virtual void OnError(const std::string& message, int line, int column) = 0;
-  virtual void OnUnknownElement(const std::string& element, const std::string& parent, int line,
-                                int column) = 0;
-  virtual void OnUnknownAttribute(const std::string& element, const std::string& attribute,
-                                  int line, int column) = 0;
-};
-
-// Describes one element a document may hold: its attributes, its children
-// and what to do at its start and end tags.
-class QDN_xmlElement {
-public:
-  // Child flags.
-  static constexpr int kRequired = 1;
-  static constexpr int kRepeatable = 2;
-  // Modes: unknown attributes / unknown children are errors; or as the parent.
-  static constexpr int kStrictAttributes = 1;
-  static constexpr int kStrictChildren = 2;
-  static constexpr int kInherit = 4;
-
-  QDN_xmlElement(std::string name, int mode) : name_(std::move(name)), mode_(mode) {}
-
-  void AddChild(QDN_xmlElement* child, int flags) { children_.emplace_back(child, flags); }
-  void AddAttribute(std::string name, bool required) {
-    attributes_.emplace_back(std::move(name), required);
-  }
-  void OnStart(std::function<void()> callback) { on_start_ = std::move(callback); }
-  void OnEnd(std::function<void()> callback) { on_end_ = std::move(callback); }
-
-  const std::string& GetName() const { return name_; }
-  int GetMode() const { return mode_; }
-  bool HasChildren() const { return !children_.empty(); }
-  // The element's own text is not collected (GetText gives nothing at its end
-  // tag); for elements that only hold other elements, whose text is layout.
-  void IgnoreText() { collects_text_ = false; }
-
-private:
-  friend class QDN_xmlReader;
-  std::string name_;
-  int mode_;
-  std::vector<std::pair<std::string, bool>> attributes_;
-  std::vector<std::pair<QDN_xmlElement*, int>> children_;
-  std::function<void()> on_start_, on_end_;
-  bool collects_text_ = true;
-};
 
 // Reads a document with Expat, checking every element against a tree of
 // descriptors and calling their callbacks. Texts and attribute values reach
@@ -103,6 +55,15 @@ private:
   static void Characters(void* self, const char* text, int length);
   void Start(const char* name, const char** attributes);
   void End();
+  // The declared child of parent called name, marked as seen; null for an
+  // undeclared one, and null with the error reported for a repeated one.
+  QDN_xmlElement* MatchChild(const char* name, const Entry& parent);
+  // An undeclared element: an error under a strict parent, otherwise a
+  // warning, and the element is skipped with all it holds.
+  void StartUnknown(const char* name, const Entry& parent, const Entry& entry);
+  // Required attributes present, undeclared ones reported (errors in strict
+  // mode, warnings otherwise); false after an error.
+  bool CheckAttributes(const QDN_xmlElement& element, int mode, const char** attributes);
   const char* FindAttribute(const char* name) const;
   void CollectTextOf(const QDN_xmlElement* element);
 
@@ -122,46 +83,3 @@ private:
   bool failed_ = false;
   std::vector<std::unique_ptr<QDN_xmlElement>> elements_;
 };
-
-// Writes indented XML declared as ISO-8859-1. The file replaces its target
-// only when every write succeeded.
-class QDN_xmlWriter {
-public:
-  static constexpr int kEmpty = 0;
-  static constexpr int kChildren = 1;
-  static constexpr int kText = 2;
-
-  bool Open(const char* fileName);
-  void AddAttribute(const char* name, std::string_view value);
-  void AddAttribute(const char* name, int value);
-  void AddAttribute(const char* name, bool value);
-  void AddAttribute(const char* name, double value);
-  void StartElement(const char* name, int kind);
-  // No text: an empty element.
-  void WriteElement(const char* name, const std::string* text, bool backslashes);
-  void WriteElement(const char* name, std::string_view text, bool backslashes);
-  void EndElement(const char* name);
-  bool Close();
-
-  // Escapes text for an attribute value or element text.
-  static std::string Escape(std::string_view text, bool backslashes, bool attribute);
-
-private:
-  std::string out_;
-  std::string file_name_;
-  std::vector<std::pair<std::string, std::string>> attributes_;
-  int depth_ = 0;
-  bool open_ = false;
-};
-
-// Shared value forms.
-// "rrggbb" to a colour with red in the low byte; false when malformed.
-bool QDN_ParseColor(std::string_view text, int& color);
-std::string QDN_FormatColor(int color);
-// "left top right bottom" to centre and size.
-struct QDN_rectangle;
-bool QDN_ParsePosition(std::string_view text, QDN_rectangle& rectangle);
-std::string QDN_FormatPosition(const QDN_rectangle& rectangle);
-// Reals: the default stream form (6 significant digits) and precision 16.
-std::string QDN_FormatShortReal(double value);
-std::string QDN_FormatLongReal(double value);

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "network/QDN_screenInfo.h"
 #include "test_util.h"
 
 namespace {
@@ -166,40 +165,4 @@ TEST(XmlReaderTest, TextsEntitiesAndTruncation) {
   EXPECT_FALSE(missing.reader.Load("/nonexistent/doc.xml", missing.root, &missing.recorder));
   EXPECT_EQ(missing.recorder.errors,
             std::vector<std::string>{"Can't open file /nonexistent/doc.xml"});
-}
-
-TEST(XmlWriterTest, EscapingLayoutAndValueForms) {
-  const std::string path = WriteTempFile("out.xml", "");
-  QDN_xmlWriter writer;
-  ASSERT_TRUE(writer.Open(path.c_str()));
-  writer.AddAttribute("q", std::string_view("say \"hi\" & <go>\t"));
-  writer.AddAttribute("n", 3);
-  writer.AddAttribute("r", 1.0 / 3);
-  writer.StartElement("top", QDN_xmlWriter::kChildren);
-  writer.WriteElement("t", std::string_view("line\nnext\\ \x01"), true);
-  writer.WriteElement("plain", std::string_view("a\nb"), false);
-  writer.WriteElement("none", nullptr, false);
-  writer.EndElement("top");
-  ASSERT_TRUE(writer.Close());
-  EXPECT_EQ(ReadFileText(path),
-            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
-            "<top q=\"say &quot;hi&quot; &amp; &lt;go&gt;&#9;\" n=\"3\" r=\"0.333333\">\n"
-            "\t<t>line\\nnext\\\\ ?</t>\n\t<plain>a\nb</plain>\n\t<none />\n</top>\n");
-  EXPECT_FALSE(QDN_xmlWriter().Open("/nonexistent/dir/out.xml"));
-
-  int color = 0;
-  ASSERT_TRUE(QDN_ParseColor("ff8001", color));
-  EXPECT_EQ(color, 0x0180ff);
-  EXPECT_EQ(QDN_FormatColor(color), "ff8001");
-  EXPECT_FALSE(QDN_ParseColor("ff80", color));
-  EXPECT_FALSE(QDN_ParseColor("gg8001", color));
-  // Positions survive a write and a read whatever the parity and sign.
-  for (const char* text : {"375 -15 400 10", "-7 -3 0 0", "10 20 31 45", "-5 -5 -4 -4"}) {
-    QDN_rectangle r;
-    ASSERT_TRUE(QDN_ParsePosition(text, r)) << text;
-    EXPECT_EQ(QDN_FormatPosition(r), text);
-  }
-  QDN_rectangle r;
-  EXPECT_FALSE(QDN_ParsePosition("1 2 3", r));
-  EXPECT_EQ(QDN_FormatLongReal(1.0 / 3), "0.3333333333333333");
 }

@@ -25,7 +25,7 @@
 #include "network/QDN_submodelTree.h"
 #include "test_util.h"
 #include "xml/QDN_registerFormats.h"
-#include "xml/QDN_xmlReader.h"
+#include "xml/QDN_xmlValues.h"
 
 namespace {
 
