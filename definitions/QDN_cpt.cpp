@@ -20,13 +20,6 @@ QDN_cpt::QDN_cpt(QDN_network* network, int handle) : QDN_nodeDefinition(network,
 
 QDN_cpt::QDN_cpt(QDN_network* network, int handle, NoTable) : QDN_nodeDefinition(network, handle) {}
 
-bool QDN_cpt::IsTableParent(int parent) const {
-  const QDN_nodeDefinition* definition = DefinitionOf(parent);
-  if (!definition) return false;
-  const int type = definition->GetType();
-  return type == QDN_LIST || type == QDN_CPT || type == QDN_TRUTHTABLE || type == QDN_NOISY_MAX;
-}
-
 void QDN_cpt::EnsureTwoOutcomes(const char* stem) {
   outcomes_ = ids_.GetCount();
   while (outcomes_ < 2) {
@@ -59,16 +52,7 @@ int QDN_cpt::AddParent(int parent) {
   return QDN_NO_ERROR;
 }
 
-int QDN_cpt::RemoveParent(int parent) {
-  const QDN_nodeDefinition* definition = DefinitionOf(parent);
-  if (!definition || definition->GetType() == QDN_TABLE) return QDN_OUT_OF_RANGE;
-  if (!IsTableParent(parent)) return QDN_NO_ERROR;
-  const int position = ParentIndex(parent);
-  if (position < 0) return position;
-  CB_TRY(table_.RemoveDimension(position, 0));
-  CheckReadiness(0);
-  return QDN_NO_ERROR;
-}
+int QDN_cpt::RemoveParent(int parent) { return RemoveParentDimension(table_, parent); }
 
 int QDN_cpt::RemoveParentWithEvidence(int parent) {
   const QDN_node* node = network_ ? network_->GetNode(parent) : nullptr;
@@ -338,10 +322,7 @@ int QDN_cpt::CopyParameters(const QDN_nodeDefinition& source) {
   default:
     return QDN_OUT_OF_RANGE;
   }
-  CheckReadiness(1);
-  CheckConsistency(1);
-  Notify(QDN_network::kDefinitionRebuilt);
-  return QDN_NO_ERROR;
+  return FinishChange(QDN_network::kDefinitionRebuilt);
 }
 
 int QDN_cpt::SetDefinition(const QDN_Dmatrix& table) {
@@ -361,10 +342,7 @@ int QDN_cpt::SetProbabilities(const QDN_doubleArray& values) {
   if (!IsReady() || !values.IsReady()) return QDN_OBJECT_NOT_READY;
   if (values.GetSize() != table_.GetSize()) return QDN_OUT_OF_RANGE;
   std::copy_n(values.Data(), values.GetSize(), table_.GetItems().Data());
-  CheckReadiness(1);
-  CheckConsistency(1);
-  Notify(QDN_network::kValuesChanged);
-  return QDN_NO_ERROR;
+  return FinishChange(QDN_network::kValuesChanged);
 }
 
 void QDN_cpt::SetOwner(int deep) {

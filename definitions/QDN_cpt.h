@@ -65,7 +65,6 @@ protected:
   struct NoTable {};
   QDN_cpt(QDN_network* network, int handle, NoTable);
   // Parent types a probability table follows: decision, chance, deterministic, noisy-MAX.
-  bool IsTableParent(int parent) const;
   // Called after a parent outcome was inserted into the table.
   virtual void FixInsertedParentSlice();
   // Copies ids (and, for tables of the same size, cells) from a discrete source.

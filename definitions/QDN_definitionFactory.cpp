@@ -4,10 +4,14 @@
 #include "core/QDN_status.h"
 #include "definitions/QDN_cast.h"
 #include "definitions/QDN_cpt.h"
+#include "definitions/QDN_distribution.h"
 #include "definitions/QDN_equation.h"
+#include "definitions/QDN_equationSCC.h"
 #include "definitions/QDN_list.h"
+#include "definitions/QDN_mau.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
+#include "definitions/QDN_table.h"
 #include "definitions/QDN_truthTable.h"
 
 int QDN_CreateDefinition(int type, QDN_network* network, int handle,

@@ -16,6 +16,14 @@
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 
+namespace {
+
+bool IsDiscreteType(int type) {
+  return type == QDN_LIST || type == QDN_CPT || type == QDN_TRUTHTABLE || type == QDN_NOISY_MAX;
+}
+
+} // namespace
+
 bool IsKnownDefinitionType(int type) {
   switch (type) {
   case 0:
@@ -51,8 +59,7 @@ int DefinitionTypeFromName(const char* name) {
 }
 
 bool QDN_AcceptsParent(int child, int parent) {
-  const bool discrete_parent = parent == QDN_LIST || parent == QDN_CPT ||
-                               parent == QDN_TRUTHTABLE || parent == QDN_NOISY_MAX;
+  const bool discrete_parent = IsDiscreteType(parent);
   switch (child) {
   case 0:
     return true;
@@ -108,6 +115,11 @@ QDN_nodeDefinition* QDN_nodeDefinition::DefinitionOf(int handle) const {
   return node ? node->GetDefinition() : nullptr;
 }
 
+bool QDN_nodeDefinition::IsTableParent(int parent) const {
+  const QDN_nodeDefinition* definition = DefinitionOf(parent);
+  return definition && IsDiscreteType(definition->GetType());
+}
+
 int QDN_nodeDefinition::ParentOutcomes(int parent) const {
   const QDN_nodeDefinition* definition = DefinitionOf(parent);
   return definition ? definition->GetNumberOfOutcomes() : QDN_OUT_OF_RANGE;
@@ -117,7 +129,59 @@ void QDN_nodeDefinition::Notify(unsigned code) const {
   if (network_) network_->NotifyChange(handle_, code);
 }
 
-int QDN_nodeDefinition::TellOutcomeInserted(int position) const {
+int QDN_nodeDefinition::FinishChange(unsigned code) {
+  CheckReadiness(1);
+  CheckConsistency(1);
+  Notify(code);
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeDefinition::CopyUtilityParameters(const QDN_nodeDefinition& source,
+                                              const std::function<void()>& take_values) {
+  if (!source.IsReady()) return QDN_OBJECT_NOT_READY;
+  if (&source == this) return QDN_NO_ERROR;
+  CB_TRY(QDN_nodeDefinition::CopyParameters(source));
+  switch (source.GetType()) {
+  case 0:
+  case QDN_DISTRIBUTION:
+  case QDN_EQUATION:
+  case QDN_EQUATION_SCC:
+    break;
+  case QDN_LIST:
+    RemoveAllParentArcs();
+    CB_TRY(CreateTable());
+    break;
+  case QDN_TABLE:
+  case QDN_CPT:
+  case QDN_TRUTHTABLE:
+  case QDN_NOISY_MAX:
+  case QDN_MAU:
+    CB_TRY(CreateTable());
+    take_values();
+    break;
+  default:
+    return QDN_OUT_OF_RANGE;
+  }
+  return FinishChange(QDN_network::kDefinitionRebuilt);
+}
+
+int QDN_nodeDefinition::RemoveParentDimension(QDN_Dmatrix& table, int parent) {
+  const QDN_nodeDefinition* definition = DefinitionOf(parent);
+  if (!definition || definition->GetType() == QDN_TABLE) return QDN_OUT_OF_RANGE;
+  if (!IsTableParent(parent)) return QDN_NO_ERROR;
+  const int position = ParentIndex(parent);
+  if (position < 0) return position;
+  CB_TRY(table.RemoveDimension(position, 0));
+  CheckReadiness(0);
+  return QDN_NO_ERROR;
+}
+
+// Passes one outcome change on to the definitions of the children, the cost
+// definitions of the cost children, the node's extra definition and its
+// value; the first error is returned, every dependent is told.
+template <typename OnChild, typename OnCost, typename OnExtra, typename OnValue>
+int QDN_nodeDefinition::TellDependents(OnChild on_child, OnCost on_cost, OnExtra on_extra,
+                                       OnValue on_value) const {
   if (!network_ || !Node()) return QDN_NO_ERROR;
   int first_error = QDN_NO_ERROR;
   auto keep = [&](int status) {
@@ -125,53 +189,37 @@ int QDN_nodeDefinition::TellOutcomeInserted(int position) const {
   };
   const QDN_intArray& children = network_->GetChildren(handle_, 0);
   for (int i = 0; i < children.GetCount(); ++i)
-    if (QDN_nodeDefinition* child = DefinitionOf(children.At(i)))
-      keep(child->AddParentOutcome(handle_, position));
+    if (QDN_nodeDefinition* child = DefinitionOf(children.At(i))) keep(on_child(*child));
   const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
   for (int i = 0; i < cost_children.GetCount(); ++i)
-    keep(network_->GetNode(cost_children.At(i))->GetCost().AddParentOutcome(handle_, position));
-  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
-    keep(extra->InsertOutcome(position));
-  if (QDN_nodeValue* value = Node()->GetValue()) value->OutcomeInserted(position);
+    keep(on_cost(network_->GetNode(cost_children.At(i))->GetCost()));
+  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition()) keep(on_extra(*extra));
+  if (QDN_nodeValue* value = Node()->GetValue()) on_value(*value);
   return first_error;
+}
+
+int QDN_nodeDefinition::TellOutcomeInserted(int position) const {
+  return TellDependents(
+      [&](QDN_nodeDefinition& child) { return child.AddParentOutcome(handle_, position); },
+      [&](QDN_costDefinition& cost) { return cost.AddParentOutcome(handle_, position); },
+      [&](QDN_extraDefinition& extra) { return extra.InsertOutcome(position); },
+      [&](QDN_nodeValue& value) { value.OutcomeInserted(position); });
 }
 
 int QDN_nodeDefinition::TellOutcomeRemoved(int position) const {
-  if (!network_ || !Node()) return QDN_NO_ERROR;
-  int first_error = QDN_NO_ERROR;
-  auto keep = [&](int status) {
-    if (first_error == QDN_NO_ERROR && status < 0) first_error = status;
-  };
-  const QDN_intArray& children = network_->GetChildren(handle_, 0);
-  for (int i = 0; i < children.GetCount(); ++i)
-    if (QDN_nodeDefinition* child = DefinitionOf(children.At(i)))
-      keep(child->RemoveParentOutcome(handle_, position));
-  const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
-  for (int i = 0; i < cost_children.GetCount(); ++i)
-    keep(network_->GetNode(cost_children.At(i))->GetCost().RemoveParentOutcome(handle_, position));
-  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
-    keep(extra->RemoveOutcome(position));
-  if (QDN_nodeValue* value = Node()->GetValue()) value->OutcomeRemoved(position);
-  return first_error;
+  return TellDependents(
+      [&](QDN_nodeDefinition& child) { return child.RemoveParentOutcome(handle_, position); },
+      [&](QDN_costDefinition& cost) { return cost.RemoveParentOutcome(handle_, position); },
+      [&](QDN_extraDefinition& extra) { return extra.RemoveOutcome(position); },
+      [&](QDN_nodeValue& value) { value.OutcomeRemoved(position); });
 }
 
 int QDN_nodeDefinition::TellOutcomesReordered(const QDN_intArray& order) const {
-  if (!network_ || !Node()) return QDN_NO_ERROR;
-  int first_error = QDN_NO_ERROR;
-  auto keep = [&](int status) {
-    if (first_error == QDN_NO_ERROR && status < 0) first_error = status;
-  };
-  const QDN_intArray& children = network_->GetChildren(handle_, 0);
-  for (int i = 0; i < children.GetCount(); ++i)
-    if (QDN_nodeDefinition* child = DefinitionOf(children.At(i)))
-      keep(child->ChangeOrderOfParentOutcomes(handle_, order));
-  const QDN_intArray& cost_children = network_->GetChildren(handle_, QDN_network::kCostArc);
-  for (int i = 0; i < cost_children.GetCount(); ++i)
-    keep(network_->GetNode(cost_children.At(i))->GetCost().ReorderParentOutcomes(handle_, order));
-  if (QDN_extraDefinition* extra = Node()->GetExtraDefinition())
-    keep(extra->ReorderOutcomes(order));
-  if (QDN_nodeValue* value = Node()->GetValue()) value->OutcomesReordered(order);
-  return first_error;
+  return TellDependents(
+      [&](QDN_nodeDefinition& child) { return child.ChangeOrderOfParentOutcomes(handle_, order); },
+      [&](QDN_costDefinition& cost) { return cost.ReorderParentOutcomes(handle_, order); },
+      [&](QDN_extraDefinition& extra) { return extra.ReorderOutcomes(order); },
+      [&](QDN_nodeValue& value) { value.OutcomesReordered(order); });
 }
 
 int QDN_nodeDefinition::TellOutcomesRebuilt(int old_outcomes) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "core/QDN_object.h"
@@ -11,6 +12,9 @@ class QDN_doubleArray;
 class QDN_stringArray;
 class QDN_idArray;
 class QDN_Dmatrix;
+class QDN_costDefinition;
+class QDN_extraDefinition;
+class QDN_nodeValue;
 
 // Definition type numbers: bit sets of 1 decision, 2 chance, 4 deterministic,
 // 8 utility, 16 discrete, 128 multi-attribute utility, 256 CAST, 512
@@ -111,7 +115,24 @@ protected:
   // Definition of another node of the network, or null.
   QDN_nodeDefinition* DefinitionOf(int handle) const;
   int ParentOutcomes(int parent) const;
+  // Whether parent is a node of the network with outcomes a table is laid
+  // out over: a decision, chance, deterministic or noisy-MAX node.
+  bool IsTableParent(int parent) const;
   void Notify(unsigned code) const;
+  // After a change of the parameters: checks readiness and consistency
+  // again and tells the network code (a QDN_network change code); 0.
+  int FinishChange(unsigned code);
+  // Removes parent's dimension from table, before the parent leaves: -2 for
+  // a utility parent or a node not in the network; nothing for a parent the
+  // table is not laid out over.
+  int RemoveParentDimension(QDN_Dmatrix& table, int parent);
+  // The type conversion of the utility definitions (table and multi-
+  // attribute): nothing carries over from a node without a definition or a
+  // continuous one; from a decision the table is made anew without the
+  // decision's informational arcs; from a discrete or utility node it is
+  // made anew and take_values then copies what it can. -2 for other types.
+  int CopyUtilityParameters(const QDN_nodeDefinition& source,
+                            const std::function<void()>& take_values);
   // Tells children (ordinary and cost) and the node's extra definition about an outcome change.
   int TellOutcomeInserted(int position) const;
   int TellOutcomeRemoved(int position) const;
@@ -119,6 +140,8 @@ protected:
   // The node's outcomes were replaced wholesale; it had old_outcomes before.
   // Children keep the parent states both counts share; the first error is returned.
   int TellOutcomesRebuilt(int old_outcomes) const;
+  template <typename OnChild, typename OnCost, typename OnExtra, typename OnValue>
+  int TellDependents(OnChild on_child, OnCost on_cost, OnExtra on_extra, OnValue on_value) const;
   // Calls AddParent for every parent; failures are logged "Parent could not be added".
   void AddEveryParent();
   // Removes every ordinary parent arc of the node.

@@ -1,7 +1,5 @@
 #include "definitions/QDN_nodeValue.h"
 
-#include <new>
-
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "network/QDN_network.h"
@@ -121,59 +119,4 @@ void QDN_nodeValue::Release(int deep) {
   evidence_ = 0;
   value_flags_ = 0;
   QDN_object::Release(deep);
-}
-
-int QDN_expectedUtility::CreateResult() {
-  result_.Release(0);
-  return result_.AddDimension(1);
-}
-
-int QDN_equationEvaluation::CreateResult() {
-  samples_.clear();
-  count_ = 0;
-  sum_ = sum_of_squares_ = 0;
-  return QDN_NO_ERROR;
-}
-
-void QDN_equationEvaluation::AddSample(double x) {
-  if (keep_samples) samples_.push_back(x);
-  sum_ += x;
-  sum_of_squares_ += x * x;
-  ++count_;
-}
-
-int QDN_CreateValue(int type, QDN_network* network, int handle,
-                    std::unique_ptr<QDN_nodeValue>& out) {
-  out.reset();
-  try {
-    switch (type) {
-    case 0:
-      return QDN_NO_ERROR;
-    case QDN_CPT:
-    case QDN_TRUTHTABLE:
-    case QDN_CAST:
-    case QDN_NOISY_MAX:
-      out = std::make_unique<QDN_beliefVector>(network, handle);
-      break;
-    case QDN_LIST:
-      out = std::make_unique<QDN_listOfDecisions>(network, handle);
-      break;
-    case QDN_TABLE:
-      out = std::make_unique<QDN_expectedUtility>(network, handle, 4);
-      break;
-    case QDN_MAU:
-      out = std::make_unique<QDN_expectedUtility>(network, handle, 7);
-      break;
-    case QDN_EQUATION:
-    case QDN_EQUATION_SCC:
-      out = std::make_unique<QDN_equationEvaluation>(network, handle);
-      break;
-    default:
-      return QDN_OUT_OF_RANGE;
-    }
-  } catch (const std::bad_alloc&) {
-    return QDN_OUT_OF_MEMORY;
-  }
-  (void)out->CreateResult();
-  return QDN_NO_ERROR;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_intArray.h"
@@ -77,62 +76,6 @@ protected:
   int evidence_ = 0;
   QDN_intArray indexing_parents_;
   QDN_Dmatrix result_;
-};
-
-// Belief over the outcomes of a chance or deterministic node.
-class QDN_beliefVector : public QDN_nodeValue {
-public:
-  using QDN_nodeValue::QDN_nodeValue;
-  int GetType() const override { return 3; }
-  const char* GetTypeName() const override { return "BELIEF VECTOR"; }
-};
-
-// Values of the choices of a decision node; the chosen decision is its evidence.
-class QDN_listOfDecisions : public QDN_nodeValue {
-public:
-  using QDN_nodeValue::QDN_nodeValue;
-  int GetType() const override { return 6; }
-  const char* GetTypeName() const override { return "LIST OF DECISIONS"; }
-};
-
-// Expected utility of a utility node (type 4) or multi-attribute utility node (type 7).
-class QDN_expectedUtility : public QDN_nodeValue {
-public:
-  QDN_expectedUtility(QDN_network* network, int handle, int type)
-      : QDN_nodeValue(network, handle), type_(type) {}
-  int GetType() const override { return type_; }
-  const char* GetTypeName() const override { return "EXPECTED UTILITY"; }
-  int CreateResult() override;
-  bool TakesEvidence() const override { return false; }
-  int SetEvidence(int) override { return 0; }
-  int SetPropagatedEvidence(int) override { return 0; }
-
-private:
-  int type_;
-};
-
-// Samples of an equation node, with running count, sum and sum of squares.
-class QDN_equationEvaluation : public QDN_nodeValue {
-public:
-  using QDN_nodeValue::QDN_nodeValue;
-  int GetType() const override { return 8; }
-  const char* GetTypeName() const override { return "EQUATION EVALUATION"; }
-  int CreateResult() override;
-  int GetSize() const override { return static_cast<int>(samples_.size()); }
-  bool TakesEvidence() const override { return false; }
-  int SetEvidence(int) override { return 0; }
-  int SetPropagatedEvidence(int) override { return 0; }
-  void AddSample(double x);
-  int GetSampleCount() const { return count_; }
-  double GetSum() const { return sum_; }
-  double GetSumOfSquares() const { return sum_of_squares_; }
-  bool keep_samples = true;
-
-private:
-  std::vector<double> samples_;
-  int count_ = 0;
-  double sum_ = 0;
-  double sum_of_squares_ = 0;
 };
 
 // Creates the value object of a definition type (type 0: none); -2 for a type

@@ -45,13 +45,6 @@ QDN_noisyMAX::QDN_noisyMAX(QDN_network* network, int handle) : QDN_nodeDefinitio
   CheckReadiness(0);
 }
 
-bool QDN_noisyMAX::IsTableParent(int parent) const {
-  const QDN_nodeDefinition* definition = DefinitionOf(parent);
-  if (!definition) return false;
-  const int type = definition->GetType();
-  return type == QDN_LIST || type == QDN_CPT || type == QDN_TRUTHTABLE || type == QDN_NOISY_MAX;
-}
-
 int QDN_noisyMAX::GetParentStartingPosition(int i) const {
   if (i < 0 || i >= GetNumberOfParentBlocks()) return QDN_OUT_OF_RANGE;
   int start = 0;
@@ -585,10 +578,7 @@ int QDN_noisyMAX::CopyParameters(const QDN_nodeDefinition& source) {
   default:
     return QDN_OUT_OF_RANGE;
   }
-  CheckReadiness(1);
-  CheckConsistency(1);
-  Notify(QDN_network::kDefinitionRebuilt);
-  return QDN_NO_ERROR;
+  return FinishChange(QDN_network::kDefinitionRebuilt);
 }
 
 void QDN_noisyMAX::Release(int deep) {

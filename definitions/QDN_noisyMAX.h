@@ -80,7 +80,6 @@ public:
   void CheckConsistency(int deep) override;
 
 private:
-  bool IsTableParent(int parent) const;
   int Rows() const {
     return parameters_.GetNumberOfDimensions() == 2 ? parameters_.GetDimensionSize(0) : 0;
   }

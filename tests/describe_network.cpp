@@ -8,7 +8,7 @@
 #include "core/QDN_Dmatrix.h"
 #include "definitions/QDN_cast.h"
 #include "definitions/QDN_equation.h"
-#include "definitions/QDN_list.h"
+#include "definitions/QDN_mau.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "network/QDN_costDefinition.h"

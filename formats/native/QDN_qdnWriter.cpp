@@ -13,7 +13,7 @@
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_cast.h"
 #include "definitions/QDN_equation.h"
-#include "definitions/QDN_list.h"
+#include "definitions/QDN_mau.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "definitions/QDN_truthTable.h"

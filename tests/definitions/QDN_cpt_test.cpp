@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/QDN_status.h"
+#include "definitions/QDN_equationEvaluation.h"
 #include "definitions/QDN_nodeValue.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "definitions/QDN_truthTable.h"

@@ -1,4 +1,6 @@
 #include "definitions/QDN_equation.h"
+#include "definitions/QDN_equationText.h"
+#include "definitions/QDN_expression.h"
 
 #include <gtest/gtest.h>
 
