@@ -1,15 +1,13 @@
 // BIF read throughput on the largest corpus file and on a generated file of
 // about 75 MB, next to the reference of splitting the same text into tokens
 // and converting every number with std::from_chars.
-#include <benchmark/benchmark.h>
-
-#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
 
-#include "network/QDN_network.h"
+#include "bench_harness.h"
 
 namespace {
 
@@ -18,7 +16,7 @@ const std::string kDiabetes = std::string(CALLBRIMA_CORPUS_DIR) + "/bif/agrum/Di
 // A network whose child has six ten-state parents and four states, in the
 // common form: one row per parent configuration, a million rows naming the
 // parent states, four million probabilities.
-const std::string& LargeBifFile() {
+std::string LargeBifFile() {
   static const std::string path = [] {
     const std::string file = "/tmp/callbrima-bench-large.bif";
     std::ofstream out(file, std::ios::binary);
@@ -58,54 +56,13 @@ const std::string& LargeBifFile() {
   return path;
 }
 
-long long FileSize(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  return static_cast<long long>(in.tellg());
-}
-
-void ReadBif(benchmark::State& state, const std::string& path) {
-  for (auto _ : state) {
-    QDN_network net;
-    benchmark::DoNotOptimize(net.ReadFile(path.c_str(), 9, 0));
-  }
-  state.SetBytesProcessed(state.iterations() * FileSize(path));
-}
-
-bool IsSeparator(char c) {
-  return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '(' || c == ')' || c == ';' ||
-         c == ',' || c == '{' || c == '}' || c == '|';
-}
-
-void Tokenize(benchmark::State& state, const std::string& path) {
-  for (auto _ : state) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    double sum = 0;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-      if (IsSeparator(*p)) {
-        ++p;
-        continue;
-      }
-      const char* start = p;
-      while (p < end && !IsSeparator(*p))
-        ++p;
-      double v = 0;
-      if (std::from_chars(start, p, v).ec == std::errc()) sum += v;
-    }
-    benchmark::DoNotOptimize(sum);
-  }
-  state.SetBytesProcessed(state.iterations() * FileSize(path));
-}
+// The BIF reference also splits at braces and bars.
+constexpr std::string_view kBifSeparators = " \t\r\n,();{}|";
 
 } // namespace
 
-static void BM_ReadBifDiabetes(benchmark::State& state) { ReadBif(state, kDiabetes); }
-BENCHMARK(BM_ReadBifDiabetes)->Unit(benchmark::kMillisecond)->UseRealTime();
-static void BM_TokenizeDiabetes(benchmark::State& state) { Tokenize(state, kDiabetes); }
-BENCHMARK(BM_TokenizeDiabetes)->Unit(benchmark::kMillisecond)->UseRealTime();
-static void BM_ReadBifLarge(benchmark::State& state) { ReadBif(state, LargeBifFile()); }
-BENCHMARK(BM_ReadBifLarge)->Unit(benchmark::kMillisecond)->UseRealTime();
-static void BM_TokenizeLarge(benchmark::State& state) { Tokenize(state, LargeBifFile()); }
-BENCHMARK(BM_TokenizeLarge)->Unit(benchmark::kMillisecond)->UseRealTime();
+[[maybe_unused]] static const bool registered =
+    bench::RegisterReadAndReference(
+        "Bif", "Diabetes", [] { return kDiabetes; }, 9, kBifSeparators) &&
+    bench::RegisterReadAndReference(
+        "Bif", "Large", [] { return LargeBifFile(); }, 9, kBifSeparators);

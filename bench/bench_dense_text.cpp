@@ -15,7 +15,7 @@ constexpr Format kNative{4, "qdn"}, kHugin{5, "net"}, kNetica{2, "dne"}, kMsbn{3
 
 void Compare(benchmark::State& state, Format format) {
   const std::string path = dense::DenseFile(format.number, format.extension);
-  dense::CompareWithReference(state, path, [&](const std::string& file) {
+  bench::CompareWithReference(state, path, [&](const std::string& file) {
     QDN_network net;
     return net.ReadFile(file.c_str(), format.number, 0);
   });
@@ -23,7 +23,7 @@ void Compare(benchmark::State& state, Format format) {
 
 void Peak(benchmark::State& state, Format format) {
   const std::string path = dense::DenseFile(format.number, format.extension);
-  dense::ReportPeakMemory(state, path, format.number, format.extension);
+  bench::ReportPeakMemory(state, path, format.number, format.extension);
 }
 
 } // namespace

@@ -1,16 +1,13 @@
 // Hugin read throughput on the largest corpus file and on a generated file of
 // about 50 MB, next to the reference of splitting the same text into tokens
 // and converting every number with std::from_chars.
-#include <benchmark/benchmark.h>
-
-#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
+#include <string_view>
 
-#include "network/QDN_network.h"
+#include "bench_harness.h"
 
 namespace {
 
@@ -18,7 +15,7 @@ const std::string kBarley = std::string(CALLBRIMA_CORPUS_DIR) + "/hugin/problog/
 
 // A network whose child has six ten-state parents and four states: four
 // million probabilities in one nested data table.
-const std::string& LargeHuginFile() {
+std::string LargeHuginFile() {
   static const std::string path = [] {
     const std::string file = "/tmp/callbrima-bench-large.net";
     std::ofstream out(file);
@@ -64,50 +61,13 @@ const std::string& LargeHuginFile() {
   return path;
 }
 
-long long FileSize(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  return static_cast<long long>(in.tellg());
-}
-
-void ReadHugin(benchmark::State& state, const std::string& path) {
-  for (auto _ : state) {
-    QDN_network net;
-    benchmark::DoNotOptimize(net.ReadFile(path.c_str(), 5, 0));
-  }
-  state.SetBytesProcessed(state.iterations() * FileSize(path));
-}
-
-void Tokenize(benchmark::State& state, const std::string& path) {
-  for (auto _ : state) {
-    std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    double sum = 0;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-      const char c = *p;
-      if (c == ' ' || c == '\n' || c == '\t' || c == '(' || c == ')' || c == ';' || c == '=') {
-        ++p;
-        continue;
-      }
-      const char* start = p;
-      while (p < end && *p != ' ' && *p != '\n' && *p != ')' && *p != ';' && *p != '\t')
-        ++p;
-      double v = 0;
-      if (std::from_chars(start, p, v).ec == std::errc()) sum += v;
-    }
-    benchmark::DoNotOptimize(sum);
-  }
-  state.SetBytesProcessed(state.iterations() * FileSize(path));
-}
+// The Hugin reference also splits at equal signs.
+constexpr std::string_view kHuginSeparators = " \t\r\n,();=";
 
 } // namespace
 
-static void BM_ReadHuginBarley(benchmark::State& state) { ReadHugin(state, kBarley); }
-BENCHMARK(BM_ReadHuginBarley)->Unit(benchmark::kMillisecond)->UseRealTime();
-static void BM_TokenizeBarley(benchmark::State& state) { Tokenize(state, kBarley); }
-BENCHMARK(BM_TokenizeBarley)->Unit(benchmark::kMillisecond)->UseRealTime();
-static void BM_ReadHuginLarge(benchmark::State& state) { ReadHugin(state, LargeHuginFile()); }
-BENCHMARK(BM_ReadHuginLarge)->Unit(benchmark::kMillisecond)->UseRealTime();
-static void BM_TokenizeLarge(benchmark::State& state) { Tokenize(state, LargeHuginFile()); }
-BENCHMARK(BM_TokenizeLarge)->Unit(benchmark::kMillisecond)->UseRealTime();
+[[maybe_unused]] static const bool registered =
+    bench::RegisterReadAndReference(
+        "Hugin", "Barley", [] { return kBarley; }, 5, kHuginSeparators) &&
+    bench::RegisterReadAndReference(
+        "Hugin", "Large", [] { return LargeHuginFile(); }, 5, kHuginSeparators);

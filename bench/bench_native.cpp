@@ -1,15 +1,12 @@
 // Native text format throughput on a generated file of about 50 MB, next to
 // the reference of merely splitting the same file into tokens and converting
 // every number with std::from_chars.
-#include <benchmark/benchmark.h>
-
-#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
+#include "bench_harness.h"
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_stringArray.h"
 #include "definitions/QDN_cpt.h"
@@ -52,21 +49,9 @@ const std::string& LargeFile() {
   return path;
 }
 
-long long FileSize(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  return static_cast<long long>(in.tellg());
-}
-
 } // namespace
 
-static void BM_ReadNative(benchmark::State& state) {
-  const std::string& path = LargeFile();
-  for (auto _ : state) {
-    QDN_network net;
-    benchmark::DoNotOptimize(net.ReadFile(path.c_str(), 4, 0));
-  }
-  state.SetBytesProcessed(state.iterations() * FileSize(path));
-}
+static void BM_ReadNative(benchmark::State& state) { bench::TimedReads(state, LargeFile(), 4); }
 BENCHMARK(BM_ReadNative)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 static void BM_WriteNative(benchmark::State& state) {
@@ -76,7 +61,7 @@ static void BM_WriteNative(benchmark::State& state) {
   const std::string out = "/tmp/callbrima-bench-out.qdn";
   for (auto _ : state)
     benchmark::DoNotOptimize(net.WriteFile(out.c_str(), 4));
-  state.SetBytesProcessed(state.iterations() * FileSize(out));
+  state.SetBytesProcessed(state.iterations() * bench::FileSize(out));
   std::remove(out.c_str());
 }
 BENCHMARK(BM_WriteNative)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -84,33 +69,7 @@ BENCHMARK(BM_WriteNative)->Unit(benchmark::kMillisecond)->UseRealTime();
 // Reference: read the file, split it at blanks and punctuation, convert every
 // number with std::from_chars.
 static void BM_TokenizeReference(benchmark::State& state) {
-  const std::string& path = LargeFile();
-  for (auto _ : state) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    const std::string text = buffer.str();
-    double sum = 0;
-    size_t tokens = 0;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-      const char c = *p;
-      if (c == ' ' || c == '\n' || c == ',' || c == '(' || c == ')' || c == ';' || c == '=') {
-        ++p;
-        continue;
-      }
-      const char* start = p;
-      while (p < end && *p != ' ' && *p != '\n' && *p != ',' && *p != ')' && *p != ';')
-        ++p;
-      double v = 0;
-      if (std::from_chars(start, p, v).ec == std::errc()) sum += v;
-      ++tokens;
-    }
-    benchmark::DoNotOptimize(sum);
-    benchmark::DoNotOptimize(tokens);
-  }
-  state.SetBytesProcessed(state.iterations() * FileSize(path));
+  bench::TimedReference(state, LargeFile(), " \t\r\n,();=");
 }
 BENCHMARK(BM_TokenizeReference)->Unit(benchmark::kMillisecond)->UseRealTime();
 

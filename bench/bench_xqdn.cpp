@@ -2,8 +2,6 @@
 // (30,000 three-state nodes with three parents each) and on the file the
 // writer makes of it (about 60 MB, with the presentation extension), next to
 // Expat parsing the same files with empty handlers.
-#include <benchmark/benchmark.h>
-#include <expat.h>
 #include <malloc.h>
 
 #include <cstdio>
@@ -11,9 +9,8 @@
 #include <memory>
 #include <random>
 #include <string>
-#include <vector>
 
-#include "dense_bench.h"
+#include "bench_harness.h"
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
 #include "xml/QDN_registerFormats.h"
@@ -77,16 +74,19 @@ const std::string& FileFor(const benchmark::State& state) {
   return state.range(0) == 0 ? File() : WrittenFile();
 }
 
-long long FileSize(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  return static_cast<long long>(in.tellg());
+// Each case on the generated and on the written file, the second argument
+// (named second) off and on.
+void BothFilesBothWays(benchmark::internal::Benchmark* benchmark, const char* second) {
+  benchmark->ArgNames({"written", second})
+      ->Args({0, 0})
+      ->Args({1, 0})
+      ->Args({0, 1})
+      ->Args({1, 1})
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
 }
 
 } // namespace
-
-void IgnoreStart(void*, const char*, const char**) {}
-void IgnoreEnd(void*, const char*) {}
-void IgnoreText(void*, const char*, int) {}
 
 // Expat with element and text handlers that do nothing, so that it reports
 // every tag, attribute and text as it does for the reader, in the same 64 KB
@@ -96,47 +96,15 @@ void IgnoreText(void*, const char*, int) {}
 static void BM_ExpatEmptyHandlers(benchmark::State& state) {
   const std::string& path = FileFor(state);
   const bool from_memory = state.range(1) != 0;
-  std::string text;
-  {
-    std::ifstream in(path, std::ios::binary);
-    text.assign(std::istreambuf_iterator<char>(in), {});
-  }
-  constexpr size_t kBlock = 64 * 1024;
-  std::vector<char> block(kBlock);
-  for (auto _ : state) {
-    XML_Parser parser = XML_ParserCreate(nullptr);
-    XML_SetElementHandler(parser, &IgnoreStart, &IgnoreEnd);
-    XML_SetCharacterDataHandler(parser, &IgnoreText);
-    bool ok = true;
-    if (from_memory) {
-      for (size_t at = 0; ok && at < text.size(); at += kBlock) {
-        const size_t n = std::min(kBlock, text.size() - at);
-        ok = XML_Parse(parser, text.data() + at, static_cast<int>(n), at + n == text.size()) !=
-             XML_STATUS_ERROR;
-      }
-    } else {
-      std::FILE* file = std::fopen(path.c_str(), "rb");
-      for (bool last = false; ok && file && !last;) {
-        const size_t got = std::fread(block.data(), 1, block.size(), file);
-        last = got < block.size();
-        ok = XML_Parse(parser, block.data(), static_cast<int>(got), last) != XML_STATUS_ERROR;
-      }
-      ok = ok && file;
-      if (file) std::fclose(file);
-    }
-    if (!ok) state.SkipWithError("parse failed");
-    XML_ParserFree(parser);
-  }
+  const std::string text = bench::ReadWhole(path);
+  for (auto _ : state)
+    if (!bench::ExpatParse(path, from_memory ? &text : nullptr))
+      state.SkipWithError("parse failed");
   state.SetBytesProcessed(state.iterations() * static_cast<long long>(text.size()));
 }
-BENCHMARK(BM_ExpatEmptyHandlers)
-    ->ArgNames({"written", "memory"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_ExpatEmptyHandlers)->Apply([](benchmark::internal::Benchmark* b) {
+  BothFilesBothWays(b, "memory");
+});
 
 // The time of ReadFile into a fresh network; making and freeing the network
 // are not timed. Warm: the memory the previous network freed stays with the
@@ -158,16 +126,11 @@ static void BM_ReadXqdn50MB(benchmark::State& state) {
     net.reset();
     state.ResumeTiming();
   }
-  state.SetBytesProcessed(state.iterations() * FileSize(path));
+  state.SetBytesProcessed(state.iterations() * bench::FileSize(path));
 }
-BENCHMARK(BM_ReadXqdn50MB)
-    ->ArgNames({"written", "cold"})
-    ->Args({0, 0})
-    ->Args({1, 0})
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_ReadXqdn50MB)->Apply([](benchmark::internal::Benchmark* b) {
+  BothFilesBothWays(b, "cold");
+});
 
 static void BM_WriteXqdn50MB(benchmark::State& state) {
   QDN_RegisterFormats();
@@ -176,7 +139,7 @@ static void BM_WriteXqdn50MB(benchmark::State& state) {
   const std::string out = "/tmp/callbrima-bench-written.xqdn";
   for (auto _ : state)
     if (net.WriteFile(out.c_str(), 8) != 0) state.SkipWithError("write failed");
-  state.SetBytesProcessed(state.iterations() * FileSize(out));
+  state.SetBytesProcessed(state.iterations() * bench::FileSize(out));
 }
 BENCHMARK(BM_WriteXqdn50MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -184,7 +147,7 @@ BENCHMARK(BM_WriteXqdn50MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 // loading a file with one node, each in a fresh process.
 static void BM_XqdnPeakMemory(benchmark::State& state) {
   QDN_RegisterFormats();
-  dense::ReportPeakMemory(state, FileFor(state), 8, "xqdn");
+  bench::ReportPeakMemory(state, FileFor(state), 8, "xqdn");
 }
 BENCHMARK(BM_XqdnPeakMemory)
     ->ArgName("written")
