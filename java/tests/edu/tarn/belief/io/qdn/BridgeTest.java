@@ -1,63 +1,44 @@
 package edu.tarn.belief.io.qdn;
 
-import java.io.File;
 import java.nio.file.Files;
 import java.nio.file.Path;
-import java.util.ArrayList;
 import java.util.Arrays;
-import java.util.List;
 
 /**
  * Tests of the native library through a real JVM (run with -Xcheck:jni). Prints
  * "N passed, N failed" and exits non-zero on a failure.
  *
- * <p>Usage: BridgeTest DATA_DIR [MODE]. MODE "testjni-first" only calls testJNI
+ * <p>Usage: BridgeTest SOURCE_DIR [MODE]. MODE "testjni-first" only calls testJNI
  * before any load (its output is checked by the test driver).
  */
-public class BridgeTest {
-  private int passed = 0;
-  private int failed = 0;
-  private final List<String> failures = new ArrayList<>();
+public class BridgeTest extends TestSupport {
+  private final Path source;
   private final Path work;
 
-  BridgeTest(Path work) {
+  BridgeTest(Path source, Path work) {
+    this.source = source;
     this.work = work;
   }
 
-  void check(boolean ok, String what) {
-    if (ok) {
-      ++passed;
-    } else {
-      ++failed;
-      failures.add(what);
-      System.out.println("FAILED: " + what);
-    }
-  }
-
-  interface Call {
-    Object run() throws Exception;
-  }
-
-  /** Runs call; returns the exception message, or null when it returned normally. */
-  static String thrown(Call call) {
-    try {
-      call.run();
-      return null;
-    } catch (Exception e) {
-      return e.getMessage() == null ? "" : e.getMessage();
-    }
-  }
-
   Path write(String name, String text) throws Exception {
-    Path file = work.resolve(name);
-    Files.writeString(file, text, java.nio.charset.StandardCharsets.ISO_8859_1);
-    return file;
+    return write(work, name, text, java.nio.charset.StandardCharsets.ISO_8859_1);
   }
 
-  void librarySupportsEveryNumber() {
-    BRIMAReader reader = new BRIMAReader();
-    for (int format : new int[] {8, 0, -5, 99, 1, 7}) {
-      check(reader.librarySupports(format), "librarySupports(" + format + ")");
+  /** A format the library says it supports reads a file of that format. */
+  void supportedFormatsRead() {
+    Path seeds = source.resolve("fuzz").resolve("corpus");
+    String[] files = {null, "ergo/asia.erg", "netica/asia.dnet", "msbn/asia.dsc",
+        "native/asia.qdn", "hugin/asia.net", "xmlbif/asia.xml03", "ki/pump.dxp",
+        "xqdn/asia.xqdn", "bif/asia.bif"};
+    for (int number = 1; number < files.length; ++number) {
+      final int format = number;
+      BRIMAReader reader = new BRIMAReader();
+      String file = seeds.resolve(files[format]).toString();
+      int[] result = new int[1];
+      String message = reader.librarySupports(format)
+          ? thrown(() -> result[0] = reader.loadQDN(file, format)) : "not supported";
+      check(message == null && result[0] == 16384 && !reader.nodes.isEmpty(),
+          "format " + format + " reads " + files[format] + ": " + message);
     }
   }
 
@@ -250,24 +231,15 @@ public class BridgeTest {
   }
 
   void largeNetworkLoads() throws Exception {
-    StringBuilder text = new StringBuilder("net big {\n");
     int count = 100000;
-    for (int i = 0; i < count; ++i) {
-      String parents = i == 0 ? "" : "n" + (i - 1);
-      String table = i == 0 ? "0.3, 0.7" : "0.1, 0.9, 0.8, 0.2";
-      text.append("node n").append(i).append(" { TYPE = CPT; PARENTS = (").append(parents)
-          .append("); DEFINITION = { NAMESTATES = (a, b); PROBABILITIES = (").append(table)
-          .append("); }; };\n");
-    }
-    text.append("};\n");
-    Path file = write("big.qdn", text.toString());
+    Path file = write("big.qdn", chainNetwork(count));
     BRIMAReader reader = new BRIMAReader();
     check(reader.loadQDN(file.toString(), 0) == 16384, "100,000-node file loads");
     check(reader.nodes.size() == count, "every node received: " + reader.nodes.size());
   }
 
   int run() throws Exception {
-    librarySupportsEveryNumber();
+    supportedFormatsRead();
     unknownFormatsFailWithoutException();
     updateChecksArraysFirst();
     emptyNetworkSendsOnlyTheMainSubmodel();
@@ -275,21 +247,17 @@ public class BridgeTest {
     unsupportedTypeAndThrowingHost();
     updateRoundTrip();
     largeNetworkLoads();
-    System.out.println(passed + " passed, " + failed + " failed");
-    return failed == 0 ? 0 : 1;
+    return finish();
   }
 
   public static void main(String[] args) throws Exception {
-    Path work = Files.createTempDirectory("callbrima-java");
     if (args.length > 1 && args[1].equals("testjni-first")) {
       new BRIMAReader().testJNI();
       return;
     }
-    int status = new BridgeTest(work).run();
-    for (File f : work.toFile().listFiles()) {
-      f.delete();
-    }
-    work.toFile().delete();
+    Path work = Files.createTempDirectory("callbrima-java");
+    int status = new BridgeTest(Path.of(args[0]), work).run();
+    deleteTree(work);
     System.exit(status);
   }
 }

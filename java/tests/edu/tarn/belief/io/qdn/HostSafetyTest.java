@@ -7,7 +7,6 @@ import java.nio.file.Path;
 import java.nio.file.attribute.PosixFilePermissions;
 import java.util.ArrayList;
 import java.util.List;
-import java.util.concurrent.ConcurrentLinkedQueue;
 import java.util.concurrent.CountDownLatch;
 
 /**
@@ -20,24 +19,13 @@ import java.util.concurrent.CountDownLatch;
  * the permission cases, for a JVM started as an unprivileged user in a folder it
  * may write.
  */
-public class HostSafetyTest {
+public class HostSafetyTest extends TestSupport {
   private final Path examples;
   private final Path work;
-  private final ConcurrentLinkedQueue<String> failures = new ConcurrentLinkedQueue<>();
-  private int passed = 0;
 
   HostSafetyTest(Path sourceDir, Path work) {
     this.examples = sourceDir.resolve("examples");
     this.work = work;
-  }
-
-  synchronized void check(boolean ok, String what) {
-    if (ok) {
-      ++passed;
-    } else {
-      failures.add(what);
-      System.out.println("FAILED: " + what);
-    }
   }
 
   /** A host that keeps a digest of what a load delivered. */
@@ -85,23 +73,8 @@ public class HostSafetyTest {
     }
   }
 
-  interface Call {
-    Object run() throws Exception;
-  }
-
-  static String thrown(Call call) {
-    try {
-      call.run();
-      return null;
-    } catch (Exception e) {
-      return e.getClass().getSimpleName() + ": " + e.getMessage();
-    }
-  }
-
   Path write(String name, String text) throws Exception {
-    Path file = work.resolve(name);
-    Files.writeString(file, text, StandardCharsets.UTF_8);
-    return file;
+    return write(work, name, text, StandardCharsets.UTF_8);
   }
 
   static String cpt(String id, String parents, String states, String probabilities) {
@@ -220,10 +193,10 @@ public class HostSafetyTest {
             propertyNames, values);
         if (ids.size() == 1) {
           // A host opening a linked model from inside the walk.
-          messages.add(thrown(() -> loadQDN(small.toString(), 0)));
-          messages.add(thrown(() -> updateOne(this, small, work.resolve("nested-out.qdn"), "a",
-              new double[] {0.5, 0.5})));
-          messages.add(thrown(() -> librarySupports(8)));
+          messages.add(thrownWithClass(() -> loadQDN(small.toString(), 0)));
+          messages.add(thrownWithClass(() -> updateOne(this, small,
+              work.resolve("nested-out.qdn"), "a", new double[] {0.5, 0.5})));
+          messages.add(thrownWithClass(() -> librarySupports(8)));
         }
       }
     };
@@ -268,19 +241,20 @@ public class HostSafetyTest {
   void badRowsRefused() throws Exception {
     Path in = smallModel("rows-in.qdn");
     Path out = work.resolve("rows-out.qdn");
-    String message = thrown(() -> updateOne(new BRIMAReader(), in, out, "b",
+    String message = thrownWithClass(() -> updateOne(new BRIMAReader(), in, out, "b",
         new double[] {0.5, 0.5}));
     check(("Exception: C++ error: Probability row of node 'b' has 2 values; its table has 4 "
         + "cells.").equals(message), "wrong-length row refused: " + message);
     check(!Files.exists(out), "nothing written after a wrong-length row");
-    message = thrown(() -> updateOne(new BRIMAReader(), in, out, "a",
+    message = thrownWithClass(() -> updateOne(new BRIMAReader(), in, out, "a",
         new double[] {Double.NaN, 0.5}));
     check(message != null && message.startsWith("Exception: C++ error: Probability row of node "
         + "'a' holds nan at index 0"), "NaN refused: " + message);
-    message = thrown(() -> updateOne(new BRIMAReader(), in, out, "a",
+    message = thrownWithClass(() -> updateOne(new BRIMAReader(), in, out, "a",
         new double[] {0.5, Double.POSITIVE_INFINITY}));
     check(message != null && message.contains("holds inf at index 1"), "infinity refused");
-    message = thrown(() -> updateOne(new BRIMAReader(), in, out, "a", new double[] {1.5, -0.5}));
+    message = thrownWithClass(() -> updateOne(new BRIMAReader(), in, out, "a",
+        new double[] {1.5, -0.5}));
     check(message != null && message.contains("holds -0.5 at index 1"), "negative refused");
     check(!Files.exists(out), "nothing written after bad values");
   }
@@ -324,7 +298,7 @@ public class HostSafetyTest {
         + cpt("b", "", qdnStates, "") + cpt("c", "a, b", qdnStates, "") + "};\n");
     for (Path bomb : new Path[] {net, erg, qdn}) {
       String node = bomb == erg ? "Node2" : "c";
-      String message = thrown(() -> new Host().load(bomb));
+      String message = thrownWithClass(() -> new Host().load(bomb));
       check(message != null && message.startsWith("Exception: Table cell budget exceeded: node '"
           + node + "' needs a table of 216000000 cells")
           && message.contains("the budget is 16777216 cells"),
@@ -341,15 +315,15 @@ public class HostSafetyTest {
       check(Files.exists(target) && !Files.isWritable(target),
           target.getFileName() + " is prepared unwritable");
       byte[] before = Files.readAllBytes(target);
-      String message = thrown(() -> updateOne(new BRIMAReader(), in, target, "a",
+      String message = thrownWithClass(() -> updateOne(new BRIMAReader(), in, target, "a",
           new double[] {0.5, 0.5}));
       check("Exception: C++ error: Failed to write file.".equals(message),
           target.getFileName() + " refused: " + message);
       check(java.util.Arrays.equals(before, Files.readAllBytes(target)),
           target.getFileName() + " unchanged");
-      message = thrown(() -> new BRIMAReader().updateQDN(in.toString(), 0, target.toString()
-          .replace(".qdn", ".xqdn"), 0, new String[0], new double[0][], null, null, null, null,
-          null));
+      message = thrownWithClass(() -> new BRIMAReader().updateQDN(in.toString(), 0,
+          target.toString().replace(".qdn", ".xqdn"), 0, new String[0], new double[0][], null,
+          null, null, null, null));
       check(message != null, "native XML save over " + target.getFileName() + " refused");
     }
     Path own = work.resolve("own.qdn");
@@ -377,14 +351,7 @@ public class HostSafetyTest {
       textBeyondTheBasicPlane();
       sizeBombsRefused();
     }
-    System.out.println(passed + " passed, " + failures.size() + " failed");
-    return failures.isEmpty() ? 0 : 1;
-  }
-
-  static void deleteTree(Path root) throws Exception {
-    try (var walk = Files.walk(root)) {
-      walk.sorted(java.util.Comparator.reverseOrder()).forEach(p -> p.toFile().delete());
-    }
+    return finish();
   }
 
   public static void main(String[] args) throws Exception {

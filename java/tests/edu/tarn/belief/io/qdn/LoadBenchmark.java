@@ -11,18 +11,8 @@ import java.nio.file.Path;
  */
 public class LoadBenchmark {
   static Path generate(Path dir, int count) throws Exception {
-    StringBuilder text = new StringBuilder("net big {\n");
-    for (int i = 0; i < count; ++i) {
-      String parents = i == 0 ? "" : "n" + (i - 1);
-      String table = i == 0 ? "0.3, 0.7" : "0.1, 0.9, 0.8, 0.2";
-      text.append("node n").append(i).append(" { TYPE = CPT; PARENTS = (").append(parents)
-          .append("); DEFINITION = { NAMESTATES = (a, b); PROBABILITIES = (").append(table)
-          .append("); }; };\n");
-    }
-    text.append("};\n");
-    Path file = dir.resolve("big" + count + ".qdn");
-    Files.writeString(file, text.toString(), StandardCharsets.ISO_8859_1);
-    return file;
+    return TestSupport.write(dir, "big" + count + ".qdn", TestSupport.chainNetwork(count),
+        StandardCharsets.ISO_8859_1);
   }
 
   /**
