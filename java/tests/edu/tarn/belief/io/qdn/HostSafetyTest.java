@@ -213,6 +213,17 @@ public class HostSafetyTest extends TestSupport {
     check(new Host().load(small).startsWith("16384 "), "later loads work");
   }
 
+  /** A file holding "old" with the given permissions ("rw-r-----"). */
+  Path oldFileWithMode(String name, String mode) throws Exception {
+    Path file = write(name, "old");
+    Files.setPosixFilePermissions(file, PosixFilePermissions.fromString(mode));
+    return file;
+  }
+
+  static boolean hasMode(Path file, String mode) throws Exception {
+    return PosixFilePermissions.toString(Files.getPosixFilePermissions(file)).equals(mode);
+  }
+
   void savesKeepLinksAndModes() throws Exception {
     Path in = smallModel("save-in.qdn");
     Path real = work.resolve("real.qdn");
@@ -227,15 +238,11 @@ public class HostSafetyTest extends TestSupport {
     host.load(real);
     check(host.tables.size() == 2 && host.tables.get(0)[0] == 0.25,
         "the file the link names was written");
-    check(PosixFilePermissions.toString(Files.getPosixFilePermissions(real)).equals("rw-------"),
-        "mode 0600 kept");
-    Path xml = work.resolve("real.xqdn");
-    Files.writeString(xml, "old");
-    Files.setPosixFilePermissions(xml, PosixFilePermissions.fromString("rw-r-----"));
+    check(hasMode(real, "rw-------"), "mode 0600 kept");
+    Path xml = oldFileWithMode("real.xqdn", "rw-r-----");
     check(updateOne(new BRIMAReader(), in, xml, "a", new double[] {0.5, 0.5}),
         "native XML saved");
-    check(PosixFilePermissions.toString(Files.getPosixFilePermissions(xml)).equals("rw-r-----"),
-        "native XML save keeps mode 0640");
+    check(hasMode(xml, "rw-r-----"), "native XML save keeps mode 0640");
   }
 
   void badRowsRefused() throws Exception {
@@ -326,13 +333,10 @@ public class HostSafetyTest extends TestSupport {
           null, null, null, null));
       check(message != null, "native XML save over " + target.getFileName() + " refused");
     }
-    Path own = work.resolve("own.qdn");
-    Files.writeString(own, "old");
-    Files.setPosixFilePermissions(own, PosixFilePermissions.fromString("rw-------"));
+    Path own = oldFileWithMode("own.qdn", "rw-------");
     check(updateOne(new BRIMAReader(), in, own, "a", new double[] {0.5, 0.5}),
         "the user's own file is written");
-    check(PosixFilePermissions.toString(Files.getPosixFilePermissions(own)).equals("rw-------"),
-        "and keeps its mode");
+    check(hasMode(own, "rw-------"), "and keeps its mode");
     try (var listing = Files.list(work)) {
       check(listing.noneMatch(p -> p.getFileName().toString().contains(".tmp")),
           "no temporary file left");
