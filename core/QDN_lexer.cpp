@@ -53,7 +53,9 @@ constexpr std::array<uint8_t, 256> MakeClasses() {
 constexpr std::array<uint8_t, 256> kClasses = MakeClasses();
 
 constexpr uint8_t E = kEnd;
-constexpr std::array<std::array<uint8_t, 17>, 16> kVariant1 = {{
+// Transitions: [state][character class] -> the next state (1 to 15) or an
+// action. The other variants are small changes of these two tables.
+constexpr std::array<std::array<uint8_t, 17>, 16> kStandardTable = {{
     {1, 2, 8, 4, 5, 8, 8, 7, 9, 70, 8, 0, 90, 8, 8, 8, 1},
     {1, 1, 1, E, E, E, E, E, E, E, E, E, 90, E, E, E, 1},
     {E, 2, E, E, E, E, E, 7, E, E, E, E, E, E, E, E, 10},
@@ -72,7 +74,7 @@ constexpr std::array<std::array<uint8_t, 17>, 16> kVariant1 = {{
     {E, 15, E, E, E, E, E, E, E, E, E, E, E, E, E, E, E},
 }};
 
-constexpr std::array<std::array<uint8_t, 17>, 16> kVariant2 = {{
+constexpr std::array<std::array<uint8_t, 17>, 16> kErgoTable = {{
     {1, 2, 1, 8, 1, 8, 1, 1, 9, 1, 1, 0, 90, 1, 1, 1, 1},
     {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, E, 90, 1, 1, 1, 1},
     {1, 2, 1, 1, 1, 1, 1, 7, 1, 1, 1, E, E, 1, 1, 1, 10},
@@ -118,28 +120,29 @@ const char* TokenKindName(int kind) {
   }
 }
 
-QDN_lexer::QDN_lexer(int variant) {
+QDN_lexer::QDN_lexer(QDN_lexerVariant variant) {
+  using V = QDN_lexerVariant;
   switch (variant) {
-  case 1:
-  case 3:
-  case 4:
-  case 5:
-    table_ = kVariant1;
+  case V::kStandard:
+  case V::kHugin:
+  case V::kMsbn:
+  case V::kEquation:
+    table_ = kStandardTable;
     break;
-  case 2:
-    table_ = kVariant2;
+  case V::kErgo:
+    table_ = kErgoTable;
     break;
   default:
     status_ = QDN_OUT_OF_RANGE;
     return;
   }
-  if (variant == 3) table_[0][13] = kLineComment;
-  if (variant == 3 || variant == 4) {
+  if (variant == V::kHugin) table_[0][13] = kLineComment;
+  if (variant == V::kHugin || variant == V::kMsbn) {
     table_[14][1] = 10;
     table_[15][1] = 11;
   }
-  if (variant == 4) table_[0][14] = table_[0][15] = kSkip;
-  if (variant == 5) table_[0][8] = 8;
+  if (variant == V::kMsbn) table_[0][14] = table_[0][15] = kSkip;
+  if (variant == V::kEquation) table_[0][8] = 8;
   for (size_t state = 1; state < table_.size(); ++state)
     for (size_t c = 0; c < 256; ++c)
       stay_[state][c] = table_[state][kClasses[c]] == state;

@@ -18,6 +18,25 @@ inline constexpr int QDN_TOKEN_SIGN = 9;
 inline constexpr int QDN_TOKEN_STRING = 70;
 inline constexpr int QDN_TOKEN_NONE = 90;
 
+// The token rules of the formats that share the lexer.
+enum class QDN_lexerVariant {
+  // Native text, Netica and KI: identifiers, numbers (a sign before digits
+  // belongs to the number), punctuators, and "//", "/* */" and nested
+  // "/# #/" comments.
+  kStandard = 1,
+  // Ergo: a word runs up to the next blank whatever it holds ("x1,y.z/w"),
+  // but "/" and "*" stand alone, so that the section titles "/* Names */"
+  // are tokens rather than a comment.
+  kErgo = 2,
+  // Hugin: as kStandard, and "%" starts a comment up to the line end.
+  kHugin = 3,
+  // MSBN: as kStandard, and "," and "|" separate like blanks.
+  kMsbn = 4,
+  // Equations: as kStandard, but a sign is always a token of its own (an
+  // operator).
+  kEquation = 5,
+};
+
 // Display name of a token kind in messages ("Identifier", ...), or null.
 const char* TokenKindName(int kind);
 
@@ -39,8 +58,8 @@ class QDN_lexer {
 public:
   static constexpr int kHistory = 5;
 
-  // variant 1 to 5; Status() is -2 for another number.
-  explicit QDN_lexer(int variant);
+  // Status() is -2 for a value that names no variant.
+  explicit QDN_lexer(QDN_lexerVariant variant);
   QDN_lexer(const QDN_lexer&) = delete;
   QDN_lexer& operator=(const QDN_lexer&) = delete;
 

@@ -47,7 +47,7 @@ int Arity(Kind kind) {
 
 } // namespace
 
-QDN_equationParser::QDN_equationParser(std::string_view text) : lexer_(5) {
+QDN_equationParser::QDN_equationParser(std::string_view text) : lexer_(QDN_lexerVariant::kEquation) {
   (void)lexer_.SetString(text);
 }
 

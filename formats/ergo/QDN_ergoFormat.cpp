@@ -38,7 +38,7 @@ int QDN_ergoFormat::ReadCount(int& value, std::string& text) {
 }
 
 int QDN_ergoFormat::ReadFile(const char* fileName, int) {
-  CB_TRY(BeginRead(fileName, 2));
+  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kErgo));
   const int status = Read();
   EndRead();
   return status;

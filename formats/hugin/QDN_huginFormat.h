@@ -21,10 +21,6 @@ public:
 
   int ReadFile(const char* fileName, int flags) override;
   [[nodiscard]] int WriteFile(const char* fileName) override;
-  // Hugin lists have no separators: "(" items ")".
-  int ReadIdentifierList(QDN_stringArray& out) override;
-  int ReadDoubleList(QDN_doubleArray& out) override;
-  int ReadIntList(QDN_intArray& out) override;
 
 private:
   int ReadNetBlock();
@@ -35,7 +31,6 @@ private:
   int ReadData(int child);
   // Collects the numbers of a parenthesised list nested to any depth.
   int ReadNestedNumbers(QDN_doubleArray& out, int depth);
-  void SkipBlockRemainder();
   void MirrorAndNormalize();
   int DrawingTop() const;
 

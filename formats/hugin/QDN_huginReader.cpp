@@ -73,40 +73,8 @@ bool IsNodeStart(std::string_view text) {
 
 } // namespace
 
-int QDN_huginFormat::ReadIdentifierList(QDN_stringArray& out) {
-  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  while (NextIsString() == 1) {
-    (void)Expect(QDN_TOKEN_STRING, nullptr);
-    CB_TRY(out.Append(std::string(CurrentToken().text).c_str()));
-  }
-  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
-}
-
-int QDN_huginFormat::ReadDoubleList(QDN_doubleArray& out) {
-  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  double value = 0;
-  int taken = 0;
-  while ((taken = TakeNumber(value)) == 1)
-    CB_TRY(out.Append(value));
-  CB_TRY(taken);
-  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
-}
-
-int QDN_huginFormat::ReadIntList(QDN_intArray& out) {
-  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  while (NextIsInteger() == 1) {
-    int value = 0;
-    CB_TRY(ReadInteger(value));
-    CB_TRY(out.Append(value));
-  }
-  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
-}
-
 int QDN_huginFormat::ReadFile(const char* fileName, int) {
-  CB_TRY(BeginRead(fileName, 3));
+  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kHugin));
   int status = QDN_NO_ERROR;
   if (NextTextIs("net")) {
     status = ReadNetBlock();
@@ -146,13 +114,7 @@ int QDN_huginFormat::ReadFile(const char* fileName, int) {
 int QDN_huginFormat::ReadNetBlock() {
   CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "net"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
-  while (!IsBlockEnd()) {
-    if (ReadNetStatement() != QDN_NO_ERROR) (void)SkipStatement();
-    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
-      (void)SkipStatement();
-      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-    }
-  }
+  ReadStatements([this] { return ReadNetStatement(); });
   return Expect(QDN_TOKEN_PUNCTUATOR, "}");
 }
 
@@ -169,28 +131,13 @@ int QDN_huginFormat::ReadNetStatement() {
   CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "node_size"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
   QDN_doubleArray size;
-  CB_TRY(ReadDoubleList(size));
+  CB_TRY(ReadSpacedDoubleList(size));
   if (size.GetCount() < 2) return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong node size");
   int width = 0, height = 0;
   if (QDN_TruncateToInt(size.At(0), width) < 0 || QDN_TruncateToInt(size.At(1), height) < 0)
     return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong node size");
   network_->GetSubmodels().SetDefaultNodeSize(width, height);
   return QDN_NO_ERROR;
-}
-
-void QDN_huginFormat::SkipBlockRemainder() {
-  int depth = 0;
-  for (;;) {
-    QDN_token token;
-    if (int status = Peek(token); status < 0) {
-      QDN_Log(status, nullptr);
-      return;
-    }
-    lexer_->Consume();
-    if (token.kind != QDN_TOKEN_PUNCTUATOR) continue;
-    if (token.text == "{") ++depth;
-    if (token.text == "}" && --depth <= 0) return;
-  }
 }
 
 int QDN_huginFormat::ReadNodeBlock() {
@@ -218,13 +165,7 @@ int QDN_huginFormat::ReadNodeBlock() {
   if (handle < 0)
     return ReportError(handle, Concat({"ERROR: Couldn't Create Node (\"", id, "\")"}));
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
-  while (!IsBlockEnd()) {
-    if (ReadNodeProperty(handle) != QDN_NO_ERROR) (void)SkipStatement();
-    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
-      (void)SkipStatement();
-      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-    }
-  }
+  ReadStatements([&] { return ReadNodeProperty(handle); });
   CB_TRY(ReadBlockEnd());
   QDN_node& node = *network_->GetNode(handle);
   node.CheckReadiness(1);
@@ -248,7 +189,7 @@ int QDN_huginFormat::ReadNodeProperty(int handle) {
   if (Match(QDN_TOKEN_IDENTIFIER, "position") == QDN_NO_ERROR) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
     QDN_doubleArray position;
-    CB_TRY(ReadDoubleList(position));
+    CB_TRY(ReadSpacedDoubleList(position));
     if (position.GetCount() < 2)
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
     int x = 0, y = 0;
@@ -261,7 +202,7 @@ int QDN_huginFormat::ReadNodeProperty(int handle) {
   if (Match(QDN_TOKEN_IDENTIFIER, "states") == QDN_NO_ERROR) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
     QDN_stringArray texts;
-    CB_TRY(ReadIdentifierList(texts));
+    CB_TRY(ReadSpacedStringList(texts));
     QDN_idArray ids;
     CB_TRY(ids.Assign(texts));
     (void)ids.MakeIdsValid();
@@ -309,19 +250,9 @@ int QDN_huginFormat::ReadPotentialBlock() {
   }
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
-  while (!IsBlockEnd()) {
-    int status = QDN_NO_ERROR;
-    if (NextTextIs("data")) {
-      status = ReadData(child);
-    } else {
-      status = ReportUnknown("Unknown potential statement");
-    }
-    if (status != QDN_NO_ERROR) (void)SkipStatement();
-    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
-      (void)SkipStatement();
-      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-    }
-  }
+  ReadStatements([&] {
+    return NextTextIs("data") ? ReadData(child) : ReportUnknown("Unknown potential statement");
+  });
   return ReadBlockEnd();
 }
 
@@ -331,11 +262,7 @@ int QDN_huginFormat::ReadNestedNumbers(QDN_doubleArray& out, int depth) {
   if (depth > kMaxNesting) return ReportError(QDN_SYNTAX_ERROR, "ERROR: Table nested too deeply");
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
   for (;;) {
-    double value = 0;
-    int taken = 0;
-    while ((taken = TakeNumber(value)) == 1)
-      CB_TRY(out.Append(value));
-    CB_TRY(taken);
+    CB_TRY(TakeNumbers(out));
     if (NextIsPunctuator("(") == 1) {
       CB_TRY(ReadNestedNumbers(out, depth + 1));
     } else {

@@ -12,7 +12,11 @@
 // native text layout.
 class QDN_kiFormat : public QDN_qdnFormat {
 public:
-  explicit QDN_kiFormat(QDN_network* network) : QDN_qdnFormat(network) { ki_layout_ = true; }
+  // Entries that end with their own "}" may leave out the ";" after it.
+  explicit QDN_kiFormat(QDN_network* network) : QDN_qdnFormat(network) {
+    ki_layout_ = true;
+    semicolons_ = Semicolons::kOptional;
+  }
 
   int ReadFile(const char* fileName, int flags) override;
   // The native text writer's output in the KI layout.
@@ -46,9 +50,8 @@ private:
   int ApplyFunction(int handle, const std::vector<double>& leak,
                     const std::vector<FunctionRow>& rows,
                     const std::vector<std::pair<int, std::vector<int>>>& absent);
-  // Runs a block loop: statement() until "}", each followed by ";".
-  template <typename Statement> int ReadStatements(Statement statement);
-  void SkipToSemicolon();
+  // A block of entries up to its "}" and the ";" after it when there is one.
+  template <typename Statement> int ReadEntries(Statement statement);
   void FinalPass();
   // Identifier or String; false when neither is next.
   bool ReadName(std::string& out);

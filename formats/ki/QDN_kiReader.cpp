@@ -69,27 +69,15 @@ bool QDN_kiFormat::ReadName(std::string& out) {
   return true;
 }
 
-void QDN_kiFormat::SkipToSemicolon() {
-  (void)SkipStatement();
-  (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-}
-
-template <typename Statement> int QDN_kiFormat::ReadStatements(Statement statement) {
-  while (!IsBlockEnd()) {
-    if (statement() != QDN_NO_ERROR) (void)SkipStatement();
-    // Entries that end with their own "}" may leave out the ";".
-    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-  }
-  if (ReadBlockEnd() != QDN_NO_ERROR) {
-    (void)SkipBlock();
-    return QDN_NO_ERROR;
-  }
+template <typename Statement> int QDN_kiFormat::ReadEntries(Statement statement) {
+  ReadBlock(statement);
+  // The ";" after the block's "}" (none when the input ended before it).
   (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
   return QDN_NO_ERROR;
 }
 
 int QDN_kiFormat::ReadFile(const char* fileName, int flags) {
-  CB_TRY(BeginRead(fileName, 1));
+  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kStandard));
   if (NextTextIs("net")) {
     // The native text layout this format writes: read by the native reader,
     // then given the final pass of every KI read.
@@ -140,7 +128,7 @@ int QDN_kiFormat::ReadKb() {
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "kb"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
   QDN_header& header = network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
-  return ReadStatements([&]() -> int {
+  return ReadEntries([&]() -> int {
     const int status = ReadAssignment("NOTES", QDN_TOKEN_STRING);
     if (status == QDN_NOT_THIS_STATEMENT) return ReportUnknown("Unknown KB Field");
     CB_TRY(status);
@@ -151,7 +139,7 @@ int QDN_kiFormat::ReadKb() {
 int QDN_kiFormat::ReadNodes() {
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "nodes"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
-  return ReadStatements([this] { return ReadNodeEntry(); });
+  return ReadEntries([this] { return ReadNodeEntry(); });
 }
 
 int QDN_kiFormat::ReadNodeEntry() {
@@ -159,7 +147,7 @@ int QDN_kiFormat::ReadNodeEntry() {
   CB_TRY(Peek(token));
   const bool standard = QDN_EqualsIgnoringCase(token.text, "standard");
   if (!standard && !QDN_EqualsIgnoringCase(token.text, "ci")) {
-    SkipToSemicolon();
+    SkipPastSemicolon();
     return QDN_NO_ERROR;
   }
   lexer_->Consume();
@@ -170,7 +158,7 @@ int QDN_kiFormat::ReadNodeEntry() {
     return ReportError(handle, Concat({"ERROR: Couldn't Create Node (\"", id, "\")"}));
   observable_ = mandatory_ = hypothesis_ = recommendable_ = -1;
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
-  (void)ReadStatements([&] { return ReadNodeStatement(handle); });
+  ReadEntries([&] { return ReadNodeStatement(handle); });
   QDN_node* node = network_->GetNode(handle);
   QDN_extraDefinition* extra = node ? node->GetExtraDefinition() : nullptr;
   if (!extra) return QDN_NO_ERROR;
@@ -321,7 +309,7 @@ int QDN_kiFormat::ReadNodeStatement(int& handle) {
   }
   // CLASS, CATEGORY, FONT, FONTSIZE, ORDER, ENTRYTYPE, ENTEREDNAME,
   // FINISHEDFLAG, INCLUDEDEBUGINFO and the rest are read and ignored.
-  SkipToSemicolon();
+  SkipPastSemicolon();
   return QDN_NO_ERROR;
 }
 
@@ -361,7 +349,7 @@ int QDN_kiFormat::ReadTypeStatement(int handle) {
     if (outcome >= definition->GetNumberOfOutcomes()) {
       if (outcome++ == definition->GetNumberOfOutcomes())
         (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: More state blocks than outcomes");
-      SkipToSemicolon();
+      SkipPastSemicolon();
       continue;
     }
     CB_TRY(ReadStateBlock(handle, outcome++));
@@ -380,7 +368,7 @@ int QDN_kiFormat::ReadStateBlock(int handle, int outcome) {
   if (extra && outcome < extra->GetNumberOfOutcomes()) extra->GetOutcome(outcome).fault = fault;
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
-  return ReadStatements([&]() -> int {
+  return ReadEntries([&]() -> int {
     QDN_nodeDefinition& definition = *node.GetDefinition();
     int status = ReadAssignment("NAME", QDN_TOKEN_STRING);
     if (status != QDN_NOT_THIS_STATEMENT) {
@@ -437,7 +425,7 @@ int QDN_kiFormat::ReadStateBlock(int handle, int outcome) {
 int QDN_kiFormat::ReadNetworkBlock() {
   CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "network"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
-  return ReadStatements([this] { return ReadDefinitionEntry(); });
+  return ReadEntries([this] { return ReadDefinitionEntry(); });
 }
 
 int QDN_kiFormat::ReadDefinitionEntry() {
@@ -445,7 +433,7 @@ int QDN_kiFormat::ReadDefinitionEntry() {
   CB_TRY(Peek(token));
   if (!QDN_EqualsIgnoringCase(token.text, "standard") &&
       !QDN_EqualsIgnoringCase(token.text, "ci")) {
-    SkipToSemicolon();
+    SkipPastSemicolon();
     return QDN_NO_ERROR;
   }
   lexer_->Consume();
@@ -468,7 +456,7 @@ int QDN_kiFormat::ReadDefinitionEntry() {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
   }
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
-  return ReadStatements([&]() -> int {
+  return ReadEntries([&]() -> int {
     QDN_token statement;
     CB_TRY(Peek(statement));
     const QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
@@ -479,7 +467,7 @@ int QDN_kiFormat::ReadDefinitionEntry() {
          {"PROB", "PARTITIONS", "NASPEC", "FUNCTION", "LEAK", "AUTOCALCROW", "("}) {
       if (!QDN_EqualsIgnoringCase(statement.text, known)) continue;
       if (known == "PARTITIONS") {
-        SkipToSemicolon();
+        SkipPastSemicolon();
         return QDN_NO_ERROR;
       }
       return ReportUnknown("Unknown Node Definition Field");
@@ -536,7 +524,7 @@ int QDN_kiFormat::ReadProb(int handle) {
 int QDN_kiFormat::ReadFunction(int handle) {
   CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "FUNCTION"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
-  SkipToSemicolon();
+  SkipPastSemicolon();
   auto read_numbers = [this](std::vector<double>& values) -> int {
     while (NextIsNumber() == 1) {
       double value = 0;
@@ -572,7 +560,7 @@ int QDN_kiFormat::ReadFunction(int handle) {
   }
   // The words closing the rows run to a ";"; an entry that ends right after
   // its rows has none, and its "}" must not be skipped with them.
-  if (NextIsPunctuator("}") != 1) SkipToSemicolon();
+  if (NextIsPunctuator("}") != 1) SkipPastSemicolon();
 
   // Absent outcomes per parent index, as listed.
   std::vector<std::pair<int, std::vector<int>>> absent;

@@ -15,61 +15,14 @@
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
 
-int QDN_msbnFormat::ReadIdentifierList(QDN_stringArray& out) {
-  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  while (NextIsString() == 1) {
-    (void)Expect(QDN_TOKEN_STRING, nullptr);
-    CB_TRY(out.Append(std::string(CurrentToken().text).c_str()));
-  }
-  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
-}
-
-int QDN_msbnFormat::ReadDoubleList(QDN_doubleArray& out) {
-  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  double value = 0;
-  int taken = 0;
-  while ((taken = TakeNumber(value)) == 1)
-    CB_TRY(out.Append(value));
-  CB_TRY(taken);
-  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
-}
-
-int QDN_msbnFormat::ReadIntList(QDN_intArray& out) {
-  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
-  while (NextIsInteger() == 1) {
-    int value = 0;
-    CB_TRY(ReadInteger(value));
-    CB_TRY(out.Append(value));
-  }
-  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
-}
-
 int QDN_msbnFormat::ReadAssignment(const char* keyword, int kind) {
   if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
   return Expect(kind, nullptr);
 }
 
-void QDN_msbnFormat::SkipBlockRemainder() {
-  int depth = 0;
-  for (;;) {
-    QDN_token token;
-    if (int status = Peek(token); status < 0) {
-      QDN_Log(status, nullptr);
-      return;
-    }
-    lexer_->Consume();
-    if (token.kind != QDN_TOKEN_PUNCTUATOR) continue;
-    if (token.text == "{") ++depth;
-    if (token.text == "}" && --depth <= 0) return;
-  }
-}
-
 int QDN_msbnFormat::ReadFile(const char* fileName, int) {
-  CB_TRY(BeginRead(fileName, 4));
+  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kMsbn));
   QDN_token token;
   if (Peek(token) == QDN_NO_ERROR &&
       (token.text == "diagnostic" || token.text == "belief" || token.text == "trouble")) {
@@ -118,13 +71,7 @@ int QDN_msbnFormat::ReadNodeBlock() {
   if (handle < 0)
     return ReportError(handle, Concat({"ERROR: Couldn't Create Node (\"", id, "\")"}));
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
-  while (!IsBlockEnd()) {
-    if (ReadNodeStatement(handle) != QDN_NO_ERROR) (void)SkipStatement();
-    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
-      (void)SkipStatement();
-      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-    }
-  }
+  ReadStatements([&] { return ReadNodeStatement(handle); });
   (void)ReadBlockEnd();
   QDN_node& node = *network_->GetNode(handle);
   node.CheckReadiness(1);
@@ -148,7 +95,7 @@ int QDN_msbnFormat::ReadNodeStatement(int handle) {
   if (Match(QDN_TOKEN_IDENTIFIER, "position") == QDN_NO_ERROR) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
     QDN_intArray position;
-    CB_TRY(ReadIntList(position));
+    CB_TRY(ReadSpacedIntList(position));
     if (position.GetCount() < 2)
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
     node.GetInfo().screen.position.x0 = position.At(0);
@@ -176,10 +123,7 @@ int QDN_msbnFormat::ReadTypeStatement(int handle) {
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
   QDN_stringArray names;
-  while (NextIsString() == 1) {
-    (void)Expect(QDN_TOKEN_STRING, nullptr);
-    CB_TRY(names.Append(std::string(CurrentToken().text).c_str()));
-  }
+  CB_TRY(TakeStrings(names));
   const std::string count = std::to_string(declared);
   if (names.GetCount() != declared)
     (void)ReportError(
@@ -229,13 +173,7 @@ int QDN_msbnFormat::ReadTableBlock() {
   lexer_->Consume();
   has_table_.insert(child);
   rows_seen_.assign(static_cast<size_t>(RunsOf(child)), false);
-  while (!IsBlockEnd()) {
-    if (ReadRow(child) != QDN_NO_ERROR) (void)SkipStatement();
-    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
-      (void)SkipStatement();
-      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-    }
-  }
+  ReadStatements([&] { return ReadRow(child); });
   CB_TRY(ReadBlockEnd());
   (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
   // The rows of a state the engine added to a one-state node are filled
@@ -273,7 +211,7 @@ int QDN_msbnFormat::ReadRow(int child) {
   int start = 0;
   if (NextIsPunctuator("(") == 1) {
     QDN_intArray coords;
-    CB_TRY(ReadIntList(coords));
+    CB_TRY(ReadSpacedIntList(coords));
     (void)coords.Append(0);
     if (!table || !table->IsValidCoordinates(coords) ||
         coords.GetCount() != table->GetNumberOfDimensions())

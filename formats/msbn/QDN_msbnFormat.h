@@ -19,10 +19,6 @@ public:
 
   int ReadFile(const char* fileName, int flags) override;
   [[nodiscard]] int WriteFile(const char* fileName) override;
-  // Lists without separators (commas are skipped by the lexer): "(" items ")".
-  int ReadIdentifierList(QDN_stringArray& out) override;
-  int ReadDoubleList(QDN_doubleArray& out) override;
-  int ReadIntList(QDN_intArray& out) override;
   // keyword ":" value.
   int ReadAssignment(const char* keyword, int kind) override;
 
@@ -32,7 +28,6 @@ private:
   int ReadTypeStatement(int handle);
   int ReadTableBlock();
   int ReadRow(int child);
-  void SkipBlockRemainder();
   // Number of rows (parent configurations) of a node's table.
   int RunsOf(int child) const;
 

@@ -22,9 +22,10 @@ struct QDN_rectangle;
 class QDN_qdnFormat : public QDN_textFormat {
 public:
   // Quoted texts longer than a line break at a blank with a backslash and a
-  // blank at the line end.
+  // blank at the line end. A statement skipped is never skipped silently.
   explicit QDN_qdnFormat(QDN_network* network) : QDN_textFormat(network) {
     style_.quoted_continuation = "\\ ";
+    semicolons_ = Semicolons::kRequiredReported;
   }
 
   int ReadFile(const char* fileName, int flags) override;
@@ -44,7 +45,6 @@ protected:
 private:
   // Reading. Each statement reader returns 0, a reported failure, or -129
   // when its keyword is not next.
-  template <typename Statement> int ReadBlock(Statement statement);
   int ReadNet();
   int ReadNetStatement();
   int ReadHeader(QDN_header& header, int node_handle);

@@ -52,27 +52,8 @@ int QDN_qdnFormat::ReadBlockStart(const char* keyword) {
   return Expect(QDN_TOKEN_PUNCTUATOR, "{");
 }
 
-template <typename Statement> int QDN_qdnFormat::ReadBlock(Statement statement) {
-  while (!IsBlockEnd()) {
-    const size_t logged = LoggedSoFar();
-    if (statement() != QDN_NO_ERROR) {
-      // Whatever is skipped is skipped with a message.
-      if (LoggedSoFar() == logged) (void)ReportUnknown("Statement skipped");
-      (void)SkipStatement();
-    } else if (NextIsPunctuator(";") != 1) {
-      // A missing ";" makes the reader skip the next statement: say so.
-      (void)Expect(QDN_TOKEN_PUNCTUATOR, ";");
-      (void)SkipStatement();
-    }
-    // The ";" that ends this statement (or that SkipStatement stopped at).
-    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-  }
-  if (ReadBlockEnd() != QDN_NO_ERROR) (void)SkipBlock();
-  return QDN_NO_ERROR;
-}
-
 int QDN_qdnFormat::ReadFile(const char* fileName, int) {
-  CB_TRY(BeginRead(fileName, 1));
+  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kStandard));
   int status = QDN_NO_ERROR;
   if (NextTextIs("net")) {
     status = ReadNet();

@@ -30,8 +30,6 @@ public:
   [[nodiscard]] int WriteFile(const char* fileName) override;
 
 private:
-  // Reads a block's statements up to "}" and the "}".
-  template <typename Statement> int ReadBlock(Statement statement);
   int ReadBnet();
   int ReadNetStatement();
   int ReadVisualNet();

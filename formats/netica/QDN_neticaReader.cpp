@@ -56,20 +56,8 @@ constexpr int kMaxNesting = 256;
 
 } // namespace
 
-template <typename Statement> int QDN_neticaFormat::ReadBlock(Statement statement) {
-  while (!IsBlockEnd()) {
-    if (statement() != QDN_NO_ERROR) (void)SkipStatement();
-    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) {
-      (void)SkipStatement();
-      (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
-    }
-  }
-  if (ReadBlockEnd() != QDN_NO_ERROR) (void)SkipBlock();
-  return QDN_NO_ERROR;
-}
-
 int QDN_neticaFormat::ReadFile(const char* fileName, int) {
-  CB_TRY(BeginRead(fileName, 1));
+  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kStandard));
   int status = QDN_NO_ERROR;
   if (NextTextIs("bnet")) {
     status = ReadBnet();
@@ -178,7 +166,7 @@ int QDN_neticaFormat::ReadNode() {
   pending_type_ = QDN_CPT;
   constant_ = named_states_ = discretized_ = false;
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
-  (void)ReadBlock([&] { return ReadNodeStatement(handle); });
+  ReadBlock([&] { return ReadNodeStatement(handle); });
   QDN_node& node = *network_->GetNode(handle);
   node.CheckReadiness(1);
   if (constant_ || !node.IsReady()) (void)network_->DeleteNode(handle);

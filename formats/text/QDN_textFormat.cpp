@@ -54,7 +54,7 @@ bool Matches(const QDN_token& token, int kind, const char* text) {
 
 QDN_textFormat::~QDN_textFormat() = default;
 
-int QDN_textFormat::BeginRead(const char* fileName, int variant) {
+int QDN_textFormat::BeginRead(const char* fileName, QDN_lexerVariant variant) {
   try {
     lexer_ = std::make_unique<QDN_lexer>(variant);
   } catch (const std::bad_alloc&) {
@@ -288,6 +288,93 @@ int QDN_textFormat::SkipStatement() {
     }
     lexer_->Consume();
   }
+}
+
+void QDN_textFormat::SkipPastSemicolon() {
+  (void)SkipStatement();
+  (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+}
+
+void QDN_textFormat::EndStatement(int status, size_t logged) {
+  switch (semicolons_) {
+  case Semicolons::kRequired:
+    if (status != QDN_NO_ERROR) (void)SkipStatement();
+    if (Match(QDN_TOKEN_PUNCTUATOR, ";") != QDN_NO_ERROR) SkipPastSemicolon();
+    return;
+  case Semicolons::kRequiredReported:
+    if (status != QDN_NO_ERROR) {
+      // Whatever is skipped is skipped with a message.
+      if (LoggedSoFar() == logged) (void)ReportUnknown("Statement skipped");
+      (void)SkipStatement();
+    } else if (NextIsPunctuator(";") != 1) {
+      // A missing ";" makes the reader skip the next statement: say so.
+      (void)Expect(QDN_TOKEN_PUNCTUATOR, ";");
+      (void)SkipStatement();
+    }
+    // The ";" that ends this statement (or that SkipStatement stopped at).
+    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    return;
+  case Semicolons::kOptional:
+    if (status != QDN_NO_ERROR) (void)SkipStatement();
+    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    return;
+  }
+}
+
+void QDN_textFormat::SkipBlockRemainder() {
+  int depth = 0;
+  for (;;) {
+    QDN_token token;
+    if (int status = Peek(token); status < 0) {
+      QDN_Log(status, nullptr);
+      return;
+    }
+    lexer_->Consume();
+    if (token.kind != QDN_TOKEN_PUNCTUATOR) continue;
+    if (token.text == "{") ++depth;
+    if (token.text == "}" && --depth <= 0) return;
+  }
+}
+
+int QDN_textFormat::TakeStrings(QDN_stringArray& out) {
+  if (!lexer_) return QDN_OUT_OF_RANGE;
+  QDN_token token;
+  while (lexer_->Take(QDN_TOKEN_STRING, QDN_TOKEN_STRING, token) == 1)
+    CB_TRY(out.Append(std::string(token.text).c_str()));
+  return QDN_NO_ERROR;
+}
+
+int QDN_textFormat::TakeNumbers(QDN_doubleArray& out) {
+  double value = 0;
+  int taken = 0;
+  while ((taken = TakeNumber(value)) == 1)
+    CB_TRY(out.Append(value));
+  return taken;
+}
+
+int QDN_textFormat::ReadSpacedStringList(QDN_stringArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  CB_TRY(TakeStrings(out));
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_textFormat::ReadSpacedDoubleList(QDN_doubleArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  CB_TRY(TakeNumbers(out));
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
+}
+
+int QDN_textFormat::ReadSpacedIntList(QDN_intArray& out) {
+  if (!out.IsReady()) return QDN_OBJECT_NOT_READY;
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "("));
+  while (NextIsInteger() == 1) {
+    int value = 0;
+    CB_TRY(ReadInteger(value));
+    CB_TRY(out.Append(value));
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ")");
 }
 
 namespace {

@@ -11,6 +11,7 @@
 
 #include "core/QDN_lexer.h"
 #include "core/QDN_object.h"
+#include "core/QDN_status.h"
 #include "formats/text/QDN_textFile.h"
 
 class QDN_network;
@@ -141,11 +142,48 @@ public:
 
 protected:
   // Creates the lexer of one read and opens the file.
-  int BeginRead(const char* fileName, int variant);
+  int BeginRead(const char* fileName, QDN_lexerVariant variant);
   void EndRead() { lexer_.reset(); }
   int Peek(QDN_token& token);
   // Composes "ERROR: '<token>' : <what>" for the current token and reports it.
   int ReportUnknown(const char* what);
+
+  // How a statement loop treats the ";" that ends each statement.
+  enum class Semicolons {
+    // Each statement ends with ";"; when it is missing, the text up to the
+    // next ";" is skipped.
+    kRequired,
+    // As kRequired, and nothing is skipped without a message: a failed
+    // statement that logged nothing is reported as skipped, a missing ";"
+    // as expected.
+    kRequiredReported,
+    // A ";" after a statement is taken when there is one (entries that end
+    // with their own "}" may leave it out).
+    kOptional,
+  };
+  // Reads statements with statement() up to the "}" that ends the block or
+  // the end of the input; the "}" is left. A statement that fails is
+  // skipped up to its ";", so that one fault costs one statement. The ";"
+  // are treated as semicolons_ says.
+  template <typename Statement> void ReadStatements(Statement statement);
+  // ReadStatements, then the block's "}" (without it, the input ended: the
+  // rest is skipped). A block read this way does not fail as a whole: 0.
+  template <typename Statement> int ReadBlock(Statement statement);
+  // Skips the statement and the ";" that ends it.
+  void SkipPastSemicolon();
+  // Skips tokens up to the "}" that closes the block the reader is in, or
+  // the "}" of the first block that opens, whichever comes first, and that "}".
+  void SkipBlockRemainder();
+  // Lists whose items are separated by blanks only: "(" items ")". The
+  // strings (or numbers) are appended to out.
+  [[nodiscard]] int ReadSpacedStringList(QDN_stringArray& out);
+  [[nodiscard]] int ReadSpacedDoubleList(QDN_doubleArray& out);
+  [[nodiscard]] int ReadSpacedIntList(QDN_intArray& out);
+  // Appends the strings that are next, up to the first other token.
+  [[nodiscard]] int TakeStrings(QDN_stringArray& out);
+  // Appends the numbers that are next, up to the first other token: 0, or
+  // the failure of a number that does not convert (as TakeNumber).
+  [[nodiscard]] int TakeNumbers(QDN_doubleArray& out);
   // Entries logged so far in this process (dropped ones included), to tell
   // whether a step that failed said why.
   static size_t LoggedSoFar();
@@ -204,9 +242,15 @@ protected:
   };
   StatementStyle style_;
 
+  // After a statement of a statement loop returned status: the recovery
+  // and the ";" (logged: the log's count before the statement).
+  void EndStatement(int status, size_t logged);
+
   QDN_network* network_;
   QDN_textFile out_;
   std::unique_ptr<QDN_lexer> lexer_;
+  // How the statement loops of this format treat the ";" after a statement.
+  Semicolons semicolons_ = Semicolons::kRequired;
   // Nodes the file gave one state (the node object, to notice a handle reused).
   std::unordered_map<int, const void*> single_state_;
 
@@ -216,3 +260,16 @@ private:
   // "(" count items ")" wrapped, separated as the format's lists are.
   void WriteListItems(int count, const std::function<std::string(int)>& item);
 };
+
+template <typename Statement> void QDN_textFormat::ReadStatements(Statement statement) {
+  while (!IsBlockEnd()) {
+    const size_t logged = LoggedSoFar();
+    EndStatement(statement(), logged);
+  }
+}
+
+template <typename Statement> int QDN_textFormat::ReadBlock(Statement statement) {
+  ReadStatements(statement);
+  if (ReadBlockEnd() != QDN_NO_ERROR) (void)SkipBlock();
+  return QDN_NO_ERROR;
+}

@@ -15,7 +15,9 @@ namespace {
 using Tokens = std::vector<std::pair<int, std::string>>;
 
 // Every token of text (memory mode), with the final status.
-Tokens Lex(std::string_view text, int variant = 1, int* final_status = nullptr) {
+using V = QDN_lexerVariant;
+
+Tokens Lex(std::string_view text, V variant = V::kStandard, int* final_status = nullptr) {
   QDN_lexer lexer(variant);
   (void)lexer.SetString(text);
   Tokens out;
@@ -38,10 +40,10 @@ TEST(LexerTest, NumberKinds) {
   EXPECT_EQ(Lex("12e5"), (Tokens{{2, "12e5"}}));
   EXPECT_EQ(Lex("1.5e-3"), (Tokens{{3, "1.5e-3"}}));
   EXPECT_EQ(Lex("-5"), (Tokens{{2, "-5"}}));
-  EXPECT_EQ(Lex("-5", 5), (Tokens{{8, "-"}, {2, "5"}}));
+  EXPECT_EQ(Lex("-5", V::kEquation), (Tokens{{8, "-"}, {2, "5"}}));
   EXPECT_EQ(Lex("- 5"), (Tokens{{9, "-"}, {2, "5"}}));
-  // Exponent digits alternate between states in variants 3 and 4; the token is the same.
-  EXPECT_EQ(Lex("1e123", 3), (Tokens{{2, "1e123"}}));
+  // Exponent digits alternate between states in the Hugin and MSBN variants; the token is the same.
+  EXPECT_EQ(Lex("1e123", V::kHugin), (Tokens{{2, "1e123"}}));
 }
 
 TEST(LexerTest, IdentifiersAndPunctuators) {
@@ -52,10 +54,10 @@ TEST(LexerTest, IdentifiersAndPunctuators) {
   ClearLog();
   EXPECT_EQ(Lex("a===b"), (Tokens{{1, "a"}, {6, "=="}, {1, "b"}}));
   EXPECT_TRUE(LogContains("UNKNOWN CHARACTER"));
-  EXPECT_EQ(Lex("a, b| c", 4), (Tokens{{1, "a"}, {1, "b"}, {1, "c"}}));
-  EXPECT_EQ(Lex("a % b", 3), (Tokens{{1, "a"}}));
+  EXPECT_EQ(Lex("a, b| c", V::kMsbn), (Tokens{{1, "a"}, {1, "b"}, {1, "c"}}));
+  EXPECT_EQ(Lex("a % b", V::kHugin), (Tokens{{1, "a"}}));
   EXPECT_EQ(Lex("a%b"), (Tokens{{1, "a"}, {8, "%"}, {1, "b"}}));
-  EXPECT_EQ(Lex("x1,y.z/w", 2), (Tokens{{1, "x1,y.z/w"}}));
+  EXPECT_EQ(Lex("x1,y.z/w", V::kErgo), (Tokens{{1, "x1,y.z/w"}}));
 }
 
 TEST(LexerTest, Comments) {
@@ -63,10 +65,10 @@ TEST(LexerTest, Comments) {
   EXPECT_EQ(Lex("a /* x \n y */ b // rest\nc"), (Tokens{{1, "a"}, {1, "b"}, {1, "c"}}));
   EXPECT_EQ(Lex("a /# x /# y #/ still #/ b"), (Tokens{{1, "a"}, {1, "b"}}));
   int status = 0;
-  EXPECT_EQ(Lex("a /# x", 1, &status), (Tokens{{1, "a"}}));
+  EXPECT_EQ(Lex("a /# x", V::kStandard, &status), (Tokens{{1, "a"}}));
   EXPECT_EQ(status, QDN_NO_MORE_TOKENS); // memory mode: the end of the text
   const std::string path = WriteTempFile("nested.txt", "a /# open\nstill open\n");
-  QDN_lexer lexer(1);
+  QDN_lexer lexer(V::kStandard);
   ASSERT_EQ(lexer.OpenFile(path.c_str()), QDN_NO_ERROR);
   QDN_token token;
   ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
@@ -84,7 +86,7 @@ TEST(LexerTest, StringsEscapesAndContinuations) {
   EXPECT_EQ(Lex("\"caf\xe9\""), (Tokens{{70, "caf\xe9"}}));
   int status = 0;
   ClearLog();
-  EXPECT_EQ(Lex("\"open", 1, &status), Tokens{});
+  EXPECT_EQ(Lex("\"open", V::kStandard, &status), Tokens{});
   EXPECT_EQ(status, QDN_UNEXPECTED_END_OF_FILE);
   EXPECT_TRUE(LogContains("UNTERMINATED STRING"));
 }
@@ -102,7 +104,7 @@ TEST(LexerTest, LineEndsOfEveryKindReadAlike) {
         .append(end)
         .append("c");
     const std::string path = WriteTempFile("ends.txt", text);
-    QDN_lexer lexer(1);
+    QDN_lexer lexer(V::kStandard);
     ASSERT_EQ(lexer.OpenFile(path.c_str()), QDN_NO_ERROR);
     Tokens tokens;
     QDN_token token;
@@ -124,7 +126,7 @@ TEST(LexerTest, HighBytesOutsideStringsAreReportedAndSkipped) {
 }
 
 TEST(LexerTest, PeekConsumeAndStepBack) {
-  QDN_lexer lexer(1);
+  QDN_lexer lexer(V::kStandard);
   (void)lexer.SetString("a b c");
   QDN_token token;
   ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
@@ -142,9 +144,9 @@ TEST(LexerTest, PeekConsumeAndStepBack) {
   lexer.Consume();
   ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
   EXPECT_EQ(token.text, "c");
-  QDN_lexer fresh(1);
+  QDN_lexer fresh(V::kStandard);
   EXPECT_EQ(fresh.StepBack(), QDN_OUT_OF_RANGE);
-  EXPECT_EQ(QDN_lexer(6).Status(), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(QDN_lexer(static_cast<V>(6)).Status(), QDN_OUT_OF_RANGE);
 }
 
 TEST(LexerTest, VeryLongTokensStayWhole) {
@@ -161,8 +163,8 @@ TEST(LexerTest, VeryLongTokensStayWhole) {
 // give the tokens, line numbers and history that peeking and consuming give.
 TEST(LexerTest, TakingGivesWhatPeekingAndConsumingGive) {
   const std::string text = "(0.5, 1e-3\n -2 ,\r\n 7. x) % c\n/* c\n */ \"s\" 12e5 - .5 | 3,\r4\n";
-  for (int variant = 1; variant <= 5; ++variant) {
-    SCOPED_TRACE(variant);
+  for (V variant : {V::kStandard, V::kErgo, V::kHugin, V::kMsbn, V::kEquation}) {
+    SCOPED_TRACE(static_cast<int>(variant));
     QDN_lexer peeking(variant), taking(variant);
     (void)peeking.SetString(text);
     (void)taking.SetString(text);

@@ -18,7 +18,9 @@ public:
   explicit TokenFormat(QDN_network* net) : QDN_textFormat(net) {
     style_.quoted_continuation = "\\ ";
   }
-  int ReadFile(const char* fileName, int) override { return BeginRead(fileName, 1); }
+  int ReadFile(const char* fileName, int) override {
+    return BeginRead(fileName, QDN_lexerVariant::kStandard);
+  }
   int WriteFile(const char* fileName) override {
     CB_TRY(out_.OpenForWrite(fileName));
     WriteQuotedStatement("NAME", text);
@@ -59,7 +61,7 @@ TEST(TextFormatTest, LongQuotedTextWrapsAndReadsBackWhole) {
   ASSERT_EQ(writer.WriteFile(path.c_str()), QDN_NO_ERROR);
   const std::string written = ReadFileText(path);
   EXPECT_NE(written.find("\\ \n"), std::string::npos); // broken with a backslash continuation
-  QDN_lexer lexer(1);
+  QDN_lexer lexer(QDN_lexerVariant::kStandard);
   ASSERT_EQ(lexer.OpenFile(path.c_str()), QDN_NO_ERROR);
   QDN_token token;
   for (int i = 0; i < 2; ++i) {
