@@ -12,17 +12,17 @@
 // native text layout.
 class QDN_kiFormat : public QDN_qdnFormat {
 public:
-  // Entries that end with their own "}" may leave out the ";" after it.
+  // keyword ":" value; entries that end with their own "}" may leave out the
+  // ";" after it.
   explicit QDN_kiFormat(QDN_network* network) : QDN_qdnFormat(network) {
     ki_layout_ = true;
+    assignment_ = ":";
     semicolons_ = Semicolons::kOptional;
   }
 
   int ReadFile(const char* fileName, int flags) override;
   // The native text writer's output in the KI layout.
   int WriteFile(const char* fileName) override { return QDN_qdnFormat::WriteFile(fileName); }
-  // keyword ":" value.
-  int ReadAssignment(const char* keyword, int kind) override;
   int ReadBoolAssignment(const char* keyword, int& value) override;
 
 private:

@@ -44,12 +44,6 @@ constexpr int kMaxOutcomes = 100'000;
 
 } // namespace
 
-int QDN_kiFormat::ReadAssignment(const char* keyword, int kind) {
-  if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
-  return Expect(kind, nullptr);
-}
-
 int QDN_kiFormat::ReadBoolAssignment(const char* keyword, int& value) {
   CB_TRY(ReadAssignment(keyword, QDN_TOKEN_IDENTIFIER));
   const std::string_view text = CurrentToken().text;

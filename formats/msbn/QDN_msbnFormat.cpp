@@ -15,12 +15,6 @@
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
 
-int QDN_msbnFormat::ReadAssignment(const char* keyword, int kind) {
-  if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
-  return Expect(kind, nullptr);
-}
-
 int QDN_msbnFormat::ReadFile(const char* fileName, int) {
   CB_TRY(BeginRead(fileName, QDN_lexerVariant::kMsbn));
   QDN_token token;

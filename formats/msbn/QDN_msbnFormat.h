@@ -12,15 +12,14 @@
 class QDN_msbnFormat : public QDN_textFormat {
 public:
   // Statements: name " : " value, each value on its line whole (MSBN has no
-  // line continuation inside quoted text).
+  // line continuation inside quoted text). Read: keyword ":" value.
   explicit QDN_msbnFormat(QDN_network* network) : QDN_textFormat(network) {
     style_ = {" : ", false, {}, QDN_listSeparator::kComma};
+    assignment_ = ":";
   }
 
   int ReadFile(const char* fileName, int flags) override;
   [[nodiscard]] int WriteFile(const char* fileName) override;
-  // keyword ":" value.
-  int ReadAssignment(const char* keyword, int kind) override;
 
 private:
   int ReadNodeBlock();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/text/QDN_textFormat.h"
+#include "network/QDN_extraDefinition.h"
 
 class QDN_header;
 class QDN_screenInfo;
@@ -12,6 +13,7 @@ class QDN_submodel;
 class QDN_userProperties;
 class QDN_documentation;
 class QDN_node;
+class QDN_nodeDefinition;
 struct QDN_rectangle;
 
 // The native text format (format 4, ".qdn"): a "net" block with the
@@ -61,9 +63,30 @@ private:
   int ReadParents(int handle, int arc_type);
   int ReadDefinition(int handle);
   int ReadDefinitionStatement(int handle);
+  // The node's definition when it is of type (any type for -1), else null.
+  QDN_nodeDefinition* DefinitionOf(int handle, int type) const;
+  // keyword "=" (what follows is the caller's); -129 when the keyword is not next.
+  int ReadKeyword(const char* keyword);
+  int ReadOutcomeNames(int handle);
+  int ReadResultingStates(int handle);
+  int ReadCastWeights(int handle);
+  int ReadEquation(int handle);
+  int ReadBaseline(int handle);
+  int ReadStrengths(int handle);
   int ReadProbabilities(int handle, const char* keyword);
   int ReadExtraDefinition(int handle);
   int ReadExtraStatement(int handle);
+  // The node's diagnostic kind and flags.
+  int ReadDiagnosticAttribute(QDN_extraDefinition& extra);
+  // Fault states, names and labels, and the default state.
+  int ReadFaultStatement(QDN_extraDefinition& extra);
+  // Per-outcome documentation, comments and repair texts, and the question.
+  int ReadOutcomeStatement(QDN_extraDefinition& extra);
+  // keyword "=" one text per outcome, stored in field of each outcome (an
+  // empty text is no text); message when the count is wrong.
+  using OutcomeText = QDN_optionalText QDN_extraDefinition::Outcome::*;
+  int ReadOutcomeTexts(QDN_extraDefinition& extra, const char* keyword, const char* message,
+                       OutcomeText field);
   int ReadObservationCosts();
   int ReadCostNode();
   // Reads "keyword = string"; -129 when the keyword is not next.

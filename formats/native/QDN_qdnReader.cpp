@@ -47,8 +47,7 @@ std::string Quoted(std::string_view text) {
 } // namespace
 
 int QDN_qdnFormat::ReadBlockStart(const char* keyword) {
-  if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  CB_TRY(ReadKeyword(keyword));
   return Expect(QDN_TOKEN_PUNCTUATOR, "{");
 }
 
@@ -260,8 +259,7 @@ int QDN_qdnFormat::ReadDocumentation(const char* keyword, QDN_documentation& doc
 }
 
 int QDN_qdnFormat::ReadScreenComment(QDN_submodel& submodel) {
-  if (Match(QDN_TOKEN_IDENTIFIER, "SCREENCOMMENT") != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  CB_TRY(ReadKeyword("SCREENCOMMENT"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
   QDN_intArray coordinates;
   CB_TRY(ReadIntList(coordinates));
@@ -399,8 +397,7 @@ int QDN_qdnFormat::ReadType(int handle) {
 }
 
 int QDN_qdnFormat::ReadParents(int handle, int arc_type) {
-  if (Match(QDN_TOKEN_IDENTIFIER, "PARENTS") != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  CB_TRY(ReadKeyword("PARENTS"));
   QDN_stringArray parents;
   CB_TRY(ReadIdentifierList(parents));
   const char* child = network_->GetNode(handle)->GetId();
@@ -422,106 +419,128 @@ int QDN_qdnFormat::ReadDefinition(int handle) {
 }
 
 int QDN_qdnFormat::ReadDefinitionStatement(int handle) {
-  QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
-  auto needs = [&](int type) { return definition && definition->GetType() == type; };
-  auto read_ids = [&](const char* keyword, QDN_stringArray& ids) -> int {
-    if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
-    return ReadIdentifierList(ids);
-  };
-  auto read_numbers = [&](const char* keyword, QDN_doubleArray& values) -> int {
-    if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
-    return ReadDoubleList(values);
-  };
-  QDN_stringArray ids;
-  int status = read_ids("NAMESTATES", ids);
-  if (status == QDN_NOT_THIS_STATEMENT) status = read_ids("NAMECHOICES", ids);
-  if (status != QDN_NOT_THIS_STATEMENT) {
-    CB_TRY(status);
-    if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
-    status = definition->SetNumberOfOutcomes(ids);
-    if (status != QDN_NO_ERROR) return ReportError(status, "SetNumberOfOutcomes failed");
-    NoteFileOutcomes(handle, ids.GetCount());
-    return QDN_NO_ERROR;
-  }
+  int status = ReadOutcomeNames(handle);
+  if (status != QDN_NOT_THIS_STATEMENT) return status;
   if ((status = ReadProbabilities(handle, "PROBABILITIES")) != QDN_NOT_THIS_STATEMENT)
     return status;
-  if ((status = read_ids("RESULTINGSTATES", ids)) != QDN_NOT_THIS_STATEMENT) {
-    CB_TRY(status);
-    if (!needs(QDN_TRUTHTABLE)) return ReportError(QDN_WRONG_NODE_TYPE, {});
-    std::vector<std::string> names;
-    for (int i = 0; i < ids.GetCount(); ++i)
-      names.emplace_back(ids.ViewAt(i));
-    if (SpreadOverAddedStates(handle, false, names)) {
-      ids.Clear();
-      for (const std::string& name : names)
-        (void)ids.Append(name.c_str());
-    }
-    status = static_cast<QDN_truthTable*>(definition)->SetResultingStates(ids);
-    return status == QDN_NO_ERROR ? status : ReportError(status, "SetResultingStates failed");
-  }
+  if ((status = ReadResultingStates(handle)) != QDN_NOT_THIS_STATEMENT) return status;
   for (const char* keyword : {"UTILITIES", "WEIGHTS"})
     if ((status = ReadProbabilities(handle, keyword)) != QDN_NOT_THIS_STATEMENT) return status;
-  QDN_doubleArray values;
+  if ((status = ReadCastWeights(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadEquation(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadBaseline(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadStrengths(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  return ReportUnknown("Unknown Definition Statement");
+}
+
+QDN_nodeDefinition* QDN_qdnFormat::DefinitionOf(int handle, int type) const {
+  QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
+  return definition && (type < 0 || definition->GetType() == type) ? definition : nullptr;
+}
+
+int QDN_qdnFormat::ReadKeyword(const char* keyword) {
+  if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
+  return Expect(QDN_TOKEN_PUNCTUATOR, "=");
+}
+
+int QDN_qdnFormat::ReadOutcomeNames(int handle) {
+  int status = ReadKeyword("NAMESTATES");
+  if (status == QDN_NOT_THIS_STATEMENT) status = ReadKeyword("NAMECHOICES");
+  if (status != QDN_NO_ERROR) return status;
+  QDN_stringArray ids;
+  CB_TRY(ReadIdentifierList(ids));
+  QDN_nodeDefinition* definition = DefinitionOf(handle, -1);
+  if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
+  status = definition->SetNumberOfOutcomes(ids);
+  if (status != QDN_NO_ERROR) return ReportError(status, "SetNumberOfOutcomes failed");
+  NoteFileOutcomes(handle, ids.GetCount());
+  return QDN_NO_ERROR;
+}
+
+int QDN_qdnFormat::ReadResultingStates(int handle) {
+  CB_TRY(ReadKeyword("RESULTINGSTATES"));
+  QDN_stringArray ids;
+  CB_TRY(ReadIdentifierList(ids));
+  auto* table = static_cast<QDN_truthTable*>(DefinitionOf(handle, QDN_TRUTHTABLE));
+  if (!table) return ReportError(QDN_WRONG_NODE_TYPE, {});
+  std::vector<std::string> names;
+  for (int i = 0; i < ids.GetCount(); ++i)
+    names.emplace_back(ids.ViewAt(i));
+  if (SpreadOverAddedStates(handle, false, names)) {
+    ids.Clear();
+    for (const std::string& name : names)
+      (void)ids.Append(name.c_str());
+  }
+  const int status = table->SetResultingStates(ids);
+  return status == QDN_NO_ERROR ? status : ReportError(status, "SetResultingStates failed");
+}
+
+int QDN_qdnFormat::ReadCastWeights(int handle) {
   for (const char* keyword : {"PWEIGHTS", "NWEIGHTS"}) {
-    if ((status = read_numbers(keyword, values)) == QDN_NOT_THIS_STATEMENT) continue;
+    int status = ReadKeyword(keyword);
+    if (status == QDN_NOT_THIS_STATEMENT) continue;
     CB_TRY(status);
-    if (!needs(QDN_CAST)) return ReportError(QDN_WRONG_NODE_TYPE, {});
-    auto* cast = static_cast<QDN_cast*>(definition);
+    QDN_doubleArray values;
+    CB_TRY(ReadDoubleList(values));
+    auto* cast = static_cast<QDN_cast*>(DefinitionOf(handle, QDN_CAST));
+    if (!cast) return ReportError(QDN_WRONG_NODE_TYPE, {});
     const bool positive = keyword[0] == 'P';
     status = positive ? cast->SetPositiveWeights(values) : cast->SetNegativeWeights(values);
     if (status == QDN_NO_ERROR) return status;
     return ReportError(status,
                        positive ? "SetPositiveWeights failed" : "SetNegativeWeights failed");
   }
+  return QDN_NOT_THIS_STATEMENT;
+}
+
+int QDN_qdnFormat::ReadEquation(int handle) {
   std::string text;
-  if ((status = ReadStringAssignment("EQUATION", text)) != QDN_NOT_THIS_STATEMENT) {
-    CB_TRY(status);
-    auto* equation = dynamic_cast<QDN_equation*>(definition);
-    if (!equation) return ReportError(QDN_WRONG_NODE_TYPE, {});
-    if (equation->GetType() == QDN_EQUATION_SCC) {
-      coupled_equations_.emplace_back(handle, std::move(text));
-      return QDN_NO_ERROR;
-    }
-    return ReportError(equation->SetEquation(text), {});
-  }
-  if ((status = ReadStringAssignment("BASELINE", text)) != QDN_NOT_THIS_STATEMENT) {
-    CB_TRY(status);
-    double baseline = 0;
-    if ((status = QDN_ParseReal(text, baseline)) < 0) return ReportError(status, {});
-    if (!needs(QDN_CAST)) return ReportError(QDN_WRONG_NODE_TYPE, {});
-    status = static_cast<QDN_cast*>(definition)->SetBaseline(baseline);
-    return status == QDN_NO_ERROR ? status : ReportError(status, "SetBaseline failed");
-  }
-  if (Match(QDN_TOKEN_IDENTIFIER, "STRENGTHS") == QDN_NO_ERROR) {
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
-    QDN_intArray strengths;
-    CB_TRY(ReadIntList(strengths));
-    if (!needs(QDN_NOISY_MAX)) return ReportError(QDN_WRONG_NODE_TYPE, {});
-    auto* noisy = static_cast<QDN_noisyMAX*>(definition);
-    // The list is cut into one run per parent; a run that is not a
-    // permutation of the parent's outcomes is refused.
-    int next = 0;
-    for (int i = 0; i < noisy->GetNumberOfParentBlocks(); ++i) {
-      const int length = noisy->GetStrengths(i).GetCount();
-      if (next + length > strengths.GetCount())
-        return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of strengths");
-      QDN_intArray run;
-      for (int k = 0; k < length; ++k)
-        (void)run.Append(strengths.At(next + k));
-      next += length;
-      if ((status = noisy->SetParentOutcomeStrengths(i, run)) < 0)
-        return ReportError(status, "ERROR: Strengths are not an ordering of the parent's outcomes");
-    }
+  CB_TRY(ReadStringAssignment("EQUATION", text));
+  auto* equation = dynamic_cast<QDN_equation*>(DefinitionOf(handle, -1));
+  if (!equation) return ReportError(QDN_WRONG_NODE_TYPE, {});
+  if (equation->GetType() == QDN_EQUATION_SCC) {
+    coupled_equations_.emplace_back(handle, std::move(text));
     return QDN_NO_ERROR;
   }
-  return ReportUnknown("Unknown Definition Statement");
+  return ReportError(equation->SetEquation(text), {});
+}
+
+int QDN_qdnFormat::ReadBaseline(int handle) {
+  std::string text;
+  CB_TRY(ReadStringAssignment("BASELINE", text));
+  double baseline = 0;
+  if (int status = QDN_ParseReal(text, baseline); status < 0) return ReportError(status, {});
+  auto* cast = static_cast<QDN_cast*>(DefinitionOf(handle, QDN_CAST));
+  if (!cast) return ReportError(QDN_WRONG_NODE_TYPE, {});
+  const int status = cast->SetBaseline(baseline);
+  return status == QDN_NO_ERROR ? status : ReportError(status, "SetBaseline failed");
+}
+
+int QDN_qdnFormat::ReadStrengths(int handle) {
+  CB_TRY(ReadKeyword("STRENGTHS"));
+  QDN_intArray strengths;
+  CB_TRY(ReadIntList(strengths));
+  auto* noisy = static_cast<QDN_noisyMAX*>(DefinitionOf(handle, QDN_NOISY_MAX));
+  if (!noisy) return ReportError(QDN_WRONG_NODE_TYPE, {});
+  // The list is cut into one run per parent; a run that is not a
+  // permutation of the parent's outcomes is refused.
+  int next = 0;
+  for (int i = 0; i < noisy->GetNumberOfParentBlocks(); ++i) {
+    const int length = noisy->GetStrengths(i).GetCount();
+    if (next + length > strengths.GetCount())
+      return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of strengths");
+    QDN_intArray run;
+    for (int k = 0; k < length; ++k)
+      (void)run.Append(strengths.At(next + k));
+    next += length;
+    if (int status = noisy->SetParentOutcomeStrengths(i, run); status < 0)
+      return ReportError(status, "ERROR: Strengths are not an ordering of the parent's outcomes");
+  }
+  return QDN_NO_ERROR;
 }
 
 int QDN_qdnFormat::ReadProbabilities(int handle, const char* keyword) {
-  if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  CB_TRY(ReadKeyword(keyword));
   QDN_doubleArray values;
   CB_TRY(ReadDoubleList(values));
   QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
@@ -578,62 +597,55 @@ int QDN_qdnFormat::ReadExtraDefinition(int handle) {
 }
 
 int QDN_qdnFormat::ReadExtraStatement(int handle) {
-  QDN_node& node = *network_->GetNode(handle);
-  QDN_extraDefinition* extra = node.GetExtraDefinition();
+  QDN_extraDefinition* extra = network_->GetNode(handle)->GetExtraDefinition();
   if (!extra) {
     // A node without a definition has no diagnostic attributes to set.
     (void)SkipStatement();
     return ReportError(QDN_WRONG_NODE_TYPE, {});
   }
+  int status = ReadDiagnosticAttribute(*extra);
+  if (status != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadFaultStatement(*extra)) != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadOutcomeStatement(*extra)) != QDN_NOT_THIS_STATEMENT) return status;
+  return ReportUnknown("Unknown Definition Statement");
+}
+
+int QDN_qdnFormat::ReadDiagnosticAttribute(QDN_extraDefinition& extra) {
   int status = ReadAssignment("DIAGNOSIS_TYPE", QDN_TOKEN_IDENTIFIER);
   if (status != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     const std::string_view text = CurrentToken().text;
-    extra->troubleType = text == "TARGET"        ? QDN_extraDefinition::kTarget
-                         : text == "OBSERVATION" ? QDN_extraDefinition::kObservation
-                                                 : QDN_extraDefinition::kAuxiliary;
+    extra.troubleType = text == "TARGET"        ? QDN_extraDefinition::kTarget
+                        : text == "OBSERVATION" ? QDN_extraDefinition::kObservation
+                                                : QDN_extraDefinition::kAuxiliary;
     return QDN_NO_ERROR;
   }
   int value = 0;
   for (const auto& [keyword, flag] :
-       {std::pair{"RANKED", &extra->ranked}, std::pair{"MANDATORY", &extra->mandatory},
-        std::pair{"SETASDEFAULT", &extra->set_as_default}}) {
+       {std::pair{"RANKED", &extra.ranked}, std::pair{"MANDATORY", &extra.mandatory},
+        std::pair{"SETASDEFAULT", &extra.set_as_default}}) {
     if ((status = ReadBoolAssignment(keyword, value)) == QDN_NOT_THIS_STATEMENT) continue;
     if (status == QDN_NO_ERROR) *flag = value != 0;
     return status;
   }
   if ((status = ReadIntAssignment("SHOWAS", value)) != QDN_NOT_THIS_STATEMENT) {
-    if (status == QDN_NO_ERROR && value >= 0 && value <= 4) extra->show_as = value;
+    if (status == QDN_NO_ERROR && value >= 0 && value <= 4) extra.show_as = value;
     return status;
   }
-  const int outcomes = extra->GetNumberOfOutcomes();
+  return QDN_NOT_THIS_STATEMENT;
+}
+
+int QDN_qdnFormat::ReadFaultStatement(QDN_extraDefinition& extra) {
+  const int outcomes = extra.GetNumberOfOutcomes();
   if (Match(QDN_TOKEN_IDENTIFIER, "FAULT_STATES") == QDN_NO_ERROR) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
     QDN_intArray indices;
     CB_TRY(ReadIntList(indices));
-    return ReportError(extra->SetFaultStateIndices(indices), {});
+    return ReportError(extra.SetFaultStateIndices(indices), {});
   }
-  // Per-outcome text lists: one text per outcome; an empty text is no text.
-  auto read_texts = [&](const char* keyword, const char* message,
-                        QDN_optionalText QDN_extraDefinition::Outcome::*field) -> int {
-    if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
-    QDN_stringArray texts;
-    CB_TRY(ReadStringList(texts));
-    if (texts.GetCount() != outcomes) return ReportError(QDN_OUT_OF_RANGE, message);
-    for (int i = 0; i < outcomes; ++i) {
-      auto& slot = extra->GetOutcome(i).*field;
-      if (texts.ViewAt(i).empty()) {
-        slot.reset();
-      } else {
-        slot = std::string(texts.ViewAt(i));
-      }
-    }
-    return QDN_NO_ERROR;
-  };
-  if ((status = read_texts("FAULT_NAMES", "ERROR: Wrong number of fault names",
-                           &QDN_extraDefinition::Outcome::fault_name)) != QDN_NOT_THIS_STATEMENT)
-    return status;
+  int status = ReadOutcomeTexts(extra, "FAULT_NAMES", "ERROR: Wrong number of fault names",
+                                &QDN_extraDefinition::Outcome::fault_name);
+  if (status != QDN_NOT_THIS_STATEMENT) return status;
   if (Match(QDN_TOKEN_IDENTIFIER, "FAULT_LABELS") == QDN_NO_ERROR) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
     QDN_stringArray labels;
@@ -642,36 +654,60 @@ int QDN_qdnFormat::ReadExtraStatement(int handle) {
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of fault labels");
     for (int i = 0; i < outcomes; ++i) {
       const std::string label(labels.ViewAt(i));
-      if ((status = extra->SetFaultLabel(i, label.empty() ? nullptr : label.c_str())) < 0)
+      if ((status = extra.SetFaultLabel(i, label.empty() ? nullptr : label.c_str())) < 0)
         (void)ReportError(status, Concat({"ERROR: '", label, "' : Fault label is not unique."}));
     }
     return QDN_NO_ERROR;
   }
+  int value = 0;
   if ((status = ReadIntAssignment("DEFAULT_STATE", value)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
-    return ReportError(extra->SetDefaultState(value), {});
+    return ReportError(extra.SetDefaultState(value), {});
   }
+  return QDN_NOT_THIS_STATEMENT;
+}
+
+int QDN_qdnFormat::ReadOutcomeStatement(QDN_extraDefinition& extra) {
   if (NextTextIs("DOCUMENTATION")) {
     // The n-th block of a node documents its n-th outcome.
-    if (state_documentation_ >= outcomes) {
+    if (state_documentation_ >= extra.GetNumberOfOutcomes()) {
       (void)SkipStatement();
       return QDN_OUT_OF_RANGE;
     }
     return ReadDocumentation("DOCUMENTATION",
-                             extra->GetOutcome(state_documentation_++).Documentation());
+                             extra.GetOutcome(state_documentation_++).Documentation());
   }
-  if ((status = read_texts("STATECOMMENTS", "Wrong number of state comments",
-                           &QDN_extraDefinition::Outcome::comment)) != QDN_NOT_THIS_STATEMENT)
-    return status;
-  if ((status = read_texts("STATEREPAIRINFO", "Wrong number of state comments",
-                           &QDN_extraDefinition::Outcome::repair_info)) != QDN_NOT_THIS_STATEMENT)
+  int status = ReadOutcomeTexts(extra, "STATECOMMENTS", "Wrong number of state comments",
+                                &QDN_extraDefinition::Outcome::comment);
+  if (status != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadOutcomeTexts(extra, "STATEREPAIRINFO", "Wrong number of state comments",
+                                 &QDN_extraDefinition::Outcome::repair_info)) !=
+      QDN_NOT_THIS_STATEMENT)
     return status;
   std::string text;
   if ((status = ReadStringAssignment("QUESTION", text)) != QDN_NOT_THIS_STATEMENT) {
-    if (status == QDN_NO_ERROR) extra->question = text;
+    if (status == QDN_NO_ERROR) extra.question = text;
     return status;
   }
-  return ReportUnknown("Unknown Definition Statement");
+  return QDN_NOT_THIS_STATEMENT;
+}
+
+int QDN_qdnFormat::ReadOutcomeTexts(QDN_extraDefinition& extra, const char* keyword,
+                                    const char* message, OutcomeText field) {
+  CB_TRY(ReadKeyword(keyword));
+  QDN_stringArray texts;
+  CB_TRY(ReadStringList(texts));
+  const int outcomes = extra.GetNumberOfOutcomes();
+  if (texts.GetCount() != outcomes) return ReportError(QDN_OUT_OF_RANGE, message);
+  for (int i = 0; i < outcomes; ++i) {
+    auto& slot = extra.GetOutcome(i).*field;
+    if (texts.ViewAt(i).empty()) {
+      slot.reset();
+    } else {
+      slot = std::string(texts.ViewAt(i));
+    }
+  }
+  return QDN_NO_ERROR;
 }
 
 int QDN_qdnFormat::ReadObservationCosts() {

@@ -472,7 +472,7 @@ int QDN_textFormat::ReadIntList(QDN_intArray& out) {
 
 int QDN_textFormat::ReadAssignment(const char* keyword, int kind) {
   if (Match(QDN_TOKEN_IDENTIFIER, keyword) != QDN_NO_ERROR) return QDN_NOT_THIS_STATEMENT;
-  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, assignment_));
   return Expect(kind, nullptr);
 }
 

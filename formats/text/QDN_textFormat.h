@@ -51,7 +51,8 @@ public:
   virtual int ReadStringList(QDN_stringArray& out);
   virtual int ReadDoubleList(QDN_doubleArray& out);
   virtual int ReadIntList(QDN_intArray& out);
-  // keyword "=" value: -129 (no message) when the keyword is not next.
+  // keyword "=" value (or the format's other assignment_ sign): -129 (no
+  // message) when the keyword is not next.
   virtual int ReadAssignment(const char* keyword, int kind);
   virtual int ReadIntAssignment(const char* keyword, int& value);
   virtual int ReadBoolAssignment(const char* keyword, int& value);
@@ -251,6 +252,8 @@ protected:
   std::unique_ptr<QDN_lexer> lexer_;
   // How the statement loops of this format treat the ";" after a statement.
   Semicolons semicolons_ = Semicolons::kRequired;
+  // The sign between a keyword and its value in ReadAssignment.
+  const char* assignment_ = "=";
   // Nodes the file gave one state (the node object, to notice a handle reused).
   std::unordered_map<int, const void*> single_state_;
 
