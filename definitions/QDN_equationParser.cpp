@@ -47,7 +47,8 @@ int Arity(Kind kind) {
 
 } // namespace
 
-QDN_equationParser::QDN_equationParser(std::string_view text) : lexer_(QDN_lexerVariant::kEquation) {
+QDN_equationParser::QDN_equationParser(std::string_view text)
+    : lexer_(QDN_lexerVariant::kEquation) {
   (void)lexer_.SetString(text);
 }
 
