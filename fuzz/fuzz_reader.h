@@ -7,10 +7,16 @@
 #include "core/QDN_errorLog.h"
 #include "fuzz_util.h"
 #include "network/QDN_network.h"
+#include "xml/QDN_registerFormats.h"
 
 // Reads the input in one format; whatever reads must write, and what is
 // written must read back.
 inline int FuzzReader(const uint8_t* data, size_t size, int format, const char* extension) {
+  static const bool registered = [] {
+    QDN_RegisterFormats();
+    return true;
+  }();
+  (void)registered;
   if (size > (1u << 20)) return 0; // large inputs only slow the search
   static const std::string in = FuzzTempPath("in", extension);
   static const std::string out = FuzzTempPath("out", extension);

@@ -13,18 +13,34 @@
 
 namespace {
 
-QDN_formatFactory format8_factory = nullptr;
+constexpr int kLastFormat = QDN_FORMAT_BIF;
+
+// Entry k is format k; entry 0 stays empty.
+QDN_formatEntry format_table[kLastFormat + 1];
 
 } // namespace
+
+bool QDN_RegisterFormat(int formatNumber, const QDN_formatEntry& entry) {
+  if (formatNumber < 1 || formatNumber > kLastFormat) return false;
+  format_table[formatNumber] = entry.create ? entry : QDN_formatEntry{};
+  return true;
+}
+
+const QDN_formatEntry* QDN_FindFormat(int formatNumber) {
+  if (formatNumber < 1 || formatNumber > kLastFormat) return nullptr;
+  const QDN_formatEntry& entry = format_table[formatNumber];
+  return entry.create ? &entry : nullptr;
+}
 
 int FormatFromExtension(const char* fileName) {
   if (!fileName) return QDN_OUT_OF_RANGE;
   const char* dot = std::strrchr(fileName, '.');
   if (!dot) return QDN_OUT_OF_RANGE;
-  static constexpr std::string_view kExtensions[] = {"erg",   "dne", "dsc",  "qdn", "net",
-                                                     "xml03", "dxp", "xqdn", "bif"};
-  for (int i = 0; i < 9; ++i)
-    if (QDN_EqualsIgnoringCase(dot + 1, kExtensions[i])) return i + 1;
+  for (int format = 1; format <= kLastFormat; ++format) {
+    const QDN_formatEntry* entry = QDN_FindFormat(format);
+    if (entry && entry->extension && QDN_EqualsIgnoringCase(dot + 1, entry->extension))
+      return format;
+  }
   return QDN_OUT_OF_RANGE;
 }
 
@@ -174,10 +190,6 @@ int FormatFromContent(const char* fileName) {
 }
 
 const char* FormatName(int formatNumber) {
-  static constexpr const char* kNames[] = {
-      "Ergo", "Netica", "MSBN", "native text", "Hugin", "XMLBIF 0.3", "KI", "native XML", "BIF"};
-  return formatNumber >= 1 && formatNumber <= 9 ? kNames[formatNumber - 1] : "unknown";
+  const QDN_formatEntry* entry = QDN_FindFormat(formatNumber);
+  return entry && entry->name ? entry->name : "unknown";
 }
-
-void QDN_SetFormat8Factory(QDN_formatFactory factory) { format8_factory = factory; }
-QDN_formatFactory QDN_GetFormat8Factory() { return format8_factory; }

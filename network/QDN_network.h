@@ -14,7 +14,7 @@
 #include "network/QDN_userProperties.h"
 
 class QDN_node;
-class QDN_textFormat;
+class QDN_fileFormat;
 
 // Parameters of the EPIS sampling algorithm.
 struct QDN_episParameters {
@@ -141,7 +141,7 @@ public:
   // Creates the format object for a file name and format number (0: by the
   // name's extension); logs "Unknown File Format" and returns null when there
   // is none.
-  std::unique_ptr<QDN_textFormat> CreateFormat(const char* fileName, int formatNumber);
+  std::unique_ptr<QDN_fileFormat> CreateFormat(const char* fileName, int formatNumber);
   // Empties the network and reads the file; notifications are silenced while
   // the format reads, and nodes that could not be made ready are removed after.
   // The tables of the read are charged to a cell budget (QDN_cellBudget): a

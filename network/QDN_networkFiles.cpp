@@ -11,54 +11,16 @@
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "definitions/QDN_nodeValue.h"
-#include "formats/bif/QDN_bifFormat.h"
-#include "formats/ergo/QDN_ergoFormat.h"
-#include "formats/hugin/QDN_huginFormat.h"
-#include "formats/ki/QDN_kiFormat.h"
-#include "formats/msbn/QDN_msbnFormat.h"
-#include "formats/native/QDN_qdnFormat.h"
-#include "formats/netica/QDN_neticaFormat.h"
-#include "formats/text/QDN_textFormat.h"
-#include "formats/xmlbif/QDN_xmlbifFormat.h"
 #include "network/QDN_costDefinition.h"
+#include "network/QDN_fileFormat.h"
 #include "network/QDN_formatDispatch.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 
-std::unique_ptr<QDN_textFormat> QDN_network::CreateFormat(const char* fileName, int formatNumber) {
+std::unique_ptr<QDN_fileFormat> QDN_network::CreateFormat(const char* fileName, int formatNumber) {
   if (formatNumber == QDN_FORMAT_BY_EXTENSION) formatNumber = FormatFromExtension(fileName);
-  std::unique_ptr<QDN_textFormat> format;
-  switch (formatNumber) {
-  case QDN_FORMAT_ERGO:
-    format = std::make_unique<QDN_ergoFormat>(this);
-    break;
-  case QDN_FORMAT_NETICA:
-    format = std::make_unique<QDN_neticaFormat>(this);
-    break;
-  case QDN_FORMAT_MSBN:
-    format = std::make_unique<QDN_msbnFormat>(this);
-    break;
-  case QDN_FORMAT_XMLBIF:
-    format = std::make_unique<QDN_xmlbifFormat>(this);
-    break;
-  case QDN_FORMAT_HUGIN:
-    format = std::make_unique<QDN_huginFormat>(this);
-    break;
-  case QDN_FORMAT_KI:
-    format = std::make_unique<QDN_kiFormat>(this);
-    break;
-  case QDN_FORMAT_QDN:
-    format = std::make_unique<QDN_qdnFormat>(this);
-    break;
-  case QDN_FORMAT_BIF:
-    format = std::make_unique<QDN_bifFormat>(this);
-    break;
-  case QDN_FORMAT_XQDN:
-    if (QDN_formatFactory factory = QDN_GetFormat8Factory()) format = factory(this);
-    break;
-  default:
-    break;
-  }
+  std::unique_ptr<QDN_fileFormat> format;
+  if (const QDN_formatEntry* entry = QDN_FindFormat(formatNumber)) format = entry->create(this);
   if (!format) QDN_Log(QDN_OUT_OF_RANGE, "Unknown File Format");
   return format;
 }
@@ -97,7 +59,7 @@ int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
     const int shown = FormatFromContent(fileName);
     if (shown > 0) formatNumber = shown;
   }
-  std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
+  std::unique_ptr<QDN_fileFormat> format = CreateFormat(fileName, formatNumber);
   if (!format) return QDN_OUT_OF_RANGE;
   (void)DeleteAllNodes();
   // Every table the read and the checks build is charged to this budget.
@@ -121,7 +83,7 @@ int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
 int QDN_network::WriteFile(const char* fileName, int formatNumber) {
   if (formatNumber == QDN_FORMAT_KI)
     return QDN_Log(QDN_OUT_OF_RANGE, "Writing to KI file format not supported.");
-  std::unique_ptr<QDN_textFormat> format = CreateFormat(fileName, formatNumber);
+  std::unique_ptr<QDN_fileFormat> format = CreateFormat(fileName, formatNumber);
   if (!format) return QDN_OUT_OF_RANGE;
   return format->WriteFile(fileName);
 }

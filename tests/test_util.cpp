@@ -6,6 +6,18 @@
 #include <fstream>
 
 #include "core/QDN_errorLog.h"
+#include "xml/QDN_registerFormats.h"
+
+namespace {
+
+// Every test reads and writes through the format table; tests that need a
+// format missing remove it themselves.
+[[maybe_unused]] const bool formats_registered = [] {
+  QDN_RegisterFormats();
+  return true;
+}();
+
+} // namespace
 
 std::string TempPath(std::string_view name) {
   static const std::filesystem::path dir = [] {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "core/QDN_lexer.h"
-#include "core/QDN_object.h"
 #include "core/QDN_status.h"
 #include "formats/text/QDN_textFile.h"
+#include "network/QDN_fileFormat.h"
 
 class QDN_network;
 class QDN_Dmatrix;
@@ -30,7 +30,7 @@ enum class QDN_listSeparator { kComma, kBlank };
 // one write, and the statement readers and writers the text formats share
 // (keyword "=" value ";", parenthesised lists, blocks in braces). A format
 // object is made for exactly one read or one write of its network.
-class QDN_textFormat : public QDN_object {
+class QDN_textFormat : public QDN_fileFormat {
 public:
   explicit QDN_textFormat(QDN_network* network) : network_(network) {}
   QDN_textFormat(const QDN_textFormat&) = delete;

@@ -5,6 +5,7 @@
 #include "core/QDN_status.h"
 #include "network/QDN_network.h"
 #include "test_util.h"
+#include "xml/QDN_registerFormats.h"
 
 TEST(FormatDispatchTest, ExtensionsMatchWholeAndCaseBlind) {
   struct Case {
@@ -34,12 +35,28 @@ TEST(FormatDispatchTest, UnknownFormatsAreLoggedAndLeaveTheNetwork) {
   EXPECT_TRUE(LogContains("Writing to KI file format not supported."));
 }
 
-TEST(FormatDispatchTest, Format8NeedsTheRegisteredFactory) {
+// The network layer knows a format only through its entry in the table.
+TEST(FormatDispatchTest, AFormatIsKnownOnlyWhileRegistered) {
+  QDN_RegisterFormats();
+  ASSERT_NE(QDN_FindFormat(QDN_FORMAT_XQDN), nullptr);
+  ASSERT_TRUE(QDN_RegisterFormat(QDN_FORMAT_XQDN, {}));
+  EXPECT_EQ(QDN_FindFormat(QDN_FORMAT_XQDN), nullptr);
+  EXPECT_EQ(FormatFromExtension("a.xqdn"), QDN_OUT_OF_RANGE);
+  EXPECT_STREQ(FormatName(QDN_FORMAT_XQDN), "unknown");
   QDN_network net;
-  QDN_SetFormat8Factory(nullptr);
   ClearLog();
   EXPECT_EQ(net.ReadFile(TempPath("a.xqdn").c_str(), 0, 0), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("Unknown File Format"));
+  ClearLog();
+  EXPECT_EQ(net.WriteFile(TempPath("b.xqdn").c_str(), QDN_FORMAT_XQDN), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("Unknown File Format"));
+  // Numbers outside the table are refused; registering again restores the format.
+  EXPECT_FALSE(QDN_RegisterFormat(0, {"x", "x", nullptr}));
+  EXPECT_FALSE(QDN_RegisterFormat(10, {"x", "x", nullptr}));
+  EXPECT_EQ(QDN_FindFormat(10), nullptr);
+  QDN_RegisterFormats();
+  EXPECT_EQ(FormatFromExtension("a.xqdn"), QDN_FORMAT_XQDN);
+  EXPECT_STREQ(FormatName(QDN_FORMAT_XQDN), "native XML");
 }
 
 TEST(FormatDispatchTest, FirstBytesShowTheFormat) {
