@@ -31,12 +31,13 @@ uint32_t EightDigitsValue(uint64_t word) {
   return static_cast<uint32_t>(word);
 }
 
-// Converts [p, last) when it is a plain decimal number ("-0.125", "12e5")
-// whose digits fit in 53 bits and whose power of ten is at most 22: one
-// multiplication or division of two exact doubles then gives the correctly
-// rounded value, the same std::from_chars gives, at a fraction of its cost.
-// False for anything else, which from_chars converts.
-bool ConvertPlainDecimal(const char* p, const char* last, double& value) {
+// Converts the plain decimal number ("-0.125", "12e5") at the front of
+// [p, last) when its digits fit in 53 bits and its power of ten is at most
+// 22: one multiplication or division of two exact doubles then gives the
+// correctly rounded value, the same std::from_chars gives, at a fraction of
+// its cost. The end of the number, or nullptr for anything else (which
+// from_chars converts).
+const char* ConvertPlainDecimalPrefix(const char* p, const char* last, double& value) {
   static_assert(std::endian::native == std::endian::little);
   static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -68,7 +69,7 @@ bool ConvertPlainDecimal(const char* p, const char* last, double& value) {
     fraction_digits = p - fraction;
     digits += fraction_digits;
   }
-  if (digits == 0 || digits > 19) return false;
+  if (digits == 0 || digits > 19) return nullptr;
   long exponent = 0;
   if (p < last && (*p == 'e' || *p == 'E')) {
     ++p;
@@ -79,19 +80,40 @@ bool ConvertPlainDecimal(const char* p, const char* last, double& value) {
                      (d = static_cast<unsigned char>(*p) - static_cast<unsigned>('0')) < 10u;
          ++p)
       exponent = exponent * 10 + d;
-    if (p == exponent_digits) return false;
+    if (p == exponent_digits) return nullptr;
     if (minus) exponent = -exponent;
   }
-  if (p != last || mantissa > (uint64_t{1} << 53)) return false;
+  if (mantissa > (uint64_t{1} << 53)) return nullptr;
   exponent -= fraction_digits;
-  if (exponent < -22 || exponent > 22) return false;
+  if (exponent < -22 || exponent > 22) return nullptr;
   const double result = exponent < 0 ? static_cast<double>(mantissa) / kPowersOfTen[-exponent]
                                      : static_cast<double>(mantissa) * kPowersOfTen[exponent];
   value = negative ? -result : result;
+  return p;
+}
+
+// The same for the whole of [p, last).
+bool ConvertPlainDecimal(const char* p, const char* last, double& value) {
+  double converted = 0;
+  if (ConvertPlainDecimalPrefix(p, last, converted) != last) return false;
+  value = converted;
   return true;
 }
 
+// The texts of the reserved values that have the form of plain decimals.
+bool IsReservedDecimal(std::string_view text) {
+  return text == "0.0E-2" || text == "0.0E-3" || text == "0.0E-4";
+}
+
 } // namespace
+
+size_t QDN_ParsePlainDecimal(std::string_view text, double& value) {
+  const char* const first = text.data();
+  const char* const end = ConvertPlainDecimalPrefix(first, first + text.size(), value);
+  if (!end) return 0;
+  const size_t length = static_cast<size_t>(end - first);
+  return IsReservedDecimal(text.substr(0, length)) ? 0 : length;
+}
 
 int QDN_ParseReal(std::string_view text, double& value) {
   // The reserved texts are at most seven characters long.

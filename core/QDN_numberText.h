@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,14 @@
 // does, without locale (leading blanks and one "+" allowed, the leading
 // number counts). -2 when nothing converts.
 int QDN_ParseReal(std::string_view text, double& value);
+// The fast path of QDN_ParseReal for number lists: converts the plain
+// decimal number ("0.125", "-3", "12e5") at the front of text when its
+// digits fit in 53 bits and its power of ten is at most 22, and returns how
+// many characters it takes; 0 when text does not start with such a number
+// (or with a reserved text). The value is the one QDN_ParseReal gives for
+// those characters; a caller that finds no separator after them takes the
+// whole word to QDN_ParseReal.
+size_t QDN_ParsePlainDecimal(std::string_view text, double& value);
 // atoi-like (leading digits, optional sign); -2 when out of range or no digits.
 int QDN_ParseInt(std::string_view text, int& value);
 // A real truncated toward zero to an int; -2 for a value outside the int

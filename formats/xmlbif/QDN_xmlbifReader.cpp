@@ -103,6 +103,15 @@ private:
       while (p < end && IsSeparator(*p))
         ++p;
       if (p == end) return;
+      // A plain decimal that a separator ends is converted where it stands.
+      double value = 0;
+      const size_t taken =
+          QDN_ParsePlainDecimal(std::string_view(p, static_cast<size_t>(end - p)), value);
+      if (taken > 0 && taken < static_cast<size_t>(end - p) && IsSeparator(p[taken])) {
+        values_.push_back(value);
+        p += taken + 1;
+        continue;
+      }
       const char* const word = p;
       while (p < end && !IsSeparator(*p))
         ++p;

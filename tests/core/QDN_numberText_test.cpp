@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
@@ -107,4 +109,59 @@ TEST(NumberTextTest, TruncationToIntKeepsTheIntRange) {
   EXPECT_EQ(QDN_TruncateToInt(-2147483649.0, out), QDN_OUT_OF_RANGE);
   EXPECT_EQ(QDN_TruncateToInt(std::nan(""), out), QDN_OUT_OF_RANGE);
   EXPECT_EQ(out, 5);
+}
+
+TEST(NumberTextTest, PlainDecimalPrefixGivesWhatParseRealGives) {
+  // Random plain decimals of every length, and the edge cases of the fast path.
+  std::mt19937 random(17);
+  std::vector<std::string> texts = {"0",
+                                    "-0",
+                                    "5.",
+                                    ".5",
+                                    "-.5",
+                                    "12e5",
+                                    "1E-22",
+                                    "1e23",
+                                    "1e-23",
+                                    "9007199254740993",
+                                    "0.0E-2",
+                                    "0.0E-4",
+                                    "0.0E-5",
+                                    "+1",
+                                    "-",
+                                    ".",
+                                    "1e",
+                                    "1e+",
+                                    "1e00005",
+                                    "12345678901234567890",
+                                    "0.1234567890123456789"};
+  for (int i = 0; i < 5000; ++i) {
+    const std::string digits =
+        std::to_string(std::uniform_int_distribution<long long>(0, 1LL << 40)(random));
+    const size_t point = std::uniform_int_distribution<size_t>(0, digits.size())(random);
+    std::string text(i % 3 == 0 ? "-" : "");
+    text.append(digits, 0, point).append(".").append(digits, point);
+    if (i % 5 == 0)
+      text.append("e").append(std::to_string(std::uniform_int_distribution<int>(-30, 30)(random)));
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    double fast = -1;
+    const size_t taken = QDN_ParsePlainDecimal(std::string(text).append(" 7"), fast);
+    double parsed = -1;
+    const int status = QDN_ParseReal(text, parsed);
+    if (taken == text.size()) {
+      ASSERT_EQ(status, QDN_NO_ERROR);
+      EXPECT_EQ(std::memcmp(&fast, &parsed, sizeof fast), 0);
+    } else {
+      // Left to QDN_ParseReal: never a shorter number followed by a blank.
+      EXPECT_TRUE(taken == 0 || text[taken] != ' ');
+    }
+  }
+  double value = 0;
+  EXPECT_EQ(QDN_ParsePlainDecimal("0.0E-2 1", value), 0u); // the undefined value's text
+  EXPECT_EQ(QDN_ParsePlainDecimal("1e5x", value), 3u);     // the caller sees no separator
+  EXPECT_EQ(QDN_ParsePlainDecimal("0.125,", value), 5u);
+  EXPECT_EQ(value, 0.125);
 }
