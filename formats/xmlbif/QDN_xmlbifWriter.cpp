@@ -63,6 +63,36 @@ bool CarriedAsElementText(std::string_view text) {
   return true;
 }
 
+// What every file starts with. Well-formed XML: a lower-case declaration
+// and a DTD whose attribute default is quoted.
+constexpr const char* kPreamble =
+    "<?xml version=\"1.0\"?>\n"
+    "\n"
+    "\n"
+    "<!--\n"
+    "\tBayesian network in XMLBIF v0.3 (BayesNet Interchange Format)\n"
+    "\tProduced by BRIMA/Norix (http://www.callbrima.org/)\n"
+    "-->\n"
+    "\n"
+    "\n"
+    "\n"
+    "<!-- DTD for the XMLBIF 0.3 format -->\n"
+    "<!DOCTYPE BIF [\n"
+    "\t<!ELEMENT BIF ( NETWORK )*>\n"
+    "\t      <!ATTLIST BIF VERSION CDATA #REQUIRED>\n"
+    "\t<!ELEMENT NETWORK ( NAME, ( PROPERTY | VARIABLE | DEFINITION )* )>\n"
+    "\t<!ELEMENT NAME (#PCDATA)>\n"
+    "\t<!ELEMENT VARIABLE ( NAME, ( OUTCOME |  PROPERTY )* ) >\n"
+    "\t      <!ATTLIST VARIABLE TYPE (chance|decision|utility) \"chance\">\n"
+    "\t<!ELEMENT OUTCOME (#PCDATA)>\n"
+    "\t<!ELEMENT DEFINITION ( FOR | GIVEN | TABLE | PROPERTY )* >\n"
+    "\t<!ELEMENT FOR (#PCDATA)>\n"
+    "\t<!ELEMENT GIVEN (#PCDATA)>\n"
+    "\t<!ELEMENT TABLE (#PCDATA)>\n"
+    "\t<!ELEMENT PROPERTY (#PCDATA)>\n"
+    "]>\n"
+    "\n";
+
 } // namespace
 
 // The texts the outcomes go out with: for each outcome the original text it
@@ -103,36 +133,8 @@ int QDN_xmlbifFormat::WriteFile(const char* fileName) {
     return QDN_Log(QDN_OUT_OF_RANGE, "ERROR: This Network cannot be saved in XMLBIF format");
   CB_TRY(out_.OpenForWrite(fileName));
   out_.SetIndentWidth(1);
-  // Well-formed XML: a lower-case declaration and a DTD whose attribute
-  // default is quoted. Markup goes out unwrapped.
-  for (const char* text :
-       {"<?xml version=\"1.0\"?>\n",
-        "\n",
-        "\n",
-        "<!--\n",
-        "\tBayesian network in XMLBIF v0.3 (BayesNet Interchange Format)\n",
-        "\tProduced by BRIMA/Norix (http://www.callbrima.org/)\n",
-        "-->\n",
-        "\n",
-        "\n",
-        "\n",
-        "<!-- DTD for the XMLBIF 0.3 format -->\n",
-        "<!DOCTYPE BIF [\n",
-        "\t<!ELEMENT BIF ( NETWORK )*>\n",
-        "\t      <!ATTLIST BIF VERSION CDATA #REQUIRED>\n",
-        "\t<!ELEMENT NETWORK ( NAME, ( PROPERTY | VARIABLE | DEFINITION )* )>\n",
-        "\t<!ELEMENT NAME (#PCDATA)>\n",
-        "\t<!ELEMENT VARIABLE ( NAME, ( OUTCOME |  PROPERTY )* ) >\n",
-        "\t      <!ATTLIST VARIABLE TYPE (chance|decision|utility) \"chance\">\n",
-        "\t<!ELEMENT OUTCOME (#PCDATA)>\n",
-        "\t<!ELEMENT DEFINITION ( FOR | GIVEN | TABLE | PROPERTY )* >\n",
-        "\t<!ELEMENT FOR (#PCDATA)>\n",
-        "\t<!ELEMENT GIVEN (#PCDATA)>\n",
-        "\t<!ELEMENT TABLE (#PCDATA)>\n",
-        "\t<!ELEMENT PROPERTY (#PCDATA)>\n",
-        "]>\n",
-        "\n"})
-    out_.WriteRaw(text);
+  // Markup goes out unwrapped.
+  out_.WriteRaw(kPreamble);
   out_.WriteRaw("\n<BIF VERSION=\"0.3\">\n");
   out_.WriteIndent();
   out_.WriteRaw("<NETWORK>\n");
