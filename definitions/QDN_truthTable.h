@@ -26,7 +26,7 @@ public:
   // One outcome name per run; an unknown name counts as outcome 0.
   int SetResultingStates(const QDN_stringArray& names);
   // Appends, per run, the name of the outcome holding 1.0 (the last such, or outcome 0).
-  int GetResultingStates(QDN_stringArray& out) const;
+  [[nodiscard]] int GetResultingStates(QDN_stringArray& out) const;
   // Per run, the last cell holding the largest value becomes 1.0, the others 0.0.
   int MakeDeterministic();
   void CheckConsistency(int deep) override;

@@ -148,7 +148,7 @@ public:
   // file whose tables would pass it fails with QDN_CELL_BUDGET_EXCEEDED.
   int ReadFile(const char* fileName, int formatNumber, int flags);
   // Writes the network; an explicit format 7 (KI) is refused.
-  int WriteFile(const char* fileName, int formatNumber);
+  [[nodiscard]] int WriteFile(const char* fileName, int formatNumber);
   // Nodes the last successful read removed because they could not be made ready.
   int GetDroppedNodes() const { return dropped_nodes_; }
 

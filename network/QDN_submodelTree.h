@@ -43,7 +43,7 @@ public:
   int FindSubmodel(const char* id) const;
   int IsSubmodelIdInUse(const char* id) const;
   // Appends the direct children's handles in slot order; number appended or -2.
-  int GetChildren(int handle, QDN_intArray& out) const;
+  [[nodiscard]] int GetChildren(int handle, QDN_intArray& out) const;
   // Appends the handles of the nodes in the submodel, ascending; number appended or -2.
   int GetNodesOfSubmodel(int handle, QDN_intArray& out) const;
   // 1 when ancestorIndex is on the parent chain above index, 0 if not, -2 for bad indices.
