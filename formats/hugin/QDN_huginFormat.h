@@ -5,7 +5,6 @@
 
 #include "formats/text/QDN_textFormat.h"
 
-class QDN_Dmatrix;
 class QDN_intArray;
 
 // The Hugin network format (format 5, ".net"): discrete chance, decision and

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "formats/text/QDN_textFormat.h"
 
-class QDN_Dmatrix;
-class QDN_intArray;
 class QDN_nodeDefinition;
 
 // The Netica DNE text format (format 2, ".dne"): discrete chance,
