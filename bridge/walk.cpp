@@ -129,23 +129,21 @@ int NodeKind(int type) {
   }
 }
 
-int SendNode(QDN_network& network, int handle) {
-  QDN_node& node = *network.GetNode(handle);
-  QDN_nodeDefinition* definition = node.GetDefinition();
-  const int type = definition ? definition->GetType() : 0;
-  const int kind = NodeKind(type);
-  if (kind < 0) {
-    const char* name = type == QDN_LIST    ? "LIST"
-                       : type == QDN_TABLE ? "TABLE"
-                       : type == QDN_MAU   ? "MAU"
-                                           : "(null)";
-    const std::string message =
-        std::string("C++ error: Network contains unsupported QDN node type: ")
-            .append(name)
-            .append(".");
-    ThrowBridgeException(message.c_str());
-    return kStop;
-  }
+// Throws the bridge exception for a node the host cannot take.
+void RefuseNodeType(int type) {
+  const char* name = type == QDN_LIST    ? "LIST"
+                     : type == QDN_TABLE ? "TABLE"
+                     : type == QDN_MAU   ? "MAU"
+                                         : "(null)";
+  const std::string message = std::string("C++ error: Network contains unsupported QDN node type: ")
+                                  .append(name)
+                                  .append(".");
+  ThrowBridgeException(message.c_str());
+}
+
+// Position, kind, diagnosis settings, submodel and fault states of a node,
+// in the order the host reads them.
+std::vector<jint> NodeDescriptor(const QDN_node& node, int kind) {
   const QDN_extraDefinition* extra = node.GetExtraDefinition();
   int trouble = extra ? extra->troubleType : QDN_extraDefinition::kAuxiliary;
   if (trouble < 0 || trouble > 2) {
@@ -171,18 +169,36 @@ int SendNode(QDN_network& network, int handle) {
       if (extra->GetOutcome(i).fault) descriptor.push_back(i);
     descriptor[10] = static_cast<jint>(descriptor.size() - 11);
   }
+  return descriptor;
+}
 
-  LocalFrame frame(Env(), kNodeFrame);
-  if (!frame.ok()) return kStop;
-  const QDN_idArray* outcomes = definition->GetOutcomesNames();
-  jobjectArray outcome_names =
+// The Java values of one node's callback, local references of the node's
+// frame; strengths stays null for a node that is no noisy-MAX.
+struct NodeArguments {
+  jobjectArray outcome_names = nullptr;
+  jintArray descriptor = nullptr;
+  jobjectArray parent_ids = nullptr;
+  jintArray strengths = nullptr;
+  jdoubleArray probabilities = nullptr;
+  jobjectArray property_names = nullptr;
+  jobjectArray property_values = nullptr;
+  jstring name = nullptr;
+  jstring id = nullptr;
+};
+
+// Outcome names, descriptor and parent identifiers; false (exception
+// pending) when the VM fails.
+bool MakeStructure(const QDN_network& network, int handle, const std::vector<jint>& descriptor,
+                   NodeArguments& out) {
+  const QDN_idArray* outcomes = network.GetNode(handle)->GetDefinition()->GetOutcomesNames();
+  out.outcome_names =
       JavaStrings(outcomes ? outcomes->GetCount() : 0, [&](int i) { return outcomes->At(i); });
-  if (!outcome_names) return kStop;
-  jintArray descriptor_array = JavaInts(descriptor);
-  if (!descriptor_array) return kStop;
+  if (!out.outcome_names) return false;
+  out.descriptor = JavaInts(descriptor);
+  if (!out.descriptor) return false;
   const QDN_intArray& parents = network.GetParents(handle, 0);
   bool bad_parent = false;
-  jobjectArray parent_ids = JavaStrings(parents.GetCount(), [&](int i) -> const char* {
+  out.parent_ids = JavaStrings(parents.GetCount(), [&](int i) -> const char* {
     const QDN_node* parent = bad_parent ? nullptr : network.GetNode(parents.At(i));
     if (!parent && !bad_parent) {
       bad_parent = true;
@@ -191,36 +207,61 @@ int SendNode(QDN_network& network, int handle) {
     }
     return parent ? (parent->GetId() ? parent->GetId() : "") : nullptr;
   });
-  if (!parent_ids) return kStop;
-  jdoubleArray probabilities = nullptr;
-  jintArray strengths = nullptr;
-  const QDN_Dmatrix* table = definition->GetTable();
-  if (type == QDN_NOISY_MAX) {
-    auto* noisy = static_cast<QDN_noisyMAX*>(definition);
+  return out.parent_ids != nullptr;
+}
+
+// The noisy-MAX strengths and the stored table.
+bool MakeTables(QDN_nodeDefinition& definition, NodeArguments& out) {
+  if (definition.GetType() == QDN_NOISY_MAX) {
+    const auto& noisy = static_cast<const QDN_noisyMAX&>(definition);
     std::vector<jint> list;
-    for (int i = 0; i < noisy->GetNumberOfParentBlocks(); ++i)
-      for (int k = 0; k < noisy->GetStrengths(i).GetCount(); ++k)
-        list.push_back(noisy->GetStrengths(i).At(k));
-    strengths = JavaInts(list);
-    if (!strengths) return kStop;
+    for (int i = 0; i < noisy.GetNumberOfParentBlocks(); ++i)
+      for (int k = 0; k < noisy.GetStrengths(i).GetCount(); ++k)
+        list.push_back(noisy.GetStrengths(i).At(k));
+    out.strengths = JavaInts(list);
+    if (!out.strengths) return false;
   }
-  probabilities =
+  const QDN_Dmatrix* table = definition.GetTable();
+  out.probabilities =
       JavaDoubles(table ? table->GetItems().Data() : nullptr, table ? table->GetSize() : 0);
-  if (!probabilities) return kStop;
+  return out.probabilities != nullptr;
+}
+
+// The node's properties, name and identifier.
+bool MakeTexts(const QDN_node& node, NodeArguments& out) {
   const QDN_userProperties& properties = node.GetInfo().properties;
-  jobjectArray property_names =
+  out.property_names =
       JavaStrings(properties.GetCount(), [&](int i) { return properties.GetName(i); });
-  if (!property_names) return kStop;
-  jobjectArray property_values =
+  if (!out.property_names) return false;
+  out.property_values =
       JavaStrings(properties.GetCount(), [&](int i) { return properties.GetValue(i); });
-  if (!property_values) return kStop;
-  jstring name = JavaString(node.GetName());
-  if (!name) return kStop;
-  jstring id = JavaString(node.GetId());
-  if (!id) return kStop;
-  Env()->CallVoidMethod(Bridge().host, Bridge().load_node, name, id, outcome_names,
-                        descriptor_array, parent_ids, probabilities, strengths, property_names,
-                        property_values);
+  if (!out.property_values) return false;
+  out.name = JavaString(node.GetName());
+  if (!out.name) return false;
+  out.id = JavaString(node.GetId());
+  return out.id != nullptr;
+}
+
+// One node to the host, its local references in a frame of their own.
+int SendNode(QDN_network& network, int handle) {
+  QDN_node& node = *network.GetNode(handle);
+  QDN_nodeDefinition* definition = node.GetDefinition();
+  const int type = definition ? definition->GetType() : 0;
+  const int kind = NodeKind(type);
+  if (kind < 0) {
+    RefuseNodeType(type);
+    return kStop;
+  }
+  const std::vector<jint> descriptor = NodeDescriptor(node, kind);
+  LocalFrame frame(Env(), kNodeFrame);
+  if (!frame.ok()) return kStop;
+  NodeArguments args;
+  if (!MakeStructure(network, handle, descriptor, args) || !MakeTables(*definition, args) ||
+      !MakeTexts(node, args))
+    return kStop;
+  Env()->CallVoidMethod(Bridge().host, Bridge().load_node, args.name, args.id, args.outcome_names,
+                        args.descriptor, args.parent_ids, args.probabilities, args.strengths,
+                        args.property_names, args.property_values);
   return Env()->ExceptionCheck() ? kStop : kContinue;
 }
 
