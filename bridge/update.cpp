@@ -156,6 +156,7 @@ bool UpdateNode(JNIEnv* env, QDN_node& node, const UpdateArguments& args, jsize 
       (void)row.Resize(n);
       for (double v : cells)
         (void)row.Append(v);
+      // The row's length was checked against the table: the copy cannot fail.
       (void)definition->SetDefinition(row);
     }
   }

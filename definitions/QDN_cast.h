@@ -17,20 +17,20 @@ public:
   int AddParent(int parent) override;
   int RemoveParent(int parent) override;
   int GetSize() const override { return table_.GetSize(); }
-  int AdoptDefinition(QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AdoptDefinition(QDN_nodeDefinition& source) override;
   int CreateTable() override;
-  int CopyParameters(const QDN_nodeDefinition& source) override;
+  [[nodiscard]] int CopyParameters(const QDN_nodeDefinition& source) override;
   int GetNumberOfOutcomes() const override { return 2; }
   const QDN_idArray* GetOutcomesNames() const override;
   QDN_Dmatrix* GetTable() override { return &table_; }
   const QDN_Dmatrix* GetProbabilityTable() override { return &table_; }
 
   // -2 for a baseline outside [0, 1] (or not a number).
-  int SetBaseline(double baseline);
+  [[nodiscard]] int SetBaseline(double baseline);
   double GetBaseline() const { return baseline_; }
   // -2 unless there is one weight per parent.
-  int SetPositiveWeights(const QDN_doubleArray& weights);
-  int SetNegativeWeights(const QDN_doubleArray& weights);
+  [[nodiscard]] int SetPositiveWeights(const QDN_doubleArray& weights);
+  [[nodiscard]] int SetNegativeWeights(const QDN_doubleArray& weights);
   const QDN_doubleArray& GetPositiveWeights() const { return positive_; }
   const QDN_doubleArray& GetNegativeWeights() const { return negative_; }
 

@@ -27,32 +27,32 @@ public:
   int ChangeOrderOfParents(const QDN_intArray& order) override;
 
   int GetSize() const override { return table_.GetSize(); }
-  int AdoptDefinition(QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AdoptDefinition(QDN_nodeDefinition& source) override;
   int CreateTable() override;
-  int CopyParameters(const QDN_nodeDefinition& source) override;
-  int SetDefinitionInParentOrder(int outcomes, const QDN_intArray& given,
-                                 const QDN_intArray& target,
-                                 const QDN_doubleArray& values) override;
+  [[nodiscard]] int CopyParameters(const QDN_nodeDefinition& source) override;
+  [[nodiscard]] int SetDefinitionInParentOrder(int outcomes, const QDN_intArray& given,
+                                               const QDN_intArray& target,
+                                               const QDN_doubleArray& values) override;
 
-  int AddOutcome(const char* name) override;
-  int InsertOutcome(int position, const char* name) override;
-  int RemoveOutcome(int position) override;
+  [[nodiscard]] int AddOutcome(const char* name) override;
+  [[nodiscard]] int InsertOutcome(int position, const char* name) override;
+  [[nodiscard]] int RemoveOutcome(int position) override;
   int GetNumberOfOutcomes() const override { return outcomes_; }
-  int RenameOutcome(int index, const char* name) override;
-  int RenameOutcomes(const QDN_stringArray& names) override;
+  [[nodiscard]] int RenameOutcome(int index, const char* name) override;
+  [[nodiscard]] int RenameOutcomes(const QDN_stringArray& names) override;
   const QDN_idArray* GetOutcomesNames() const override { return &ids_; }
-  int SetNumberOfOutcomes(const QDN_stringArray& names) override;
-  int SetNumberOfOutcomes(int count) override;
-  int ChangeOrderOfOutcomes(const QDN_intArray& order) override;
+  [[nodiscard]] int SetNumberOfOutcomes(const QDN_stringArray& names) override;
+  [[nodiscard]] int SetNumberOfOutcomes(int count) override;
+  [[nodiscard]] int ChangeOrderOfOutcomes(const QDN_intArray& order) override;
 
   QDN_Dmatrix* GetTable() override { return &table_; }
   const QDN_Dmatrix* GetProbabilityTable() override { return &table_; }
-  int SetDefinition(const QDN_Dmatrix& table) override;
-  int SetDefinition(const QDN_doubleArray& values) override;
+  [[nodiscard]] int SetDefinition(const QDN_Dmatrix& table) override;
+  [[nodiscard]] int SetDefinition(const QDN_doubleArray& values) override;
   // Replaces every cell; -2 unless values has exactly one value per cell.
   // Negative values or runs not summing to 1 are stored and only clear the
   // consistent flag.
-  int SetProbabilities(const QDN_doubleArray& values);
+  [[nodiscard]] int SetProbabilities(const QDN_doubleArray& values);
 
   void SetOwner(int deep) override;
   void ClearOwner(int deep) override;

@@ -19,7 +19,7 @@ public:
   virtual bool ValidateEquation(const std::string& text, std::string& message) const;
   // Validates, stores and parses text; invalidates the node's value and
   // those of the nodes depending on it. -2 (logged) when not valid.
-  int SetEquation(const std::string& text);
+  [[nodiscard]] int SetEquation(const std::string& text);
   const std::string& GetEquation() const { return equation_.GetText(); }
   const QDN_equationText& GetParsed() const { return equation_; }
   bool IsStochastic() const { return equation_.IsStochastic(); }
@@ -29,8 +29,8 @@ public:
   int AddParent(int parent) override;
   // Every occurrence of the parent's identifier in the equation becomes 0.
   int RemoveParent(int parent) override;
-  int CopyParameters(const QDN_nodeDefinition& source) override;
-  int AdoptDefinition(QDN_nodeDefinition& source) override;
+  [[nodiscard]] int CopyParameters(const QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AdoptDefinition(QDN_nodeDefinition& source) override;
 
   // The right side evaluated for the given parent values (by identifier).
   int Evaluate(const std::function<bool(const std::string&, double&)>& value_of,

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "definitions/QDN_expression.h"
 #include "core/QDN_lexer.h"
+#include "definitions/QDN_expression.h"
 
 // Parses one side of an equation: numbers, identifiers, the operators
 // + - * / ^ with their usual precedence, signs, parentheses and the

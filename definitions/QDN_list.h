@@ -19,20 +19,22 @@ public:
   int RemoveParentOutcome(int, int) override { return 0; }
   int ChangeOrderOfParentOutcomes(int, const QDN_intArray&) override { return 0; }
   int ChangeOrderOfParents(const QDN_intArray&) override { return 0; }
-  int AdoptDefinition(QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AdoptDefinition(QDN_nodeDefinition& source) override;
   int CreateTable() override;
-  int CopyParameters(const QDN_nodeDefinition& source) override;
-  int AddOutcome(const char* name) override { return InsertOutcome(GetNumberOfOutcomes(), name); }
-  int InsertOutcome(int position, const char* name) override;
-  int RemoveOutcome(int position) override;
+  [[nodiscard]] int CopyParameters(const QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AddOutcome(const char* name) override {
+    return InsertOutcome(GetNumberOfOutcomes(), name);
+  }
+  [[nodiscard]] int InsertOutcome(int position, const char* name) override;
+  [[nodiscard]] int RemoveOutcome(int position) override;
   int GetNumberOfOutcomes() const override { return ids_.GetCount(); }
-  int RenameOutcome(int index, const char* name) override;
-  int RenameOutcomes(const QDN_stringArray& names) override;
+  [[nodiscard]] int RenameOutcome(int index, const char* name) override;
+  [[nodiscard]] int RenameOutcomes(const QDN_stringArray& names) override;
   const QDN_idArray* GetOutcomesNames() const override { return &ids_; }
-  int SetNumberOfOutcomes(const QDN_stringArray& names) override;
-  int SetNumberOfOutcomes(int count) override;
-  int ChangeOrderOfOutcomes(const QDN_intArray& order) override;
-  int SetDefinition(const QDN_doubleArray& values) override;
+  [[nodiscard]] int SetNumberOfOutcomes(const QDN_stringArray& names) override;
+  [[nodiscard]] int SetNumberOfOutcomes(int count) override;
+  [[nodiscard]] int ChangeOrderOfOutcomes(const QDN_intArray& order) override;
+  [[nodiscard]] int SetDefinition(const QDN_doubleArray& values) override;
   QDN_doubleArray& GetAuxiliary() { return auxiliary_; }
 
   void Release(int deep) override;

@@ -14,12 +14,12 @@ public:
   int RemoveParent(int parent) override;
   int ChangeOrderOfParents(const QDN_intArray& order) override { return weights_.Permute(order); }
   int GetSize() const override { return weights_.GetCount(); }
-  int AdoptDefinition(QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AdoptDefinition(QDN_nodeDefinition& source) override;
   int CreateTable() override;
-  int CopyParameters(const QDN_nodeDefinition& source) override;
-  int SetDefinition(const QDN_doubleArray& values) override;
+  [[nodiscard]] int CopyParameters(const QDN_nodeDefinition& source) override;
+  [[nodiscard]] int SetDefinition(const QDN_doubleArray& values) override;
   // -2 unless there is one weight per parent.
-  int SetWeights(const QDN_doubleArray& weights);
+  [[nodiscard]] int SetWeights(const QDN_doubleArray& weights);
   const QDN_doubleArray& GetWeights() const { return weights_; }
 
   void Release(int deep) override;

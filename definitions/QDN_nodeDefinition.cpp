@@ -270,6 +270,7 @@ int QDN_nodeDefinition::RemoveIncompatibleParents() {
   const QDN_intArray list(*parents);
   for (int i = 0; i < list.GetCount(); ++i) {
     const QDN_nodeDefinition* parent = DefinitionOf(list.At(i));
+    // The arc is in the node's parent list: its removal cannot fail.
     if (!parent || !parent->IsOfType(QDN_DISCRETE_BIT))
       (void)network_->RemoveArc(list.At(i), handle_, 0);
   }

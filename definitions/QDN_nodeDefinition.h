@@ -71,26 +71,27 @@ public:
   int HandleEvent(int code);
 
   virtual int GetSize() const;
-  virtual int AdoptDefinition(QDN_nodeDefinition& source);
+  [[nodiscard]] virtual int AdoptDefinition(QDN_nodeDefinition& source);
   virtual int CreateTable();
   // Takes over what it can of another definition (type conversion).
-  virtual int CopyParameters(const QDN_nodeDefinition& source);
-  virtual int SetDefinitionInParentOrder(int outcomes, const QDN_intArray& given,
-                                         const QDN_intArray& target, const QDN_doubleArray& values);
+  [[nodiscard]] virtual int CopyParameters(const QDN_nodeDefinition& source);
+  [[nodiscard]] virtual int SetDefinitionInParentOrder(int outcomes, const QDN_intArray& given,
+                                                       const QDN_intArray& target,
+                                                       const QDN_doubleArray& values);
 
   // Outcomes.
-  virtual int AddOutcome(const char* name);
-  virtual int InsertOutcome(int position, const char* name);
-  virtual int RemoveOutcome(int position);
+  [[nodiscard]] virtual int AddOutcome(const char* name);
+  [[nodiscard]] virtual int InsertOutcome(int position, const char* name);
+  [[nodiscard]] virtual int RemoveOutcome(int position);
   virtual int GetNumberOfOutcomes() const;
-  virtual int RenameOutcome(int index, const char* name);
-  virtual int RenameOutcomes(const QDN_stringArray& names);
+  [[nodiscard]] virtual int RenameOutcome(int index, const char* name);
+  [[nodiscard]] virtual int RenameOutcomes(const QDN_stringArray& names);
   virtual const QDN_idArray* GetOutcomesNames() const;
-  virtual int SetNumberOfOutcomes(const QDN_stringArray& names);
-  virtual int SetNumberOfOutcomes(int count);
-  virtual int ChangeOrderOfOutcomes(const QDN_intArray& order);
+  [[nodiscard]] virtual int SetNumberOfOutcomes(const QDN_stringArray& names);
+  [[nodiscard]] virtual int SetNumberOfOutcomes(int count);
+  [[nodiscard]] virtual int ChangeOrderOfOutcomes(const QDN_intArray& order);
   // Outcome i continues old outcome mapping[i], or is new (-1).
-  int ReplaceOutcomes(const QDN_stringArray& names, const QDN_intArray& mapping);
+  [[nodiscard]] int ReplaceOutcomes(const QDN_stringArray& names, const QDN_intArray& mapping);
 
   // Tables. GetTable is the stored table (for a noisy-MAX, its parameters).
   virtual QDN_Dmatrix* GetTable();
@@ -98,9 +99,9 @@ public:
   // The probability table a reader of the node expects (a noisy-MAX expands
   // its parameters first); null for types without one.
   virtual const QDN_Dmatrix* GetProbabilityTable();
-  virtual int SetDefinition(const QDN_Dmatrix& table);
+  [[nodiscard]] virtual int SetDefinition(const QDN_Dmatrix& table);
   // Copies the leading values into the table (no checks beyond the length).
-  virtual int SetDefinition(const QDN_doubleArray& values);
+  [[nodiscard]] virtual int SetDefinition(const QDN_doubleArray& values);
 
   QDN_network* GetNetwork() const { return network_; }
   int GetHandle() const { return handle_; }

@@ -30,29 +30,31 @@ public:
   int ChangeOrderOfParents(const QDN_intArray& order) override;
 
   int GetSize() const override { return expanded_.GetSize(); }
-  int AdoptDefinition(QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AdoptDefinition(QDN_nodeDefinition& source) override;
   int CreateTable() override;
-  int CopyParameters(const QDN_nodeDefinition& source) override;
+  [[nodiscard]] int CopyParameters(const QDN_nodeDefinition& source) override;
 
-  int AddOutcome(const char* name) override { return InsertOutcome(GetNumberOfOutcomes(), name); }
-  int InsertOutcome(int position, const char* name) override;
-  int RemoveOutcome(int position) override;
+  [[nodiscard]] int AddOutcome(const char* name) override {
+    return InsertOutcome(GetNumberOfOutcomes(), name);
+  }
+  [[nodiscard]] int InsertOutcome(int position, const char* name) override;
+  [[nodiscard]] int RemoveOutcome(int position) override;
   int GetNumberOfOutcomes() const override { return ids_.GetCount(); }
-  int RenameOutcome(int index, const char* name) override;
-  int RenameOutcomes(const QDN_stringArray& names) override;
+  [[nodiscard]] int RenameOutcome(int index, const char* name) override;
+  [[nodiscard]] int RenameOutcomes(const QDN_stringArray& names) override;
   const QDN_idArray* GetOutcomesNames() const override { return &ids_; }
-  int SetNumberOfOutcomes(const QDN_stringArray& names) override;
-  int SetNumberOfOutcomes(int count) override;
-  int ChangeOrderOfOutcomes(const QDN_intArray& order) override;
+  [[nodiscard]] int SetNumberOfOutcomes(const QDN_stringArray& names) override;
+  [[nodiscard]] int SetNumberOfOutcomes(int count) override;
+  [[nodiscard]] int ChangeOrderOfOutcomes(const QDN_intArray& order) override;
 
   // The parameter matrix (rows x outcomes).
   QDN_Dmatrix* GetTable() override { return &parameters_; }
   // The expanded table, recomputed from the current parameters.
   const QDN_Dmatrix* GetProbabilityTable() override { return GetCpt(); }
   // Parameters := a copy of table; -2 unless it has the parameters' shape.
-  int SetDefinition(const QDN_Dmatrix& table) override;
+  [[nodiscard]] int SetDefinition(const QDN_Dmatrix& table) override;
   // Parameter cells := the leading values; -2 when values is shorter.
-  int SetDefinition(const QDN_doubleArray& values) override;
+  [[nodiscard]] int SetDefinition(const QDN_doubleArray& values) override;
 
   int ComputeCpt();
   // Fits the parameters to the expanded table (see the .cpp for the method).
@@ -65,11 +67,11 @@ public:
   const QDN_intArray& GetStrengths(int i) const { return strengths_[static_cast<size_t>(i)]; }
   // Reorders parent i's rows (new row j = old row order[j]) and its strengths
   // alike; -2 unless order is a permutation of the block's rows.
-  int SetParentOutcomeStrengths(int parentIndex, const QDN_intArray& order);
+  [[nodiscard]] int SetParentOutcomeStrengths(int parentIndex, const QDN_intArray& order);
   // Leak-inclusive parameters of every row that is not distinguished, row by row.
   int GetParameters(QDN_doubleArray& out) const;
   // The inverse of GetParameters; -2 for a wrong count.
-  int SetParameters(const QDN_doubleArray& values);
+  [[nodiscard]] int SetParameters(const QDN_doubleArray& values);
   // "Ok" and 0, or a message and -2 / -4 (see the .cpp); the message is cut to length - 1.
   int CheckParameters(const QDN_Dmatrix& parameters, char* buffer, int length) const;
   int CheckParameters(const QDN_Dmatrix& parameters, std::string& message) const;

@@ -20,14 +20,16 @@ public:
   int ChangeOrderOfParentOutcomes(int parent, const QDN_intArray& order) override;
   int ChangeOrderOfParents(const QDN_intArray& order) override;
   int GetSize() const override { return utilities_.GetSize(); }
-  int AdoptDefinition(QDN_nodeDefinition& source) override;
+  [[nodiscard]] int AdoptDefinition(QDN_nodeDefinition& source) override;
   int CreateTable() override;
-  int CopyParameters(const QDN_nodeDefinition& source) override;
+  [[nodiscard]] int CopyParameters(const QDN_nodeDefinition& source) override;
   QDN_Dmatrix* GetTable() override { return &utilities_; }
-  int SetDefinition(const QDN_Dmatrix& table) override { return utilities_.CopyFrom(table); }
-  int SetDefinition(const QDN_doubleArray& values) override;
+  [[nodiscard]] int SetDefinition(const QDN_Dmatrix& table) override {
+    return utilities_.CopyFrom(table);
+  }
+  [[nodiscard]] int SetDefinition(const QDN_doubleArray& values) override;
   // -2 unless there is one value per utility.
-  int SetUtilities(const QDN_doubleArray& values);
+  [[nodiscard]] int SetUtilities(const QDN_doubleArray& values);
 
   void Release(int deep) override;
   void CheckReadiness(int deep) override;

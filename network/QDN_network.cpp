@@ -15,6 +15,8 @@
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_node.h"
 
+// A constructor has no status: a network whose records could not be made
+// has none and refuses every node.
 QDN_network::QDN_network() { (void)Initialize(50, 50); }
 
 QDN_network::~QDN_network() {
@@ -230,7 +232,8 @@ int QDN_network::AddNode(int definitionType, const char* id) {
 int QDN_network::DeleteNode(int handle) {
   if (!IsValidHandle(handle)) return QDN_OUT_OF_RANGE;
   Record& record = At(handle);
-  // Lists are copied: each removal changes the list being walked.
+  // Lists are copied: each removal changes the list being walked. Every arc
+  // comes from the node's own lists, so its removal cannot fail.
   const QDN_intArray children(record.children), parents(record.parents);
   for (int i = 0; i < children.GetCount(); ++i)
     (void)RemoveArc(handle, children.At(i), 0);

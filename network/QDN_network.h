@@ -53,20 +53,20 @@ public:
   ~QDN_network() override;
 
   // Empties the network and gives it capacity records (values <= 0 become 50).
-  int Initialize(int capacity, int growthStep);
+  [[nodiscard]] int Initialize(int capacity, int growthStep);
 
   // New handle; -2 when id is in use or the definition type is unknown to the
   // record table; -42 when memory runs out. An id that breaks the identifier
   // rule gets a default identifier; the name keeps the text given.
-  int AddNode(int definitionType, const char* id);
-  int DeleteNode(int handle);
+  [[nodiscard]] int AddNode(int definitionType, const char* id);
+  [[nodiscard]] int DeleteNode(int handle);
   int DeleteAllNodes();
   // Sets a node's identifier: -2 when another node or a submodel has it,
   // -1000 when it breaks the identifier rule.
-  int SetNodeId(int handle, const char* id);
+  [[nodiscard]] int SetNodeId(int handle, const char* id);
 
-  int AddArc(int parent, int child, int arcType);
-  int RemoveArc(int parent, int child, int arcType);
+  [[nodiscard]] int AddArc(int parent, int child, int arcType);
+  [[nodiscard]] int RemoveArc(int parent, int child, int arcType);
 
   int FindNode(const char* id) const;
   QDN_node* GetNode(int handle) const;
@@ -93,7 +93,7 @@ public:
   int ClearAllTargets();
   int GetNumberOfTargets() const { return target_count_; }
 
-  int SetEpisParameters(const QDN_episParameters& parameters);
+  [[nodiscard]] int SetEpisParameters(const QDN_episParameters& parameters);
   const QDN_episParameters& GetEpisParameters() const { return epis_; }
   int GetSampleCount() const { return sample_count_; }
   void SetSampleCount(int count) { sample_count_ = count; }
@@ -118,7 +118,7 @@ public:
   // have (from its parents or to its children) are removed first and logged;
   // the children's tables follow the new outcome count, and evidence on an
   // outcome the node no longer has is cleared. -2 for an unknown type.
-  int ChangeNodeType(int handle, int definitionType);
+  [[nodiscard]] int ChangeNodeType(int handle, int definitionType);
   // A node's outcomes were replaced wholesale and it had oldCount before:
   // every child's table keeps the parent states both counts share and gains
   // or loses states at the end, as adding or removing outcomes does. The
@@ -146,7 +146,7 @@ public:
   // the format reads, and nodes that could not be made ready are removed after.
   // The tables of the read are charged to a cell budget (QDN_cellBudget): a
   // file whose tables would pass it fails with QDN_CELL_BUDGET_EXCEEDED.
-  int ReadFile(const char* fileName, int formatNumber, int flags);
+  [[nodiscard]] int ReadFile(const char* fileName, int formatNumber, int flags);
   // Writes the network; an explicit format 7 (KI) is refused.
   [[nodiscard]] int WriteFile(const char* fileName, int formatNumber);
   // Nodes the last successful read removed because they could not be made ready.
