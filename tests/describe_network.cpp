@@ -172,3 +172,22 @@ std::string ReadFileText(const std::string& path) {
   out << in.rdbuf();
   return out.str();
 }
+
+int ReadText(QDN_network& net, int format, std::string_view text) {
+  ClearLog();
+  const std::string name = "read." + std::to_string(format);
+  return net.ReadFile(WriteTempFile(name, text).c_str(), format, 0);
+}
+
+std::vector<double> TableOf(QDN_network& net, const char* id) {
+  const QDN_Dmatrix& t = *net.GetNode(net.FindNode(id))->GetDefinition()->GetTable();
+  return std::vector<double>(t.GetItems().Data(), t.GetItems().Data() + t.GetSize());
+}
+
+std::vector<std::string> OutcomesOf(QDN_network& net, const char* id) {
+  const QDN_idArray& names = *net.GetNode(net.FindNode(id))->GetDefinition()->GetOutcomesNames();
+  std::vector<std::string> out;
+  for (int i = 0; i < names.GetCount(); ++i)
+    out.emplace_back(names.At(i));
+  return out;
+}

@@ -6,27 +6,17 @@
 #include <vector>
 
 #include "core/QDN_status.h"
+#include "test_lists.h"
 
 namespace {
-
-QDN_intArray Ints(std::initializer_list<int> values) {
-  QDN_intArray a;
-  for (int v : values)
-    (void)a.Append(v);
-  return a;
-}
 
 // A matrix of the given shape with cells 1, 2, 3, ... in storage order.
 QDN_Dmatrix Counting(std::initializer_list<int> sizes) {
   QDN_Dmatrix m;
-  EXPECT_EQ(m.Setup(Ints(sizes)), QDN_NO_ERROR);
+  EXPECT_EQ(m.Setup(IntList(sizes)), QDN_NO_ERROR);
   for (int i = 0; i < m.GetSize(); ++i)
     m.At(i) = i + 1;
   return m;
-}
-
-std::vector<double> Cells(const QDN_Dmatrix& m) {
-  return std::vector<double>(m.GetItems().Data(), m.GetItems().Data() + m.GetSize());
 }
 
 std::vector<int> Shape(const QDN_Dmatrix& m) {
@@ -40,34 +30,34 @@ TEST(DmatrixTest, AddressingFollowsTheLastDimensionFastest) {
   QDN_Dmatrix m = Counting({2, 3});
   EXPECT_EQ(m.GetMultipliers().At(0), 3);
   EXPECT_EQ(m.GetMultipliers().At(1), 1);
-  EXPECT_EQ(m.CoordinatesToIndex(Ints({1, 2})), 5);
+  EXPECT_EQ(m.CoordinatesToIndex(IntList({1, 2})), 5);
   QDN_intArray coords;
   ASSERT_EQ(m.IndexToCoordinates(4, coords), QDN_NO_ERROR);
   EXPECT_EQ(coords.At(0), 1);
   EXPECT_EQ(coords.At(1), 1);
   EXPECT_EQ(m.IndexToCoordinates(6, coords), QDN_OUT_OF_RANGE);
 
-  QDN_intArray c = Ints({0, 2});
+  QDN_intArray c = IntList({0, 2});
   ASSERT_EQ(m.NextCoordinates(c), QDN_NO_ERROR);
   EXPECT_EQ(c.At(0), 1);
   EXPECT_EQ(c.At(1), 0);
-  QDN_intArray last = Ints({1, 2});
+  QDN_intArray last = IntList({1, 2});
   EXPECT_EQ(m.NextCoordinates(last), QDN_OUT_OF_RANGE);
   EXPECT_EQ(last.At(0), 1);
   EXPECT_EQ(last.At(1), 2);
 
-  EXPECT_EQ(m.At(Ints({1, 0})), 4.0);
-  EXPECT_EQ(m.At(Ints({2, 0})), -2.0); // invalid coordinates reach the out-of-range slot
-  EXPECT_EQ(m.At(Ints({1})), -2.0);
+  EXPECT_EQ(m.At(IntList({1, 0})), 4.0);
+  EXPECT_EQ(m.At(IntList({2, 0})), -2.0); // invalid coordinates reach the out-of-range slot
+  EXPECT_EQ(m.At(IntList({1})), -2.0);
 }
 
 TEST(DmatrixTest, RefusesBadOrOverflowingShapes) {
   QDN_Dmatrix m;
-  EXPECT_EQ(m.Setup(Ints({2, 0})), QDN_OUT_OF_RANGE);
-  EXPECT_EQ(m.Setup(Ints({-1})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(m.Setup(IntList({2, 0})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(m.Setup(IntList({-1})), QDN_OUT_OF_RANGE);
   // The product of these sizes wraps a 32-bit (and a 64-bit) cell count.
-  EXPECT_EQ(m.Setup(Ints({INT_MAX, INT_MAX, INT_MAX})), QDN_OUT_OF_RANGE);
-  EXPECT_EQ(m.Setup(Ints({65536, 65536})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(m.Setup(IntList({INT_MAX, INT_MAX, INT_MAX})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(m.Setup(IntList({65536, 65536})), QDN_OUT_OF_RANGE);
   EXPECT_EQ(m.GetSize(), 0);
   EXPECT_TRUE(m.IsReady());
   QDN_Dmatrix big = Counting({1 << 14, 4});
@@ -79,14 +69,14 @@ TEST(DmatrixTest, RefusesBadOrOverflowingShapes) {
 
 TEST(DmatrixTest, NormalizeRuns) {
   QDN_Dmatrix m;
-  ASSERT_EQ(m.Setup(Ints({3, 2})), QDN_NO_ERROR);
+  ASSERT_EQ(m.Setup(IntList({3, 2})), QDN_NO_ERROR);
   const double cells[] = {0, 0, 2, 2, 0.25, 0.75};
   for (int i = 0; i < 6; ++i)
     m.At(i) = cells[i];
   ASSERT_EQ(m.Normalize(), QDN_NO_ERROR);
-  EXPECT_EQ(Cells(m), (std::vector<double>{0.5, 0.5, 0.5, 0.5, 0.25, 0.75}));
+  EXPECT_EQ(CellsOf(m), (std::vector<double>{0.5, 0.5, 0.5, 0.5, 0.25, 0.75}));
   QDN_Dmatrix three;
-  ASSERT_EQ(three.Setup(Ints({3})), QDN_NO_ERROR);
+  ASSERT_EQ(three.Setup(IntList({3})), QDN_NO_ERROR);
   (void)three.Fill(0);
   ASSERT_EQ(three.Normalize(), QDN_NO_ERROR);
   EXPECT_DOUBLE_EQ(three.At(0), 1.0 / 3);
@@ -97,7 +87,7 @@ TEST(DmatrixTest, ComplementAndSum) {
   QDN_Dmatrix m = Counting({2, 3});
   ASSERT_EQ(m.ComplementAt(4), QDN_NO_ERROR); // run {4, 5, 6}
   EXPECT_EQ(m.At(4), 1.0 - 4 - 6);
-  EXPECT_EQ(m.Complement(Ints({2, 0})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(m.Complement(IntList({2, 0})), QDN_OUT_OF_RANGE);
   QDN_Dmatrix a = Counting({2, 3}), b = Counting({2, 3}), other = Counting({3, 2});
   ASSERT_EQ(m.Sum(a, b), QDN_NO_ERROR);
   EXPECT_EQ(m.At(5), 12.0);
@@ -106,12 +96,12 @@ TEST(DmatrixTest, ComplementAndSum) {
 
 TEST(DmatrixTest, InsertAndRemoveDimensionsKeepCoordinates) {
   QDN_Dmatrix one;
-  ASSERT_EQ(one.Setup(Ints({2})), QDN_NO_ERROR);
+  ASSERT_EQ(one.Setup(IntList({2})), QDN_NO_ERROR);
   one.At(0) = 0.3;
   one.At(1) = 0.7;
   ASSERT_EQ(one.InsertDimension(0, 2), QDN_NO_ERROR);
   EXPECT_EQ(Shape(one), (std::vector<int>{2, 2}));
-  EXPECT_EQ(Cells(one), (std::vector<double>{0.3, 0.7, 0.3, 0.7}));
+  EXPECT_EQ(CellsOf(one), (std::vector<double>{0.3, 0.7, 0.3, 0.7}));
 
   QDN_Dmatrix m = Counting({2, 3, 2}); // cells 1..12
   ASSERT_EQ(m.InsertDimension(1, 2), QDN_NO_ERROR);
@@ -120,11 +110,11 @@ TEST(DmatrixTest, InsertAndRemoveDimensionsKeepCoordinates) {
     for (int k = 0; k < 2; ++k)
       for (int b = 0; b < 3; ++b)
         for (int c = 0; c < 2; ++c)
-          EXPECT_EQ(m.At(Ints({a, k, b, c})), 1 + a * 6 + b * 2 + c);
+          EXPECT_EQ(m.At(IntList({a, k, b, c})), 1 + a * 6 + b * 2 + c);
 
   QDN_Dmatrix square = Counting({2, 2}); // a b c d
   ASSERT_EQ(square.RemoveDimension(0, 1), QDN_NO_ERROR);
-  EXPECT_EQ(Cells(square), (std::vector<double>{3, 4}));
+  EXPECT_EQ(CellsOf(square), (std::vector<double>{3, 4}));
   ASSERT_EQ(square.RemoveDimension(0), QDN_NO_ERROR);
   EXPECT_EQ(square.GetNumberOfDimensions(), 0);
   EXPECT_EQ(square.GetSize(), 0);
@@ -132,7 +122,7 @@ TEST(DmatrixTest, InsertAndRemoveDimensionsKeepCoordinates) {
 
   QDN_Dmatrix cube = Counting({2, 3, 2});
   ASSERT_EQ(cube.RemoveDimension(1, 2), QDN_NO_ERROR);
-  EXPECT_EQ(Cells(cube), (std::vector<double>{5, 6, 11, 12}));
+  EXPECT_EQ(CellsOf(cube), (std::vector<double>{5, 6, 11, 12}));
   EXPECT_EQ(cube.RemoveDimension(1, 2), QDN_OUT_OF_RANGE);
 }
 
@@ -142,7 +132,7 @@ TEST(DmatrixTest, SumOutWeighsEachPosition) {
   for (double w : {0.5, 0.5})
     (void)weights.Append(w);
   ASSERT_EQ(m.SumOutDimension(0, weights), QDN_NO_ERROR);
-  EXPECT_EQ(Cells(m), (std::vector<double>{2.5, 3.5, 4.5}));
+  EXPECT_EQ(CellsOf(m), (std::vector<double>{2.5, 3.5, 4.5}));
   QDN_Dmatrix short_weights = Counting({3, 2});
   EXPECT_EQ(short_weights.SumOutDimension(0, weights), QDN_OUT_OF_RANGE);
 }
@@ -152,15 +142,15 @@ TEST(DmatrixTest, GrowingAndShrinkingADimension) {
   ASSERT_EQ(m.IncreaseDimensionSize(1), QDN_NO_ERROR);
   ASSERT_EQ(m.OpenPosition(1, 0), QDN_NO_ERROR);
   EXPECT_EQ(Shape(m), (std::vector<int>{2, 3}));
-  EXPECT_EQ(Cells(m), (std::vector<double>{0, 1, 2, 0, 3, 4}));
+  EXPECT_EQ(CellsOf(m), (std::vector<double>{0, 1, 2, 0, 3, 4}));
   ASSERT_EQ(m.ClosePosition(1, 1), QDN_NO_ERROR);
   ASSERT_EQ(m.DecreaseDimensionSize(1), QDN_NO_ERROR);
-  EXPECT_EQ(Cells(m), (std::vector<double>{0, 2, 0, 4}));
+  EXPECT_EQ(CellsOf(m), (std::vector<double>{0, 2, 0, 4}));
 
   QDN_Dmatrix rows = Counting({2, 2});
   ASSERT_EQ(rows.IncreaseDimensionSize(0), QDN_NO_ERROR);
   ASSERT_EQ(rows.OpenPosition(0, 1), QDN_NO_ERROR);
-  EXPECT_EQ(Cells(rows), (std::vector<double>{1, 2, 0, 0, 3, 4}));
+  EXPECT_EQ(CellsOf(rows), (std::vector<double>{1, 2, 0, 0, 3, 4}));
   QDN_Dmatrix single = Counting({1, 2});
   EXPECT_EQ(single.DecreaseDimensionSize(0), QDN_OUT_OF_RANGE);
   EXPECT_EQ(single.OpenPosition(1, 2), QDN_OUT_OF_RANGE);
@@ -168,29 +158,29 @@ TEST(DmatrixTest, GrowingAndShrinkingADimension) {
 
 TEST(DmatrixTest, ReorderingDimensionsAndPositions) {
   QDN_Dmatrix square = Counting({2, 2});
-  ASSERT_EQ(square.ChangeOrderWithinDimension(1, Ints({1, 0})), QDN_NO_ERROR);
-  EXPECT_EQ(Cells(square), (std::vector<double>{2, 1, 4, 3}));
-  EXPECT_EQ(square.ChangeOrderWithinDimension(1, Ints({0, 0})), QDN_OUT_OF_RANGE);
+  ASSERT_EQ(square.ChangeOrderWithinDimension(1, IntList({1, 0})), QDN_NO_ERROR);
+  EXPECT_EQ(CellsOf(square), (std::vector<double>{2, 1, 4, 3}));
+  EXPECT_EQ(square.ChangeOrderWithinDimension(1, IntList({0, 0})), QDN_OUT_OF_RANGE);
 
   QDN_Dmatrix m = Counting({2, 3, 4});
   QDN_Dmatrix moved(m);
-  ASSERT_EQ(moved.ChangeOrderOfDimensions(Ints({2, 0, 1})), QDN_NO_ERROR);
+  ASSERT_EQ(moved.ChangeOrderOfDimensions(IntList({2, 0, 1})), QDN_NO_ERROR);
   EXPECT_EQ(Shape(moved), (std::vector<int>{4, 2, 3}));
   for (int a = 0; a < 2; ++a)
     for (int b = 0; b < 3; ++b)
       for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(moved.At(Ints({c, a, b})), m.At(Ints({a, b, c})));
-  EXPECT_EQ(moved.ChangeOrderOfDimensions(Ints({0, 1})), QDN_OUT_OF_RANGE);
-  EXPECT_EQ(moved.ChangeOrderOfDimensions(Ints({0, 1, 1})), QDN_OUT_OF_RANGE);
+        EXPECT_EQ(moved.At(IntList({c, a, b})), m.At(IntList({a, b, c})));
+  EXPECT_EQ(moved.ChangeOrderOfDimensions(IntList({0, 1})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(moved.ChangeOrderOfDimensions(IntList({0, 1, 1})), QDN_OUT_OF_RANGE);
 }
 
 TEST(DmatrixTest, SlicesAndResize) {
   QDN_Dmatrix m = Counting({2, 3, 2});
   QDN_Dmatrix slice;
-  ASSERT_EQ(m.ExtractSlice(Ints({1, -1, 0}), slice), QDN_NO_ERROR);
+  ASSERT_EQ(m.ExtractSlice(IntList({1, -1, 0}), slice), QDN_NO_ERROR);
   EXPECT_EQ(Shape(slice), (std::vector<int>{3}));
-  EXPECT_EQ(Cells(slice), (std::vector<double>{7, 9, 11}));
-  EXPECT_EQ(m.ExtractSlice(Ints({1}), slice), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(CellsOf(slice), (std::vector<double>{7, 9, 11}));
+  EXPECT_EQ(m.ExtractSlice(IntList({1}), slice), QDN_OUT_OF_RANGE);
   ASSERT_EQ(m.ExtractSlice(0, 1, slice), QDN_NO_ERROR);
   EXPECT_EQ(Shape(slice), (std::vector<int>{3, 2}));
   EXPECT_EQ(slice.At(0), 7.0);

@@ -6,17 +6,7 @@
 
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_status.h"
-
-namespace {
-
-QDN_intArray Sizes(std::initializer_list<int> values) {
-  QDN_intArray sizes;
-  for (int v : values)
-    (void)sizes.Append(v);
-  return sizes;
-}
-
-} // namespace
+#include "test_lists.h"
 
 TEST(CellBudgetTest, DefaultGrowsWithTheFileAndCallersSetIt) {
   ::unsetenv("CALLBRIMA_MAX_CELLS");
@@ -38,13 +28,13 @@ TEST(CellBudgetTest, DefaultGrowsWithTheFileAndCallersSetIt) {
 
 TEST(CellBudgetTest, TablesChargeTheirGrowthAndARefusalSticks) {
   QDN_Dmatrix outside;
-  EXPECT_EQ(outside.Setup(Sizes({100, 100})), QDN_NO_ERROR) << "no load, no budget";
+  EXPECT_EQ(outside.Setup(IntList({100, 100})), QDN_NO_ERROR) << "no load, no budget";
   QDN_cellBudget::Scope scope(1000);
   QDN_Dmatrix table;
-  ASSERT_EQ(table.Setup(Sizes({10})), QDN_NO_ERROR);
+  ASSERT_EQ(table.Setup(IntList({10})), QDN_NO_ERROR);
   ASSERT_EQ(table.InsertDimension(0, 10), QDN_NO_ERROR);
   // Reshaping in place costs nothing; only growth is charged.
-  ASSERT_EQ(table.ChangeOrderOfDimensions(Sizes({1, 0})), QDN_NO_ERROR);
+  ASSERT_EQ(table.ChangeOrderOfDimensions(IntList({1, 0})), QDN_NO_ERROR);
   EXPECT_EQ(scope.GetUsed(), 100);
   QDN_Dmatrix copy;
   ASSERT_EQ(copy.CopyFrom(table), QDN_NO_ERROR);
@@ -60,10 +50,10 @@ TEST(CellBudgetTest, TablesChargeTheirGrowthAndARefusalSticks) {
             "to 1100 cells; the budget is 1000 cells (CALLBRIMA_MAX_CELLS raises it).");
   // Once refused, the load gets nothing more.
   QDN_Dmatrix small;
-  EXPECT_EQ(small.Setup(Sizes({2})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(small.Setup(IntList({2})), QDN_OUT_OF_RANGE);
   {
     QDN_cellBudget::Scope inner(10);
-    EXPECT_EQ(small.Setup(Sizes({2})), QDN_NO_ERROR) << "an inner load has its own budget";
+    EXPECT_EQ(small.Setup(IntList({2})), QDN_NO_ERROR) << "an inner load has its own budget";
   }
-  EXPECT_EQ(small.Setup(Sizes({2})), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(small.Setup(IntList({2})), QDN_OUT_OF_RANGE);
 }

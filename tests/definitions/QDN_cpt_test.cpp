@@ -11,7 +11,7 @@
 #include "definitions/QDN_nodeValue.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "definitions/QDN_truthTable.h"
-#include "definitions_test_util.h"
+#include "test_lists.h"
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"

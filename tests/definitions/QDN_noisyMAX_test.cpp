@@ -10,7 +10,7 @@
 #include "definitions/QDN_cpt.h"
 #include "definitions/QDN_mau.h"
 #include "definitions/QDN_table.h"
-#include "definitions_test_util.h"
+#include "test_lists.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 

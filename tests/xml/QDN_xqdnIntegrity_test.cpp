@@ -16,7 +16,7 @@
 #include "definitions/QDN_table.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "definitions/QDN_truthTable.h"
-#include "definitions/definitions_test_util.h"
+#include "test_lists.h"
 #include "network/QDN_costDefinition.h"
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_formatDispatch.h"

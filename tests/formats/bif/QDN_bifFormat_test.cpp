@@ -19,23 +19,7 @@
 
 namespace {
 
-int Read(QDN_network& net, std::string_view text) {
-  ClearLog();
-  return net.ReadFile(WriteTempFile("read.bif", text).c_str(), 9, 0);
-}
-
-std::vector<std::string> Outcomes(QDN_network& net, const char* id) {
-  const QDN_idArray& names = *net.GetNode(net.FindNode(id))->GetDefinition()->GetOutcomesNames();
-  std::vector<std::string> out;
-  for (int i = 0; i < names.GetCount(); ++i)
-    out.emplace_back(names.At(i));
-  return out;
-}
-
-std::vector<double> Table(QDN_network& net, const char* id) {
-  const QDN_Dmatrix& table = *net.GetNode(net.FindNode(id))->GetDefinition()->GetTable();
-  return std::vector<double>(table.GetItems().Data(), table.GetItems().Data() + table.GetSize());
-}
+int Read(QDN_network& net, std::string_view text) { return ReadText(net, 9, text); }
 
 std::vector<std::string> Parents(QDN_network& net, const char* id) {
   std::vector<std::string> out;
@@ -68,11 +52,11 @@ TEST(BifFormatTest, CommonFormWithRowsDefaultsAndComments) {
                       "}\n"),
             QDN_NO_ERROR);
   EXPECT_EQ(LoggedCount(), 0u) << QDN_GetErrorLog().GetEntry(0).message;
-  EXPECT_EQ(Table(net, "a"), (std::vector<double>{0.25, 0.75}));
-  EXPECT_EQ(Table(net, "b"), (std::vector<double>{1e-300, 0.5, 0.5}));
+  EXPECT_EQ(TableOf(net, "a"), (std::vector<double>{0.25, 0.75}));
+  EXPECT_EQ(TableOf(net, "b"), (std::vector<double>{1e-300, 0.5, 0.5}));
   EXPECT_EQ(Parents(net, "c"), (std::vector<std::string>{"a", "b"}));
   // The last parent runs fastest; rows override the default wherever they come.
-  EXPECT_EQ(Table(net, "c"),
+  EXPECT_EQ(TableOf(net, "c"),
             (std::vector<double>{0.2, 0.8, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.9, 0.1}));
   EXPECT_STREQ(net.GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header.GetId(),
                "unknown");
@@ -91,7 +75,7 @@ TEST(BifFormatTest, OlderFormQuotedNamesAndFlatTablesWithTheChildSlowest) {
   EXPECT_EQ(LoggedCount(), 0u);
   EXPECT_EQ(Parents(net, "Tb"), (std::vector<std::string>{"Visit"}));
   // P(Present | Yes) = 0.05, P(Present | No) = 0.01.
-  EXPECT_EQ(Table(net, "Tb"), (std::vector<double>{0.05, 0.95, 0.01, 0.99}));
+  EXPECT_EQ(TableOf(net, "Tb"), (std::vector<double>{0.05, 0.95, 0.01, 0.99}));
   const QDN_node& visit = *net.GetNode(net.FindNode("Visit"));
   EXPECT_EQ(visit.GetInfo().screen.position.x0, 138);
   EXPECT_EQ(visit.GetInfo().screen.position.y0, 187);
@@ -115,13 +99,13 @@ TEST(BifFormatTest, NamesThatAreNotIdentifiersAreRepairedAndKept) {
   const int bowel = net.FindNode("bowel_problem");
   ASSERT_GE(bowel, 0);
   EXPECT_STREQ(net.GetNode(bowel)->GetName(), "Bowel problem");
-  EXPECT_EQ(Outcomes(net, "bowel_problem"), (std::vector<std::string>{"x_5", "x5_12", "x0_5"}));
+  EXPECT_EQ(OutcomesOf(net, "bowel_problem"), (std::vector<std::string>{"x_5", "x5_12", "x0_5"}));
   EXPECT_EQ(Label(net, "bowel_problem", 0), "<5");
   EXPECT_EQ(Label(net, "bowel_problem", 2), "0.5");
   ASSERT_GE(net.FindNode("two_words"), 0);
   EXPECT_STREQ(net.GetNode(net.FindNode("two_words"))->GetName(), "two words");
   // Rows name states by their texts or by the repaired identifiers.
-  EXPECT_EQ(Table(net, "two_words"), (std::vector<double>{0.1, 0.9, 0.2, 0.8, 0.3, 0.7}));
+  EXPECT_EQ(TableOf(net, "two_words"), (std::vector<double>{0.1, 0.9, 0.2, 0.8, 0.3, 0.7}));
   const QDN_header& header = net.GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header;
   EXPECT_STREQ(header.GetId(), "Pig_Network");
   EXPECT_EQ(net.GetProperties().FindProperty("software"), 0);
@@ -254,7 +238,7 @@ TEST(BifFormatTest, ARefusedVariableKeepsItsBlockFromTheNodeThatTakesItsHandle) 
   EXPECT_TRUE(LogContains("(line 1) : ERROR: Variable (\"c\") has no type"));
   EXPECT_EQ(LoggedCount(), 1u);
   EXPECT_EQ(net.GetNumberOfNodes(), 1);
-  EXPECT_EQ(Table(net, "d"), (std::vector<double>{0.3, 0.7}));
+  EXPECT_EQ(TableOf(net, "d"), (std::vector<double>{0.3, 0.7}));
 }
 
 TEST(BifFormatTest, SmallFilesCannotClaimHugeTablesThroughDefaultRows) {
@@ -277,7 +261,7 @@ TEST(BifFormatTest, SmallFilesCannotClaimHugeTablesThroughDefaultRows) {
   EXPECT_EQ(net.GetNumberOfParents(net.FindNode("c"), 0), 0);
   // Two million cells are within reach of a default row.
   EXPECT_EQ(net.GetNumberOfParents(net.FindNode("e"), 0), 3);
-  EXPECT_EQ(Table(net, "e").size(), 2097152u);
+  EXPECT_EQ(TableOf(net, "e").size(), 2097152u);
 }
 
 TEST(BifFormatTest, NetworkIdentifierAndNameComeBackApart) {

@@ -16,15 +16,7 @@
 
 namespace {
 
-int Read(QDN_network& net, std::string_view text) {
-  ClearLog();
-  return net.ReadFile(WriteTempFile("read.net", text).c_str(), 5, 0);
-}
-
-std::vector<double> Table(QDN_network& net, const char* id) {
-  const QDN_Dmatrix& t = *net.GetNode(net.FindNode(id))->GetDefinition()->GetTable();
-  return std::vector<double>(t.GetItems().Data(), t.GetItems().Data() + t.GetSize());
-}
+int Read(QDN_network& net, std::string_view text) { return ReadText(net, 5, text); }
 
 } // namespace
 
@@ -75,13 +67,13 @@ potential (u | a) { data = (10 -5); }
 potential (missing) { data = (1); }
 )"),
             QDN_NO_ERROR);
-  EXPECT_EQ(Table(net, "a"), (std::vector<double>{0.5, 0.5}));
+  EXPECT_EQ(TableOf(net, "a"), (std::vector<double>{0.5, 0.5}));
   // A node block after the first potential block is still read.
   ASSERT_GE(net.FindNode("b"), 0);
-  EXPECT_EQ(Table(net, "b"), (std::vector<double>{0.25, 0.75, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5}));
+  EXPECT_EQ(TableOf(net, "b"), (std::vector<double>{0.25, 0.75, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5}));
   EXPECT_TRUE(LogContains("ERROR: Undirected arcs not (yet) supported"));
   // Utilities keep their values: the normalizing pass leaves utility tables alone.
-  EXPECT_EQ(Table(net, "u"), (std::vector<double>{10, -5}));
+  EXPECT_EQ(TableOf(net, "u"), (std::vector<double>{10, -5}));
   EXPECT_TRUE(LogContains("ERROR: Node (\"missing\") not found"));
 }
 

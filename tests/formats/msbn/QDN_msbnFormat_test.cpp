@@ -15,15 +15,7 @@
 
 namespace {
 
-int Read(QDN_network& net, std::string_view text) {
-  ClearLog();
-  return net.ReadFile(WriteTempFile("read.dsc", text).c_str(), 3, 0);
-}
-
-std::vector<double> Table(QDN_network& net, const char* id) {
-  const QDN_Dmatrix& t = *net.GetNode(net.FindNode(id))->GetDefinition()->GetTable();
-  return std::vector<double>(t.GetItems().Data(), t.GetItems().Data() + t.GetSize());
-}
+int Read(QDN_network& net, std::string_view text) { return ReadText(net, 3, text); }
 
 } // namespace
 
@@ -49,13 +41,13 @@ utility ( u | d ) { (0) : 3; (1) : -1; }
     EXPECT_STREQ(net.GetNode(net.FindNode("a"))->GetName(), "A node");
     EXPECT_EQ(net.GetNode(net.FindNode("a"))->GetInfo().screen.position.y0, 2);
     // Values past the last cell are dropped; invalid coordinates fail the row.
-    EXPECT_EQ(Table(net, "a"), (std::vector<double>{0.2, 0.8}));
-    EXPECT_EQ(Table(net, "b"), (std::vector<double>{0.5, 0.5, 0.25, 0.75}));
+    EXPECT_EQ(TableOf(net, "a"), (std::vector<double>{0.2, 0.8}));
+    EXPECT_EQ(TableOf(net, "b"), (std::vector<double>{0.5, 0.5, 0.25, 0.75}));
     EXPECT_TRUE(LogContains("ERROR: Invalid coordinates"));
     EXPECT_EQ(net.GetNode(net.FindNode("d"))->GetDefinition()->GetType(), QDN_LIST);
     EXPECT_EQ(net.GetNumberOfParents(net.FindNode("d"), 0), 1);
     EXPECT_EQ(net.GetNode(net.FindNode("u"))->GetDefinition()->GetType(), QDN_TABLE);
-    EXPECT_EQ(Table(net, "u"), (std::vector<double>{3, -1}));
+    EXPECT_EQ(TableOf(net, "u"), (std::vector<double>{3, -1}));
   }
 }
 

@@ -22,24 +22,10 @@
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
+#include "test_lists.h"
 #include "test_util.h"
 
 namespace {
-
-QDN_doubleArray Values(std::initializer_list<double> values) {
-  QDN_doubleArray a;
-  (void)a.Resize(static_cast<int>(values.size()));
-  for (double v : values)
-    (void)a.Append(v);
-  return a;
-}
-
-QDN_stringArray Names(std::initializer_list<const char*> names) {
-  QDN_stringArray a;
-  for (const char* n : names)
-    (void)a.Append(n);
-  return a;
-}
 
 int Read(QDN_network& net, std::string_view text) {
   return net.ReadFile(WriteTempFile("read.qdn", text).c_str(), 4, 0);
@@ -66,8 +52,8 @@ void BuildRichNetwork(QDN_network& net) {
 
   const int a = net.AddNode(QDN_CPT, "a");
   auto& cpt = *static_cast<QDN_cpt*>(net.GetNode(a)->GetDefinition());
-  (void)cpt.SetNumberOfOutcomes(Names({"low", "mid", "high"}));
-  (void)cpt.SetProbabilities(Values({1e-9, 9.999424e-4, 1 - 1e-9 - 9.999424e-4}));
+  (void)cpt.SetNumberOfOutcomes(TextList({"low", "mid", "high"}));
+  (void)cpt.SetProbabilities(DoubleList({1e-9, 9.999424e-4, 1 - 1e-9 - 9.999424e-4}));
   QDN_node& na = *net.GetNode(a);
   (void)na.GetInfo().header.SetComment("");
   na.GetInfo().screen.position = {100, 50, 80, 30};
@@ -98,7 +84,7 @@ void BuildRichNetwork(QDN_network& net) {
   for (int v : {2, 0, 1})
     (void)order.Append(v);
   (void)noisy.SetParentOutcomeStrengths(0, order);
-  (void)noisy.SetDefinition(Values({0.7, 0.3, 0.4, 0.6, 0, 1, 0.05, 0.95}));
+  (void)noisy.SetDefinition(DoubleList({0.7, 0.3, 0.4, 0.6, 0, 1, 0.05, 0.95}));
 
   const int t = net.AddNode(QDN_TRUTHTABLE, "t");
   (void)net.AddArc(a, t, 0);
@@ -108,23 +94,24 @@ void BuildRichNetwork(QDN_network& net) {
   (void)static_cast<QDN_truthTable*>(net.GetNode(t)->GetDefinition())->SetResultingStates(states);
 
   const int d = net.AddNode(QDN_LIST, "d");
-  (void)net.GetNode(d)->GetDefinition()->SetNumberOfOutcomes(Names({"go", "stay", "wait"}));
+  (void)net.GetNode(d)->GetDefinition()->SetNumberOfOutcomes(TextList({"go", "stay", "wait"}));
   const int u = net.AddNode(QDN_TABLE, "u");
   (void)net.AddArc(d, u, 0);
   (void)static_cast<QDN_table*>(net.GetNode(u)->GetDefinition())
-      ->SetUtilities(Values({10, -5.5, 0.125}));
+      ->SetUtilities(DoubleList({10, -5.5, 0.125}));
   const int u2 = net.AddNode(QDN_TABLE, "u2");
   const int m = net.AddNode(QDN_MAU, "m");
   (void)net.AddArc(u, m, 0);
   (void)net.AddArc(u2, m, 0);
-  (void)static_cast<QDN_mau*>(net.GetNode(m)->GetDefinition())->SetWeights(Values({0.25, 0.75}));
+  (void)static_cast<QDN_mau*>(net.GetNode(m)->GetDefinition())
+      ->SetWeights(DoubleList({0.25, 0.75}));
 
   const int c1 = net.AddNode(QDN_CAST, "c1");
   const int c2 = net.AddNode(QDN_CAST, "c2");
   (void)net.AddArc(c1, c2, 0);
   auto& cast = *static_cast<QDN_cast*>(net.GetNode(c2)->GetDefinition());
-  (void)cast.SetPositiveWeights(Values({0.5}));
-  (void)cast.SetNegativeWeights(Values({-0.25}));
+  (void)cast.SetPositiveWeights(DoubleList({0.5}));
+  (void)cast.SetNegativeWeights(DoubleList({-0.25}));
   (void)cast.SetBaseline(0.3);
 
   // Observation costs of b over its cost parent a, one not applicable.

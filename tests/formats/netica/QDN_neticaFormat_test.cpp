@@ -17,15 +17,7 @@
 
 namespace {
 
-int Read(QDN_network& net, std::string_view text) {
-  ClearLog();
-  return net.ReadFile(WriteTempFile("read.dne", text).c_str(), 2, 0);
-}
-
-std::vector<double> Table(QDN_network& net, const char* id) {
-  const QDN_Dmatrix& t = *net.GetNode(net.FindNode(id))->GetDefinition()->GetTable();
-  return std::vector<double>(t.GetItems().Data(), t.GetItems().Data() + t.GetSize());
-}
+int Read(QDN_network& net, std::string_view text) { return ReadText(net, 2, text); }
 
 int TypeOf(QDN_network& net, const char* id) {
   const int h = net.FindNode(id);
@@ -60,15 +52,15 @@ node c { kind = NATURE; states = (a, b); parents = (det);
   EXPECT_TRUE(LogContains("ERROR: 'NodeSet' : Unknown Visual Net Statement"));
   EXPECT_EQ(net.FindNode("only"), QDN_OUT_OF_RANGE); // no definition: removed silently
   EXPECT_EQ(TypeOf(net, "det"), QDN_TRUTHTABLE);
-  EXPECT_EQ(Table(net, "det"), (std::vector<double>{0, 1}));
+  EXPECT_EQ(TableOf(net, "det"), (std::vector<double>{0, 1}));
   EXPECT_EQ(TypeOf(net, "late"), QDN_CPT); // kind after states changes nothing
   EXPECT_EQ(TypeOf(net, "dec"), QDN_LIST);
   EXPECT_TRUE(LogContains("ERROR: nodes of type ASSUME not supported (yet)"));
   EXPECT_EQ(TypeOf(net, "ass"), QDN_CPT);
   EXPECT_EQ(TypeOf(net, "u"), QDN_TABLE);
-  EXPECT_EQ(Table(net, "u"), (std::vector<double>{3, -1.5}));
+  EXPECT_EQ(TableOf(net, "u"), (std::vector<double>{3, -1.5}));
   // A flat probs list at any depth fills the table in file order.
-  EXPECT_EQ(Table(net, "c"), (std::vector<double>{0.1, 0.9, 0.8, 0.2}));
+  EXPECT_EQ(TableOf(net, "c"), (std::vector<double>{0.1, 0.9, 0.8, 0.2}));
   EXPECT_TRUE(LogContains("ERROR: Wrong Center Coordinates"));
   EXPECT_EQ(net.GetNode(net.FindNode("c"))->GetInfo().screen.position.y1, 30);
 }
@@ -81,8 +73,8 @@ node b { kind = NATURE; states = (x, y); parents = (a); probs = ((0.1), (0.4), (
 node c { kind = NATURE; states = (x, y); parents = (a); probs = ((0.1), (0.4, 0.6), (0.25)); };
 };)"),
             QDN_NO_ERROR);
-  EXPECT_EQ(Table(net, "a"), (std::vector<double>{0.2, 0.3, 0.5}));
-  EXPECT_EQ(Table(net, "b"), (std::vector<double>{0.1, 0.9, 0.4, 0.6, 0.25, 0.75}));
+  EXPECT_EQ(TableOf(net, "a"), (std::vector<double>{0.2, 0.3, 0.5}));
+  EXPECT_EQ(TableOf(net, "b"), (std::vector<double>{0.1, 0.9, 0.4, 0.6, 0.25, 0.75}));
   // Rows of unequal length are taken as they stand.
   EXPECT_TRUE(LogContains("Wrong number of probabilities for node [c]"));
 }
@@ -108,7 +100,7 @@ node u { kind = UTILITY; discrete = FALSE; parents = (a); functable = (1, 2); };
   QDN_network again;
   ASSERT_EQ(again.ReadFile(path.c_str(), 2, 0), QDN_NO_ERROR);
   EXPECT_EQ(again.GetNumberOfNodes(), 4);
-  EXPECT_EQ(Table(again, "t"), (std::vector<double>{0, 1, 1, 0}));
+  EXPECT_EQ(TableOf(again, "t"), (std::vector<double>{0, 1, 1, 0}));
   EXPECT_EQ(TypeOf(again, "m"), QDN_CPT); // noisy-MAX goes out as its expanded table
   EXPECT_STREQ(again.GetNode(again.FindNode("a"))->GetName(), "A\nB");
   QDN_network mau;
@@ -153,7 +145,7 @@ TEST(NeticaFormatTest, CastNodesGoOutAsTheirTablesAndEquationNodesAreRefused) {
   ASSERT_EQ(again.ReadFile(path.c_str(), 2, 0), QDN_NO_ERROR);
   const QDN_Dmatrix& cast =
       *net.GetNode(net.FindNode("c1"))->GetDefinition()->GetProbabilityTable();
-  EXPECT_EQ(Table(again, "c1"),
+  EXPECT_EQ(TableOf(again, "c1"),
             std::vector<double>(cast.GetItems().Data(), cast.GetItems().Data() + cast.GetSize()));
   // Equations have no Netica form the reader takes.
   QDN_network equations;
@@ -193,7 +185,7 @@ node v { kind = NATURE; discrete = TRUE; states = (a, b); levels = (0, 1); paren
   EXPECT_STREQ(states.At(1), "from_10_5_to_100");
   EXPECT_EQ(f.GetExtraDefinition()->GetOutcome(0).long_name, "-5 to 10.5");
   EXPECT_EQ(f.GetExtraDefinition()->GetOutcome(1).long_name, "10.5 to 100");
-  EXPECT_EQ(Table(net, "f"), (std::vector<double>{0.1, 0.9, 0.3, 0.7}));
+  EXPECT_EQ(TableOf(net, "f"), (std::vector<double>{0.1, 0.9, 0.3, 0.7}));
   EXPECT_EQ(net.GetParents(net.FindNode("f"), 0).GetCount(), 1);
   // Named states keep their names; a discrete node's levels are its values.
   QDN_node& g = *net.GetNode(net.FindNode("g"));

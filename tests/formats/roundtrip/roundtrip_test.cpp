@@ -35,6 +35,7 @@
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
 #include "network/QDN_submodelTree.h"
+#include "test_lists.h"
 #include "test_util.h"
 #include "xml/QDN_registerFormats.h"
 
@@ -322,39 +323,6 @@ template <typename T> std::string Show(const std::vector<T>& items) {
   return out + ")";
 }
 
-// Splits a description at blanks, line ends and brackets.
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> out;
-  std::string word;
-  for (char c : text) {
-    if (c == ' ' || c == '\n' || c == '[' || c == ']') {
-      if (!word.empty()) out.push_back(word);
-      word.clear();
-    } else {
-      word += c;
-    }
-  }
-  if (!word.empty()) out.push_back(word);
-  return out;
-}
-
-// Equal descriptions, numbers within a relative tolerance.
-bool SameDescriptions(const std::string& a, const std::string& b, double tolerance) {
-  if (a == b) return true;
-  if (tolerance <= 0) return false;
-  const auto x = Words(a), y = Words(b);
-  if (x.size() != y.size()) return false;
-  for (size_t i = 0; i < x.size(); ++i) {
-    if (x[i] == y[i]) continue;
-    char* end_x = nullptr;
-    char* end_y = nullptr;
-    const double u = std::strtod(x[i].c_str(), &end_x), v = std::strtod(y[i].c_str(), &end_y);
-    if (*end_x != '\0' || *end_y != '\0' || std::fabs(u - v) > tolerance * (1 + std::fabs(u)))
-      return false;
-  }
-  return true;
-}
-
 // The differences between what was written and what was read back; empty
 // when they are equal.
 std::vector<std::string> Differences(const NetworkView& want, const NetworkView& got,
@@ -405,14 +373,6 @@ std::vector<std::string> Differences(const NetworkView& want, const NetworkView&
 // ---------------------------------------------------------------------------
 // Networks.
 
-QDN_doubleArray Values(std::initializer_list<double> values) {
-  QDN_doubleArray a;
-  (void)a.Resize(static_cast<int>(values.size()));
-  for (double v : values)
-    (void)a.Append(v);
-  return a;
-}
-
 QDN_stringArray Names(std::initializer_list<std::string> names) {
   QDN_stringArray a;
   for (const std::string& n : names)
@@ -443,14 +403,14 @@ std::unique_ptr<QDN_network> TextsNetwork() {
   const int p = net->AddNode(QDN_CPT, parent_id.c_str());
   const std::string long_outcome = "outcome_" + std::string(72, 'o');
   (void)Cpt(*net, p).SetNumberOfOutcomes(Names({long_outcome, "short"}));
-  (void)Cpt(*net, p).SetProbabilities(Values({1.0 / 3, 2.0 / 3}));
+  (void)Cpt(*net, p).SetProbabilities(DoubleList({1.0 / 3, 2.0 / 3}));
   QDN_header& ph = net->GetNode(p)->GetInfo().header;
   (void)ph.SetName("Tuberculosis\nor Cancer, a node title that goes on and on past the margin");
   (void)ph.SetComment("Comment with \xe9t\xe9 and a\nline break.");
   const int c = net->AddNode(QDN_CPT, child_id.c_str());
   (void)net->AddArc(p, c, 0);
   (void)Cpt(*net, c).SetNumberOfOutcomes(Names({"low_value", "high", "x_"}));
-  (void)Cpt(*net, c).SetProbabilities(Values({1e-9, 0.25, 0.75 - 1e-9, 0.1, 0.2, 0.7}));
+  (void)Cpt(*net, c).SetProbabilities(DoubleList({1e-9, 0.25, 0.75 - 1e-9, 0.1, 0.2, 0.7}));
   // Original texts: one that maps back to its identifier, one that does not
   // ("very high" gives very_high), one that holds only a repaired character.
   QDN_extraDefinition& extra = *net->GetNode(c)->GetExtraDefinition();
@@ -462,7 +422,7 @@ std::unique_ptr<QDN_network> TextsNetwork() {
   const int d = net->AddNode(QDN_CPT, "Duplicates");
   (void)net->AddArc(c, d, 0);
   (void)Cpt(*net, d).SetNumberOfOutcomes(Names({"same_text", "same_text0"}));
-  (void)Cpt(*net, d).SetProbabilities(Values({0.5, 0.5, 0.9, 0.1, 0, 1}));
+  (void)Cpt(*net, d).SetProbabilities(DoubleList({0.5, 0.5, 0.9, 0.1, 0, 1}));
   QDN_extraDefinition& dup = *net->GetNode(d)->GetExtraDefinition();
   dup.GetOutcome(0).long_name = "same text";
   dup.GetOutcome(1).long_name = "same text";
@@ -475,14 +435,14 @@ std::unique_ptr<QDN_network> KindsNetwork() {
   (void)net->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel)->header.SetId("Kinds");
   const int a = net->AddNode(QDN_CPT, "a");
   (void)Cpt(*net, a).SetNumberOfOutcomes(Names({"low", "mid", "high"}));
-  (void)Cpt(*net, a).SetProbabilities(Values({0.2, 0.3, 0.5}));
+  (void)Cpt(*net, a).SetProbabilities(DoubleList({0.2, 0.3, 0.5}));
   const int b = net->AddNode(QDN_CPT, "b");
-  (void)Cpt(*net, b).SetProbabilities(Values({0.6, 0.4}));
+  (void)Cpt(*net, b).SetProbabilities(DoubleList({0.6, 0.4}));
   const int n = net->AddNode(QDN_NOISY_MAX, "noisy");
   (void)net->AddArc(a, n, 0);
   (void)net->AddArc(b, n, 0);
   auto& noisy = *static_cast<QDN_noisyMAX*>(net->GetNode(n)->GetDefinition());
-  (void)noisy.SetDefinition(Values({0.7, 0.3, 0.4, 0.6, 0, 1, 0.8, 0.2, 0, 1, 0.05, 0.95}));
+  (void)noisy.SetDefinition(DoubleList({0.7, 0.3, 0.4, 0.6, 0, 1, 0.8, 0.2, 0, 1, 0.05, 0.95}));
   const int t = net->AddNode(QDN_TRUTHTABLE, "t");
   (void)net->AddArc(a, t, 0);
   (void)net->AddArc(b, t, 0);

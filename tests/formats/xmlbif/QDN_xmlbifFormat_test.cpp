@@ -26,14 +26,6 @@ int Read(QDN_network& net, std::string_view body, std::string_view version = "0.
   return net.ReadFile(WriteTempFile("read.xml03", text).c_str(), 6, 0);
 }
 
-std::vector<std::string> Outcomes(QDN_network& net, const char* id) {
-  const QDN_idArray& names = *net.GetNode(net.FindNode(id))->GetDefinition()->GetOutcomesNames();
-  std::vector<std::string> out;
-  for (int i = 0; i < names.GetCount(); ++i)
-    out.emplace_back(names.At(i));
-  return out;
-}
-
 } // namespace
 
 TEST(XmlbifFormatTest, VersionTypesAndTexts) {
@@ -58,7 +50,7 @@ TEST(XmlbifFormatTest, VersionTypesAndTexts) {
   const int bowel = net.FindNode("bowel_problem");
   ASSERT_GE(bowel, 0);
   EXPECT_STREQ(net.GetNode(bowel)->GetName(), "bowel-problem");
-  EXPECT_EQ(Outcomes(net, "bowel_problem"), (std::vector<std::string>{"x1", "x10", "x_1_1_4_"}));
+  EXPECT_EQ(OutcomesOf(net, "bowel_problem"), (std::vector<std::string>{"x1", "x10", "x_1_1_4_"}));
   EXPECT_EQ(net.GetNode(net.FindNode("plain"))->GetDefinition()->GetType(), QDN_CPT);
   EXPECT_EQ(net.GetNode(net.FindNode("act"))->GetDefinition()->GetType(), QDN_LIST);
   EXPECT_TRUE(LogContains("ERROR: weird : Unknown node type"));
@@ -104,7 +96,7 @@ TEST(XmlbifFormatTest, WriterHeaderAndEscaping) {
   EXPECT_NE(text.find("<OUTCOME>x &amp; y</OUTCOME>"), std::string::npos);
   QDN_network again;
   ASSERT_EQ(again.ReadFile(path.c_str(), 6, 0), QDN_NO_ERROR);
-  EXPECT_EQ(Outcomes(again, "a"), Outcomes(net, "a"));
+  EXPECT_EQ(OutcomesOf(again, "a"), OutcomesOf(net, "a"));
 }
 
 TEST(XmlbifFormatTest, OldUpperCaseHeaderStillReads) {
@@ -120,7 +112,7 @@ TEST(XmlbifFormatTest, OldUpperCaseHeaderStillReads) {
   ClearLog();
   ASSERT_EQ(net.ReadFile(path.c_str(), 6, 0), QDN_NO_ERROR);
   EXPECT_EQ(LoggedCount(), 0u);
-  EXPECT_EQ(Outcomes(net, "a"), (std::vector<std::string>{"x", "y"}));
+  EXPECT_EQ(OutcomesOf(net, "a"), (std::vector<std::string>{"x", "y"}));
 }
 
 TEST(XmlbifFormatTest, OriginalOutcomeTextsOnlyWhereTheyReadBack) {

@@ -1,5 +1,7 @@
 #pragma once
 
+// Arrays and tables built from and shown as brace lists, for tests.
+
 #include <initializer_list>
 #include <vector>
 
