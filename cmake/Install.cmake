@@ -1,11 +1,15 @@
-# Installs the engine (static library and headers), the JNI library, the jar,
-# the brima tool and the CMake package callbrima (targets callbrima::engine and
-# callbrima::jni):
+# Installs the engine (a static library per layer, and the headers), the JNI
+# library, the jar, the brima tool and the CMake package callbrima (targets
+# callbrima::engine, the whole engine, and callbrima::jni; the layers are
+# callbrima::core, ::model, ::formats and ::xml):
 #   find_package(callbrima CONFIG REQUIRED)
 #   target_link_libraries(app PRIVATE callbrima::engine)
 set(CALLBRIMA_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/callbrima)
 
 set(callbrima_targets callbrima_engine)
+foreach(layer IN LISTS CALLBRIMA_LAYERS)
+  list(APPEND callbrima_targets callbrima_${layer})
+endforeach()
 if(CALLBRIMA_JAVA)
   list(APPEND callbrima_targets callbrima)
 endif()

@@ -1,0 +1,1 @@
+// An empty source: the layer-check shared objects hold only their layer.
