@@ -403,7 +403,7 @@ int QDN_lexer::Scan() {
   }
 }
 
-int QDN_lexer::NextToken(QDN_token& out) {
+int QDN_lexer::ScanNextToken(QDN_token& out) {
   if (status_ < 0) return status_;
   if (!peeked_ && index_ >= 0 && index_ < count_ - 1) peeked_ = true;
   if (!peeked_) {

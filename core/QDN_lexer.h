@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/QDN_status.h"
+
 // Token kinds.
 inline constexpr int QDN_TOKEN_IDENTIFIER = 1;
 inline constexpr int QDN_TOKEN_INTEGER = 2;
@@ -72,7 +74,15 @@ public:
   // The next token without consuming it: 0, -111 at the end of the input,
   // -128 for an unterminated string or comment. Characters that no token may
   // hold are logged (-126) and skipped.
-  int NextToken(QDN_token& out);
+  int NextToken(QDN_token& out) {
+    // A token already peeked is given again without a call: readers peek
+    // the same token for each statement keyword they try.
+    if (!peeked_ || status_ < 0) return ScanNextToken(out);
+    const Entry& entry = Slot(index_);
+    out.kind = entry.kind;
+    out.text = TextOf(entry);
+    return QDN_NO_ERROR;
+  }
   void Consume();
   // NextToken and Consume in one step for the readers of long lists: when
   // the next token is of kind a or kind b, it is consumed and given in out
@@ -115,6 +125,8 @@ private:
   // The history is a ring: entry k (0 oldest) is at slot (first_ + k) % kHistory.
   Entry& Slot(int k) { return history_[static_cast<size_t>((first_ + k) % kHistory)]; }
   const Entry& Slot(int k) const { return history_[static_cast<size_t>((first_ + k) % kHistory)]; }
+  // NextToken when no token is peeked yet.
+  int ScanNextToken(QDN_token& out);
   // Scans one token from pos_ into a new history entry.
   int Scan();
   // Advances over one line end at i (LF, CR or CRLF), counting the line.
