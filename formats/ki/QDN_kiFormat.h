@@ -6,6 +6,8 @@
 
 #include "formats/native/QDN_qdnFormat.h"
 
+class QDN_node;
+
 // The KI knowledge-base format (format 7, ".dxp"): a diagnostic network of
 // chance and noisy-MAX nodes with their states and diagnostic attributes.
 // Reading only by number; a write chosen by the extension produces the
@@ -31,6 +33,15 @@ private:
   int ReadNodes();
   int ReadNodeEntry();
   int ReadNodeStatement(int& handle);
+  // CLASSTYPE: the node is made again as a noisy-MAX node that keeps its
+  // descriptive and diagnostic information (handle is its new handle).
+  int ReadClassType(int& handle);
+  // NAME, DEFINITION, SHORTNAME and LONGNAME of a node.
+  int ReadTextStatement(QDN_node& node);
+  // POSITION and SIZE.
+  int ReadScreenStatement(QDN_node& node);
+  // COST, the diagnostic flags, MANDATORYVALUE and QUESTION.
+  int ReadDiagnosticStatement(QDN_extraDefinition* extra);
   int ReadTypeStatement(int handle);
   int ReadStateBlock(int handle, int outcome);
   int ReadNetworkBlock();

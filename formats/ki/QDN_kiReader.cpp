@@ -175,58 +175,89 @@ int QDN_kiFormat::ReadNodeStatement(int& handle) {
   for (std::string_view name : kNodeStatements)
     known = known || QDN_EqualsIgnoringCase(token.text, name);
   if (!known) return ReportUnknown("Unknown Node Statement");
+  int status = ReadClassType(handle);
+  if (status != QDN_NOT_THIS_STATEMENT) return status;
+  if (NextTextIs("type")) return ReadTypeStatement(handle);
+  QDN_node& node = *network_->GetNode(handle);
+  if ((status = ReadTextStatement(node)) != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadScreenStatement(node)) != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadDiagnosticStatement(node.GetExtraDefinition())) != QDN_NOT_THIS_STATEMENT)
+    return status;
+  // CLASS, CATEGORY, FONT, FONTSIZE, ORDER, ENTRYTYPE, ENTEREDNAME,
+  // FINISHEDFLAG, INCLUDEDEBUGINFO and the rest are read and ignored.
+  SkipPastSemicolon();
+  return QDN_NO_ERROR;
+}
+
+int QDN_kiFormat::ReadClassType(int& handle) {
+  CB_TRY(ReadAssignment("CLASSTYPE", QDN_TOKEN_IDENTIFIER));
+  // The node becomes a noisy-MAX node that keeps its descriptive information.
   QDN_node& node = *network_->GetNode(handle);
   QDN_extraDefinition* extra = node.GetExtraDefinition();
-  int status = ReadAssignment("NAME", QDN_TOKEN_STRING);
-  if (status != QDN_NOT_THIS_STATEMENT)
-    return status < 0
-               ? status
-               : ReportError(
-                     node.GetInfo().header.SetName(std::string(CurrentToken().text).c_str()), {});
-  if ((status = ReadAssignment("CLASSTYPE", QDN_TOKEN_IDENTIFIER)) != QDN_NOT_THIS_STATEMENT) {
-    CB_TRY(status);
-    // The node becomes a noisy-MAX node that keeps its descriptive information.
-    const std::string id = node.GetId() ? node.GetId() : "";
-    const QDN_nodeInfo saved(node.GetInfo());
-    const QDN_documentation documentation = node.GetInfo().documentation;
-    const int submodel = node.GetSubmodel();
-    struct {
-      int troubleType = QDN_extraDefinition::kAuxiliary;
-      bool mandatory = false, ranked = false;
-      int mandatory_value = -1;
-      std::optional<std::string> question;
-      QDN_doubleArray costs;
-    } saved_extra;
-    if (extra) {
-      saved_extra.troubleType = extra->troubleType;
-      saved_extra.mandatory = extra->mandatory;
-      saved_extra.ranked = extra->ranked;
-      saved_extra.mandatory_value = extra->mandatory_value;
-      saved_extra.question = extra->question;
-      CB_TRY(saved_extra.costs.Assign(extra->costs));
-    }
-    (void)network_->DeleteNode(handle);
-    handle = network_->AddNode(QDN_NOISY_MAX, id.c_str());
-    if (handle < 0)
-      return ReportError(handle, Concat({"ERROR: Couldn't Find Node (\"", id, "\")"}));
-    QDN_node& replaced = *network_->GetNode(handle);
-    (void)replaced.GetInfo().header.SetName(saved.header.GetName());
-    (void)replaced.GetInfo().header.SetComment(saved.header.GetComment());
-    (void)replaced.GetInfo().screen.CopyFrom(saved.screen);
-    (void)replaced.GetInfo().properties.CopyFrom(saved.properties);
-    (void)replaced.GetInfo().documentation.CopyFrom(documentation);
-    (void)replaced.SetSubmodel(submodel);
-    if (QDN_extraDefinition* target = replaced.GetExtraDefinition()) {
-      target->troubleType = saved_extra.troubleType;
-      target->mandatory = saved_extra.mandatory;
-      target->ranked = saved_extra.ranked;
-      target->question = saved_extra.question;
-      (void)target->costs.Assign(saved_extra.costs);
-      target->mandatory_value = saved_extra.mandatory_value;
-    }
-    return QDN_NO_ERROR;
+  const std::string id = node.GetId() ? node.GetId() : "";
+  const QDN_nodeInfo saved(node.GetInfo());
+  const QDN_documentation documentation = node.GetInfo().documentation;
+  const int submodel = node.GetSubmodel();
+  struct {
+    int troubleType = QDN_extraDefinition::kAuxiliary;
+    bool mandatory = false, ranked = false;
+    int mandatory_value = -1;
+    std::optional<std::string> question;
+    QDN_doubleArray costs;
+  } saved_extra;
+  if (extra) {
+    saved_extra.troubleType = extra->troubleType;
+    saved_extra.mandatory = extra->mandatory;
+    saved_extra.ranked = extra->ranked;
+    saved_extra.mandatory_value = extra->mandatory_value;
+    saved_extra.question = extra->question;
+    CB_TRY(saved_extra.costs.Assign(extra->costs));
   }
-  if (NextTextIs("type")) return ReadTypeStatement(handle);
+  (void)network_->DeleteNode(handle);
+  handle = network_->AddNode(QDN_NOISY_MAX, id.c_str());
+  if (handle < 0) return ReportError(handle, Concat({"ERROR: Couldn't Find Node (\"", id, "\")"}));
+  QDN_node& replaced = *network_->GetNode(handle);
+  (void)replaced.GetInfo().header.SetName(saved.header.GetName());
+  (void)replaced.GetInfo().header.SetComment(saved.header.GetComment());
+  (void)replaced.GetInfo().screen.CopyFrom(saved.screen);
+  (void)replaced.GetInfo().properties.CopyFrom(saved.properties);
+  (void)replaced.GetInfo().documentation.CopyFrom(documentation);
+  (void)replaced.SetSubmodel(submodel);
+  if (QDN_extraDefinition* target = replaced.GetExtraDefinition()) {
+    target->troubleType = saved_extra.troubleType;
+    target->mandatory = saved_extra.mandatory;
+    target->ranked = saved_extra.ranked;
+    target->question = saved_extra.question;
+    (void)target->costs.Assign(saved_extra.costs);
+    target->mandatory_value = saved_extra.mandatory_value;
+  }
+  return QDN_NO_ERROR;
+}
+
+int QDN_kiFormat::ReadTextStatement(QDN_node& node) {
+  QDN_header& header = node.GetInfo().header;
+  int status = ReadAssignment("NAME", QDN_TOKEN_STRING);
+  if (status != QDN_NOT_THIS_STATEMENT) {
+    CB_TRY(status);
+    return ReportError(header.SetName(std::string(CurrentToken().text).c_str()), {});
+  }
+  if ((status = ReadAssignment("DEFINITION", QDN_TOKEN_STRING)) != QDN_NOT_THIS_STATEMENT) {
+    CB_TRY(status);
+    return ReportError(header.SetComment(std::string(CurrentToken().text).c_str()), {});
+  }
+  for (const char* keyword : {"SHORTNAME", "LONGNAME"}) {
+    if ((status = ReadAssignment(keyword, QDN_TOKEN_STRING)) == QDN_NOT_THIS_STATEMENT) continue;
+    CB_TRY(status);
+    return ReportError(
+        node.GetInfo().properties.AddProperty(keyword[0] == 'S' ? "KI_SHORTNAME" : "KI_LONGNAME",
+                                              std::string(CurrentToken().text).c_str()),
+        {});
+  }
+  return QDN_NOT_THIS_STATEMENT;
+}
+
+int QDN_kiFormat::ReadScreenStatement(QDN_node& node) {
+  QDN_rectangle& position = node.GetInfo().screen.position;
   if (Match(QDN_TOKEN_IDENTIFIER, "POSITION") == QDN_NO_ERROR) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
     int dimensions = 0;
@@ -236,10 +267,23 @@ int QDN_kiFormat::ReadNodeStatement(int& handle) {
     CB_TRY(ReadIntList(coordinates));
     if (coordinates.GetCount() < 2)
       return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong position coordinates");
-    node.GetInfo().screen.position.x0 = coordinates.At(0);
-    node.GetInfo().screen.position.y0 = coordinates.At(1);
+    position.x0 = coordinates.At(0);
+    position.y0 = coordinates.At(1);
     return QDN_NO_ERROR;
   }
+  if (Match(QDN_TOKEN_IDENTIFIER, "SIZE") == QDN_NO_ERROR) {
+    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
+    QDN_intArray size;
+    CB_TRY(ReadIntList(size));
+    if (size.GetCount() < 2) return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong Size Values");
+    position.x1 = size.At(0);
+    position.y1 = size.At(1);
+    return QDN_NO_ERROR;
+  }
+  return QDN_NOT_THIS_STATEMENT;
+}
+
+int QDN_kiFormat::ReadDiagnosticStatement(QDN_extraDefinition* extra) {
   if (Match(QDN_TOKEN_IDENTIFIER, "COST") == QDN_NO_ERROR) {
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
     double cost = 0;
@@ -253,15 +297,7 @@ int QDN_kiFormat::ReadNodeStatement(int& handle) {
     }
     return QDN_NO_ERROR;
   }
-  if (Match(QDN_TOKEN_IDENTIFIER, "SIZE") == QDN_NO_ERROR) {
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
-    QDN_intArray size;
-    CB_TRY(ReadIntList(size));
-    if (size.GetCount() < 2) return ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong Size Values");
-    node.GetInfo().screen.position.x1 = size.At(0);
-    node.GetInfo().screen.position.y1 = size.At(1);
-    return QDN_NO_ERROR;
-  }
+  int status = QDN_NO_ERROR;
   int flag = 0;
   for (auto [keyword, target] :
        {std::pair{"OBSERVABLE", &observable_}, std::pair{"MANDATORY", &mandatory_},
@@ -288,23 +324,7 @@ int QDN_kiFormat::ReadNodeStatement(int& handle) {
     if (status == QDN_NO_ERROR && extra) extra->question = std::string(CurrentToken().text);
     return status;
   }
-  if ((status = ReadAssignment("DEFINITION", QDN_TOKEN_STRING)) != QDN_NOT_THIS_STATEMENT)
-    return status < 0 ? status
-                      : ReportError(node.GetInfo().header.SetComment(
-                                        std::string(CurrentToken().text).c_str()),
-                                    {});
-  for (const char* keyword : {"SHORTNAME", "LONGNAME"}) {
-    if ((status = ReadAssignment(keyword, QDN_TOKEN_STRING)) == QDN_NOT_THIS_STATEMENT) continue;
-    CB_TRY(status);
-    return ReportError(
-        node.GetInfo().properties.AddProperty(keyword[0] == 'S' ? "KI_SHORTNAME" : "KI_LONGNAME",
-                                              std::string(CurrentToken().text).c_str()),
-        {});
-  }
-  // CLASS, CATEGORY, FONT, FONTSIZE, ORDER, ENTRYTYPE, ENTEREDNAME,
-  // FINISHEDFLAG, INCLUDEDEBUGINFO and the rest are read and ignored.
-  SkipPastSemicolon();
-  return QDN_NO_ERROR;
+  return QDN_NOT_THIS_STATEMENT;
 }
 
 int QDN_kiFormat::ReadTypeStatement(int handle) {
