@@ -5,6 +5,7 @@
 
 #include "formats/text/QDN_textFormat.h"
 
+class QDN_node;
 class QDN_nodeDefinition;
 
 // The Netica DNE text format (format 2, ".dne"): discrete chance,
@@ -33,6 +34,11 @@ private:
   int ReadNode();
   int ReadNodeStatement(int handle);
   int ReadNodeField(int handle);
+  // kind, discrete and chance: the type the node's definition will have.
+  int ReadTypeField(const QDN_node& node);
+  // What follows "parents" and "states".
+  int ReadParents(int handle);
+  int ReadStates(int handle);
   int ReadVisualNode(int handle);
   int ReadParam();
   bool EnsureDefinition(int handle);

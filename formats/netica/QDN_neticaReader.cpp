@@ -196,6 +196,38 @@ bool QDN_neticaFormat::EnsureDefinition(int handle) {
 
 int QDN_neticaFormat::ReadNodeField(int handle) {
   QDN_node& node = *network_->GetNode(handle);
+  int status = ReadTypeField(node);
+  if (status != QDN_NOT_THIS_STATEMENT) return status;
+  if ((status = ReadAssignment("title", QDN_TOKEN_STRING)) != QDN_NOT_THIS_STATEMENT)
+    return status < 0
+               ? status
+               : ReportError(
+                     node.GetInfo().header.SetName(std::string(CurrentToken().text).c_str()), {});
+  if ((status = ReadAssignment("comment", QDN_TOKEN_STRING)) != QDN_NOT_THIS_STATEMENT)
+    return status < 0 ? status
+                      : ReportError(node.GetInfo().header.SetComment(
+                                        std::string(CurrentToken().text).c_str()),
+                                    {});
+  int ignored = 0;
+  if ((status = ReadIntAssignment("numstates", ignored)) != QDN_NOT_THIS_STATEMENT) return status;
+  // A continuous chance node given levels (or state names) is discretized:
+  // it is read as a discrete node whose states are the intervals between
+  // the levels.
+  if ((NextTextIs("levels") || NextTextIs("states")) && !(pending_type_ & 16) &&
+      (pending_type_ & (2 | 4)) && !node.GetDefinition()) {
+    pending_type_ |= 16;
+    discretized_ = true;
+  }
+  if (!EnsureDefinition(handle)) return QDN_OUT_OF_RANGE;
+  if (Match(QDN_TOKEN_IDENTIFIER, "parents") == QDN_NO_ERROR) return ReadParents(handle);
+  if (Match(QDN_TOKEN_IDENTIFIER, "states") == QDN_NO_ERROR) return ReadStates(handle);
+  if (NextTextIs("levels")) return ReadLevels(handle);
+  if (NextTextIs("probs")) return ReadProbs(handle);
+  if (NextTextIs("functable")) return ReadFunctable(handle);
+  return SkipStatement();
+}
+
+int QDN_neticaFormat::ReadTypeField(const QDN_node& node) {
   int status = ReadAssignment("kind", QDN_TOKEN_IDENTIFIER);
   if (status != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
@@ -239,54 +271,32 @@ int QDN_neticaFormat::ReadNodeField(int handle) {
     }
     return QDN_NO_ERROR;
   }
-  if ((status = ReadAssignment("title", QDN_TOKEN_STRING)) != QDN_NOT_THIS_STATEMENT)
-    return status < 0
-               ? status
-               : ReportError(
-                     node.GetInfo().header.SetName(std::string(CurrentToken().text).c_str()), {});
-  if ((status = ReadAssignment("comment", QDN_TOKEN_STRING)) != QDN_NOT_THIS_STATEMENT)
-    return status < 0 ? status
-                      : ReportError(node.GetInfo().header.SetComment(
-                                        std::string(CurrentToken().text).c_str()),
-                                    {});
-  int ignored = 0;
-  if ((status = ReadIntAssignment("numstates", ignored)) != QDN_NOT_THIS_STATEMENT) return status;
-  // A continuous chance node given levels (or state names) is discretized:
-  // it is read as a discrete node whose states are the intervals between
-  // the levels.
-  if ((NextTextIs("levels") || NextTextIs("states")) && !(pending_type_ & 16) &&
-      (pending_type_ & (2 | 4)) && !node.GetDefinition()) {
-    pending_type_ |= 16;
-    discretized_ = true;
+  return QDN_NOT_THIS_STATEMENT;
+}
+
+int QDN_neticaFormat::ReadParents(int handle) {
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  QDN_stringArray parents;
+  CB_TRY(ReadIdentifierList(parents));
+  const char* id = network_->GetNode(handle)->GetId();
+  for (int i = 0; i < parents.GetCount(); ++i) {
+    const int parent = network_->FindNode(parents.At(i));
+    const int status = parent < 0 ? parent : network_->AddArc(parent, handle, 0);
+    if (status < 0)
+      (void)ReportError(status, Concat({"ERROR: Couldn't add arc from node [", parents.At(i),
+                                        "] to node [", id ? id : "", "]"}));
   }
-  if (!EnsureDefinition(handle)) return QDN_OUT_OF_RANGE;
-  QDN_nodeDefinition& definition = *node.GetDefinition();
-  if (Match(QDN_TOKEN_IDENTIFIER, "parents") == QDN_NO_ERROR) {
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
-    QDN_stringArray parents;
-    CB_TRY(ReadIdentifierList(parents));
-    for (int i = 0; i < parents.GetCount(); ++i) {
-      const int parent = network_->FindNode(parents.At(i));
-      status = parent < 0 ? parent : network_->AddArc(parent, handle, 0);
-      if (status < 0)
-        (void)ReportError(status, Concat({"ERROR: Couldn't add arc from node [", parents.At(i),
-                                          "] to node [", node.GetId() ? node.GetId() : "", "]"}));
-    }
-    return QDN_NO_ERROR;
-  }
-  if (Match(QDN_TOKEN_IDENTIFIER, "states") == QDN_NO_ERROR) {
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
-    QDN_stringArray states;
-    CB_TRY(ReadIdentifierList(states));
-    CB_TRY(ReportError(definition.SetNumberOfOutcomes(states), {}));
-    NoteFileOutcomes(handle, states.GetCount());
-    named_states_ = true;
-    return QDN_NO_ERROR;
-  }
-  if (NextTextIs("levels")) return ReadLevels(handle);
-  if (NextTextIs("probs")) return ReadProbs(handle);
-  if (NextTextIs("functable")) return ReadFunctable(handle);
-  return SkipStatement();
+  return QDN_NO_ERROR;
+}
+
+int QDN_neticaFormat::ReadStates(int handle) {
+  CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "="));
+  QDN_stringArray states;
+  CB_TRY(ReadIdentifierList(states));
+  CB_TRY(ReportError(network_->GetNode(handle)->GetDefinition()->SetNumberOfOutcomes(states), {}));
+  NoteFileOutcomes(handle, states.GetCount());
+  named_states_ = true;
+  return QDN_NO_ERROR;
 }
 
 int QDN_neticaFormat::ReadVisualNode(int handle) {
