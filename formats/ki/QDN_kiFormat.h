@@ -7,6 +7,7 @@
 #include "formats/native/QDN_qdnFormat.h"
 
 class QDN_node;
+class QDN_noisyMAX;
 
 // The KI knowledge-base format (format 7, ".dxp"): a diagnostic network of
 // chance and noisy-MAX nodes with their states and diagnostic attributes.
@@ -61,6 +62,15 @@ private:
   int ApplyFunction(int handle, const std::vector<double>& leak,
                     const std::vector<FunctionRow>& rows,
                     const std::vector<std::pair<int, std::vector<int>>>& absent);
+  struct ParentRows;
+  // The absent outcomes listed per parent index.
+  void MarkAbsent(const std::vector<std::pair<int, std::vector<int>>>& absent,
+                  std::vector<ParentRows>& parents);
+  // Each parameter row to the parent outcomes it gives (n: the node's outcome count).
+  void AssignRows(const std::vector<FunctionRow>& rows, int n, std::vector<ParentRows>& parents);
+  // The strengths and parameters the parents' rows and the leak row make.
+  int SetNoisyParameters(QDN_noisyMAX& definition, const std::vector<ParentRows>& parents,
+                         const std::vector<double>& leak_row);
   // A block of entries up to its "}" and the ";" after it when there is one.
   template <typename Statement> int ReadEntries(Statement statement);
   void FinalPass();

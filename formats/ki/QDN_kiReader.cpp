@@ -607,13 +607,23 @@ int QDN_kiFormat::ReadFunction(int handle) {
   return ApplyFunction(handle, leak, rows, absent);
 }
 
+// What the FUNCTION statement gives one parent of a noisy-MAX node: which
+// of its outcomes are absent (the first listed one becomes the distinguished
+// state; without a list, the last outcome), and the row each outcome takes
+// (an outcome the file does not give has no effect: its leak-inclusive row
+// is the leak).
+struct QDN_kiFormat::ParentRows {
+  std::vector<char> is_absent;
+  int distinguished = -1;
+  std::vector<std::vector<double>> given;
+};
+
 int QDN_kiFormat::ApplyFunction(int handle, const std::vector<double>& leak,
                                 const std::vector<FunctionRow>& rows,
                                 const std::vector<std::pair<int, std::vector<int>>>& absent) {
   auto* definition = dynamic_cast<QDN_noisyMAX*>(network_->GetNode(handle)->GetDefinition());
   if (!definition) return QDN_NO_ERROR;
   const int n = definition->GetNumberOfOutcomes();
-  const int parents = definition->GetNumberOfParentBlocks();
   QDN_doubleArray current;
   CB_TRY(definition->GetParameters(current));
   std::vector<double> leak_row(current.Data() + current.GetCount() - n,
@@ -623,61 +633,63 @@ int QDN_kiFormat::ApplyFunction(int handle, const std::vector<double>& leak,
   } else if (!leak.empty()) {
     (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
   }
-
-  // Per parent: which outcomes are absent (the first listed one becomes the
-  // distinguished state; without a list, the last outcome), and the row
-  // each outcome takes (an outcome the file does not give has no effect:
-  // its leak-inclusive row is the leak).
-  std::vector<std::vector<char>> is_absent(static_cast<size_t>(parents));
-  std::vector<int> distinguished(static_cast<size_t>(parents));
-  std::vector<std::vector<std::vector<double>>> given(static_cast<size_t>(parents));
-  for (int i = 0; i < parents; ++i) {
-    const int k = definition->GetStrengths(i).GetCount();
-    is_absent[static_cast<size_t>(i)].assign(static_cast<size_t>(k), 0);
-    given[static_cast<size_t>(i)].assign(static_cast<size_t>(k), leak_row);
-    distinguished[static_cast<size_t>(i)] = -1;
+  std::vector<ParentRows> parents(static_cast<size_t>(definition->GetNumberOfParentBlocks()));
+  for (size_t i = 0; i < parents.size(); ++i) {
+    const size_t k = static_cast<size_t>(definition->GetStrengths(static_cast<int>(i)).GetCount());
+    parents[i].is_absent.assign(k, 0);
+    parents[i].given.assign(k, leak_row);
   }
+  MarkAbsent(absent, parents);
+  AssignRows(rows, n, parents);
+  return SetNoisyParameters(*definition, parents, leak_row);
+}
+
+void QDN_kiFormat::MarkAbsent(const std::vector<std::pair<int, std::vector<int>>>& absent,
+                              std::vector<ParentRows>& parents) {
   for (const auto& [index, outcomes] : absent) {
-    if (index < 0 || index >= parents) {
+    if (index < 0 || index >= static_cast<int>(parents.size())) {
       (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
       continue;
     }
-    const size_t pi = static_cast<size_t>(index);
+    ParentRows& parent = parents[static_cast<size_t>(index)];
     for (int outcome : outcomes) {
-      if (outcome < 0 || outcome >= static_cast<int>(is_absent[pi].size())) {
+      if (outcome < 0 || outcome >= static_cast<int>(parent.is_absent.size())) {
         (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent outcome");
         continue;
       }
-      is_absent[pi][static_cast<size_t>(outcome)] = 1;
-      if (distinguished[pi] < 0) distinguished[pi] = outcome;
+      parent.is_absent[static_cast<size_t>(outcome)] = 1;
+      if (parent.distinguished < 0) parent.distinguished = outcome;
     }
   }
-  for (int i = 0; i < parents; ++i) {
-    const size_t pi = static_cast<size_t>(i);
-    if (distinguished[pi] < 0) {
-      distinguished[pi] = static_cast<int>(is_absent[pi].size()) - 1;
-      is_absent[pi][static_cast<size_t>(distinguished[pi])] = 1;
+  for (ParentRows& parent : parents) {
+    if (parent.distinguished < 0) {
+      parent.distinguished = static_cast<int>(parent.is_absent.size()) - 1;
+      parent.is_absent[static_cast<size_t>(parent.distinguished)] = 1;
     }
   }
-  std::vector<int> next(static_cast<size_t>(parents), 0);
+}
+
+void QDN_kiFormat::AssignRows(const std::vector<FunctionRow>& rows, int n,
+                              std::vector<ParentRows>& parents) {
+  std::vector<int> next(parents.size(), 0);
   for (const FunctionRow& row : rows) {
-    if (row.parent < 0 || row.parent >= parents) {
+    if (row.parent < 0 || row.parent >= static_cast<int>(parents.size())) {
       (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
       continue;
     }
-    const size_t pi = static_cast<size_t>(row.parent);
-    const int k = static_cast<int>(is_absent[pi].size());
+    ParentRows& parent = parents[static_cast<size_t>(row.parent)];
+    const int k = static_cast<int>(parent.is_absent.size());
     std::vector<int> targets;
     if (row.outcome >= 0) {
-      if (row.outcome >= k || is_absent[pi][static_cast<size_t>(row.outcome)]) {
+      if (row.outcome >= k || parent.is_absent[static_cast<size_t>(row.outcome)]) {
         (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent outcome");
         continue;
       }
       targets.push_back(row.outcome);
     } else if (static_cast<int>(row.values.size()) == n) {
       // The next outcome, in increasing order, that is neither absent nor given yet.
-      int& o = next[pi];
-      while (o < k && is_absent[pi][static_cast<size_t>(o)])
+      int& o = next[static_cast<size_t>(row.parent)];
+      while (o < k && parent.is_absent[static_cast<size_t>(o)])
         ++o;
       if (o >= k) {
         (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Too many rows for parent");
@@ -687,26 +699,30 @@ int QDN_kiFormat::ApplyFunction(int handle, const std::vector<double>& leak,
     } else {
       // One row holding every present outcome's distribution in turn.
       for (int o = 0; o < k; ++o)
-        if (!is_absent[pi][static_cast<size_t>(o)]) targets.push_back(o);
+        if (!parent.is_absent[static_cast<size_t>(o)]) targets.push_back(o);
     }
     if (row.values.size() != targets.size() * static_cast<size_t>(n)) {
       (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
       continue;
     }
     for (size_t t = 0; t < targets.size(); ++t)
-      given[pi][static_cast<size_t>(targets[t])].assign(
+      parent.given[static_cast<size_t>(targets[t])].assign(
           row.values.begin() + static_cast<std::ptrdiff_t>(t * n),
           row.values.begin() + static_cast<std::ptrdiff_t>((t + 1) * n));
   }
+}
 
+int QDN_kiFormat::SetNoisyParameters(QDN_noisyMAX& definition,
+                                     const std::vector<ParentRows>& parents,
+                                     const std::vector<double>& leak_row) {
   QDN_doubleArray values;
-  for (int i = 0; i < parents; ++i) {
-    const size_t pi = static_cast<size_t>(i);
-    const int k = static_cast<int>(is_absent[pi].size());
+  for (size_t i = 0; i < parents.size(); ++i) {
+    const ParentRows& parent = parents[i];
+    const int k = static_cast<int>(parent.is_absent.size());
     QDN_intArray order;
     for (int o = 0; o < k; ++o)
-      if (o != distinguished[pi]) CB_TRY(order.Append(o));
-    CB_TRY(order.Append(distinguished[pi]));
+      if (o != parent.distinguished) CB_TRY(order.Append(o));
+    CB_TRY(order.Append(parent.distinguished));
     // The strengths give, for each outcome, the row it uses: the inverse of
     // the row order built here.
     std::vector<int> row_of(static_cast<size_t>(k));
@@ -715,14 +731,14 @@ int QDN_kiFormat::ApplyFunction(int handle, const std::vector<double>& leak,
     QDN_intArray strengths;
     for (int row : row_of)
       CB_TRY(strengths.Append(row));
-    CB_TRY(definition->SetParentOutcomeStrengths(i, strengths));
+    CB_TRY(definition.SetParentOutcomeStrengths(static_cast<int>(i), strengths));
     for (int j = 0; j + 1 < k; ++j)
-      for (double v : given[pi][static_cast<size_t>(order.At(j))])
+      for (double v : parent.given[static_cast<size_t>(order.At(j))])
         CB_TRY(values.Append(v));
   }
   for (double v : leak_row)
     CB_TRY(values.Append(v));
-  return ReportError(definition->SetParameters(values), "ERROR: Invalid noisy-MAX parameters");
+  return ReportError(definition.SetParameters(values), "ERROR: Invalid noisy-MAX parameters");
 }
 
 void QDN_kiFormat::FinalPass() {
