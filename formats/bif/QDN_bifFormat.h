@@ -67,6 +67,16 @@ private:
   int ReadProbabilityBlock();
   int ReadProbabilityHeader(Header& header);
   int ReadProbabilityBody(const Header& header);
+  struct TableRead;
+  // The numbers of an entry: true when there are expected of them (the
+  // others are reported with line).
+  bool ReadValues(TableRead& read, int line, long long expected);
+  // "table": the whole table, the child's states slowest.
+  void ReadFlatTable(TableRead& read, int line);
+  // "(" parent states ")" numbers: one row; a failure ends the block.
+  int ReadRow(TableRead& read, int line);
+  // The default row for rows not given, or a message for them.
+  void FinishTable(const TableRead& read);
   // Numbers up to the ";" that ends an entry (or a "}" or the end of input).
   int ReadNumbers(std::vector<double>& out);
   // property ...: up to ";" or the end of its line. handle -1: the network's.

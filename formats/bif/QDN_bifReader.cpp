@@ -833,29 +833,44 @@ int QDN_bifFormat::ReadNumbers(std::vector<double>& out) {
   }
 }
 
+// A probability block's table while its entries are read.
+struct QDN_bifFormat::TableRead {
+  TableRead(const Header& read_header, std::string name)
+      : header(read_header), child_name(std::move(name)) {}
+
+  const Header& header;
+  std::string child_name;
+  double* cells = nullptr;
+  long long size = 0;
+  long long states = 0;
+  long long configurations = 0;
+  // The parents' states by name, made at the first row.
+  std::vector<StateIndex> parent_states;
+  // Per parent configuration: given by a row.
+  std::vector<char> given;
+  long long rows = 0;
+  bool table_seen = false;
+  std::vector<double> defaults;
+  std::vector<double> values;
+};
+
 int QDN_bifFormat::ReadProbabilityBody(const Header& header) {
   QDN_node& child = *network_->GetNode(header.child);
-  const std::string child_name = child.GetName() ? child.GetName() : child.GetId();
   QDN_nodeDefinition* definition = child.GetDefinition();
   QDN_Dmatrix* table = definition ? definition->GetTable() : nullptr;
   if (!table) {
     SkipBlockBody();
     return ReportError(QDN_WRONG_NODE_TYPE, {});
   }
-  double* cells = table->GetItems().Data();
-  const long long size = table->GetSize();
-  const long long states = network_->GetNumberOfOutcomes(header.child);
-  if (states < 1 || size % states != 0) {
+  TableRead read{header, child.GetName() ? child.GetName() : child.GetId()};
+  read.cells = table->GetItems().Data();
+  read.size = table->GetSize();
+  read.states = network_->GetNumberOfOutcomes(header.child);
+  if (read.states < 1 || read.size % read.states != 0) {
     SkipBlockBody();
     return QDN_NO_ERROR;
   }
-  const long long configurations = size / states;
-  std::vector<StateIndex> parent_states;
-  std::vector<char> given;
-  long long rows = 0;
-  bool table_seen = false;
-  std::vector<double> defaults;
-  std::vector<double> values;
+  read.configurations = read.size / read.states;
   for (;;) {
     const Token& token = Peek();
     if (token.kind == Kind::kEnd) return ExpectPunct("}");
@@ -865,105 +880,15 @@ int QDN_bifFormat::ReadProbabilityBody(const Header& header) {
       (void)Next();
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "table")) {
       (void)Next();
-      if (ReadNumbers(values) != QDN_NO_ERROR) continue;
-      if (static_cast<long long>(values.size()) != size) {
-        (void)ReportAt(
-            line, QDN_OUT_OF_RANGE,
-            Concat({"ERROR: Variable ", Quoted(child_name), " was expecting ", std::to_string(size),
-                    " numbers but ", std::to_string(values.size()), " were read"}));
-        continue;
-      }
-      // The flat table runs over the child and then its parents, the last
-      // fastest: the child's states vary slowest.
-      for (long long s = 0; s < states; ++s)
-        for (long long c = 0; c < configurations; ++c)
-          cells[c * states + s] = values[static_cast<size_t>(s * configurations + c)];
-      table_seen = true;
+      ReadFlatTable(read, line);
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "default")) {
       (void)Next();
-      if (ReadNumbers(values) != QDN_NO_ERROR) continue;
-      if (static_cast<long long>(values.size()) != states) {
-        (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                       Concat({"ERROR: Variable ", Quoted(child_name), " was expecting ",
-                               std::to_string(states), " numbers but ",
-                               std::to_string(values.size()), " were read"}));
-        continue;
-      }
-      defaults = values;
+      if (ReadValues(read, line, read.states)) read.defaults = read.values;
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "property")) {
       ReadProperty(-2);
     } else if (token.kind == Kind::kPunct && token.text == "(") {
       (void)Next();
-      if (parent_states.empty()) {
-        parent_states.reserve(header.parents.size());
-        for (int parent : header.parents)
-          parent_states.emplace_back(*network_->GetNode(parent));
-        given.assign(static_cast<size_t>(configurations), 0);
-      }
-      long long configuration = 0;
-      size_t named = 0;
-      bool bad = false;
-      for (;;) {
-        const Token& state = Peek();
-        if (state.kind == Kind::kPunct && state.text == ")") {
-          (void)Next();
-          break;
-        }
-        if (state.kind == Kind::kPunct && state.text == ",") {
-          (void)Next();
-          continue;
-        }
-        if (state.kind != Kind::kWord && state.kind != Kind::kString) {
-          if (state.kind == Kind::kEnd) return ExpectPunct(")");
-          (void)ReportError(QDN_SYNTAX_ERROR,
-                            Concat({"ERROR: '", state.text, "' : State name expected"}));
-          bad = true;
-          break;
-        }
-        if (named < parent_states.size() && !bad) {
-          const int index = parent_states[named].Find(state.text);
-          if (index < 0) {
-            const QDN_node& parent = *network_->GetNode(header.parents[named]);
-            (void)ReportError(
-                QDN_OUT_OF_RANGE,
-                Concat({"ERROR: Unknown state ", Quoted(state.text), " of variable ",
-                        Quoted(parent.GetName() ? parent.GetName() : parent.GetId())}));
-            bad = true;
-          } else {
-            configuration = configuration * parent_states[named].Count() + index;
-          }
-        }
-        ++named;
-        (void)Next();
-      }
-      if (bad) {
-        SkipEntry();
-        continue;
-      }
-      if (named != parent_states.size()) {
-        (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                       Concat({"ERROR: Row names ", std::to_string(named), " states; variable ",
-                               Quoted(child_name), " has ", std::to_string(parent_states.size()),
-                               " parents"}));
-        SkipEntry();
-        continue;
-      }
-      if (ReadNumbers(values) != QDN_NO_ERROR) continue;
-      if (static_cast<long long>(values.size()) != states) {
-        (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                       Concat({"ERROR: Variable ", Quoted(child_name), " was expecting ",
-                               std::to_string(states), " numbers but ",
-                               std::to_string(values.size()), " were read"}));
-        continue;
-      }
-      char& seen = given[static_cast<size_t>(configuration)];
-      if (seen)
-        (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                       Concat({"ERROR: Row given twice for variable ", Quoted(child_name)}));
-      else
-        ++rows;
-      seen = 1;
-      std::copy(values.begin(), values.end(), cells + configuration * states);
+      CB_TRY(ReadRow(read, line));
     } else {
       (void)ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", token.text.substr(0, 40),
                                                   "' : Unknown probability statement"}));
@@ -971,16 +896,108 @@ int QDN_bifFormat::ReadProbabilityBody(const Header& header) {
     }
   }
   (void)Next();
-  if (table_seen || rows == configurations) return QDN_NO_ERROR;
-  if (!defaults.empty()) {
-    for (long long c = 0; c < configurations; ++c)
-      if (given.empty() || !given[static_cast<size_t>(c)])
-        std::copy(defaults.begin(), defaults.end(), cells + c * states);
+  FinishTable(read);
+  return QDN_NO_ERROR;
+}
+
+bool QDN_bifFormat::ReadValues(TableRead& read, int line, long long expected) {
+  if (ReadNumbers(read.values) != QDN_NO_ERROR) return false;
+  if (static_cast<long long>(read.values.size()) == expected) return true;
+  (void)ReportAt(line, QDN_OUT_OF_RANGE,
+                 Concat({"ERROR: Variable ", Quoted(read.child_name), " was expecting ",
+                         std::to_string(expected), " numbers but ",
+                         std::to_string(read.values.size()), " were read"}));
+  return false;
+}
+
+void QDN_bifFormat::ReadFlatTable(TableRead& read, int line) {
+  if (!ReadValues(read, line, read.size)) return;
+  // The flat table runs over the child and then its parents, the last
+  // fastest: the child's states vary slowest.
+  for (long long s = 0; s < read.states; ++s)
+    for (long long c = 0; c < read.configurations; ++c)
+      read.cells[c * read.states + s] =
+          read.values[static_cast<size_t>(s * read.configurations + c)];
+  read.table_seen = true;
+}
+
+int QDN_bifFormat::ReadRow(TableRead& read, int line) {
+  if (read.parent_states.empty()) {
+    read.parent_states.reserve(read.header.parents.size());
+    for (int parent : read.header.parents)
+      read.parent_states.emplace_back(*network_->GetNode(parent));
+    read.given.assign(static_cast<size_t>(read.configurations), 0);
+  }
+  long long configuration = 0;
+  size_t named = 0;
+  bool bad = false;
+  for (;;) {
+    const Token& state = Peek();
+    if (state.kind == Kind::kPunct && state.text == ")") {
+      (void)Next();
+      break;
+    }
+    if (state.kind == Kind::kPunct && state.text == ",") {
+      (void)Next();
+      continue;
+    }
+    if (state.kind != Kind::kWord && state.kind != Kind::kString) {
+      if (state.kind == Kind::kEnd) return ExpectPunct(")");
+      (void)ReportError(QDN_SYNTAX_ERROR,
+                        Concat({"ERROR: '", state.text, "' : State name expected"}));
+      bad = true;
+      break;
+    }
+    if (named < read.parent_states.size() && !bad) {
+      const int index = read.parent_states[named].Find(state.text);
+      if (index < 0) {
+        const QDN_node& parent = *network_->GetNode(read.header.parents[named]);
+        (void)ReportError(QDN_OUT_OF_RANGE,
+                          Concat({"ERROR: Unknown state ", Quoted(state.text), " of variable ",
+                                  Quoted(parent.GetName() ? parent.GetName() : parent.GetId())}));
+        bad = true;
+      } else {
+        configuration = configuration * read.parent_states[named].Count() + index;
+      }
+    }
+    ++named;
+    (void)Next();
+  }
+  if (bad) {
+    SkipEntry();
     return QDN_NO_ERROR;
   }
-  (void)ReportError(QDN_OUT_OF_RANGE,
-                    Concat({"ERROR: Variable ", Quoted(child_name), " has no probabilities for ",
-                            std::to_string(configurations - rows), " of ",
-                            std::to_string(configurations), " parent configurations"}));
+  if (named != read.parent_states.size()) {
+    (void)ReportAt(line, QDN_OUT_OF_RANGE,
+                   Concat({"ERROR: Row names ", std::to_string(named), " states; variable ",
+                           Quoted(read.child_name), " has ",
+                           std::to_string(read.parent_states.size()), " parents"}));
+    SkipEntry();
+    return QDN_NO_ERROR;
+  }
+  if (!ReadValues(read, line, read.states)) return QDN_NO_ERROR;
+  char& seen = read.given[static_cast<size_t>(configuration)];
+  if (seen)
+    (void)ReportAt(line, QDN_OUT_OF_RANGE,
+                   Concat({"ERROR: Row given twice for variable ", Quoted(read.child_name)}));
+  else
+    ++read.rows;
+  seen = 1;
+  std::copy(read.values.begin(), read.values.end(), read.cells + configuration * read.states);
   return QDN_NO_ERROR;
+}
+
+void QDN_bifFormat::FinishTable(const TableRead& read) {
+  if (read.table_seen || read.rows == read.configurations) return;
+  if (!read.defaults.empty()) {
+    for (long long c = 0; c < read.configurations; ++c)
+      if (read.given.empty() || !read.given[static_cast<size_t>(c)])
+        std::copy(read.defaults.begin(), read.defaults.end(), read.cells + c * read.states);
+    return;
+  }
+  (void)ReportError(
+      QDN_OUT_OF_RANGE,
+      Concat({"ERROR: Variable ", Quoted(read.child_name), " has no probabilities for ",
+              std::to_string(read.configurations - read.rows), " of ",
+              std::to_string(read.configurations), " parent configurations"}));
 }
