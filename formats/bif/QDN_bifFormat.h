@@ -50,6 +50,11 @@ private:
   // The scanner: words, quoted strings (unescaped in place), punctuators.
   const Token& Peek();
   Token Next();
+  // Next without the token.
+  void Consume() {
+    Peek();
+    has_peeked_ = false;
+  }
   void Scan();
   bool PeekIs(std::string_view punct);
   // Consumes punct when it is next; otherwise reports "'<token>' : '<punct>' expected".
@@ -84,6 +89,10 @@ private:
   void ApplyProperty(int handle, std::string_view key, std::string_view rest);
   int FindVariable(std::string_view text) const;
   int ReportAt(int line, int status, std::string_view message);
+  // ReportAt for a fault the reader reads on after.
+  void LogAt(int line, int status, std::string_view message) {
+    (void)ReportAt(line, status, message);
+  }
 
   void WriteVariable(int handle);
   void WriteProbability(int handle);

@@ -163,8 +163,8 @@ void QDN_bifFormat::Scan() {
       for (;;) {
         if (pos_ + 1 >= n) {
           pos_ = n;
-          (void)ReportAt(start_line, QDN_UNEXPECTED_END_OF_FILE,
-                         "ERROR: UNEXPECTED END OF FILE. UNMATCHED '/*'");
+          LogAt(start_line, QDN_UNEXPECTED_END_OF_FILE,
+                "ERROR: UNEXPECTED END OF FILE. UNMATCHED '/*'");
           break;
         }
         if (text_[pos_] == '*' && text_[pos_ + 1] == '/') {
@@ -217,8 +217,8 @@ void QDN_bifFormat::Scan() {
     }
     pos_ = i;
     if (!closed)
-      (void)ReportAt(peeked_.line, QDN_UNEXPECTED_END_OF_FILE,
-                     "ERROR: UNEXPECTED END OF FILE. UNTERMINATED STRING");
+      LogAt(peeked_.line, QDN_UNEXPECTED_END_OF_FILE,
+            "ERROR: UNEXPECTED END OF FILE. UNTERMINATED STRING");
     peeked_.kind = Kind::kString;
     peeked_.text = std::string_view(text_).substr(start + 1, write - start - 1);
     return;
@@ -263,7 +263,7 @@ bool QDN_bifFormat::PeekIs(std::string_view punct) {
 int QDN_bifFormat::ExpectPunct(std::string_view punct) {
   const Token& token = Peek();
   if (token.kind == Kind::kPunct && token.text == punct) {
-    (void)Next();
+    Consume();
     return QDN_NO_ERROR;
   }
   if (token.kind == Kind::kEnd)
@@ -284,11 +284,11 @@ void QDN_bifFormat::SkipEntry() {
       } else if (token.text == "{") {
         ++depth;
       } else if (token.text == ";" && depth == 0) {
-        (void)Next();
+        Consume();
         return;
       }
     }
-    (void)Next();
+    Consume();
   }
 }
 
@@ -347,10 +347,10 @@ int QDN_bifFormat::ReadText(std::string text) {
   if (status == QDN_NO_ERROR) {
     for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
       if (static_cast<size_t>(h) >= defined_.size() || !defined_[static_cast<size_t>(h)])
-        (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: No probability block for variable ",
-                                                    Quoted(network_->GetNode(h)->GetName()
-                                                               ? network_->GetNode(h)->GetName()
-                                                               : network_->GetNode(h)->GetId())}));
+        LogError(QDN_OUT_OF_RANGE,
+                 Concat({"ERROR: No probability block for variable ",
+                         Quoted(network_->GetNode(h)->GetName() ? network_->GetNode(h)->GetName()
+                                                                : network_->GetNode(h)->GetId())}));
   }
   text_.clear();
   text_.shrink_to_fit();
@@ -376,11 +376,11 @@ int QDN_bifFormat::Read() {
 }
 
 int QDN_bifFormat::ReadNetworkBlock() {
-  (void)Next();
+  Consume();
   const Token& name = Peek();
   if (name.kind == Kind::kWord || name.kind == Kind::kString) {
     network_id_ = std::string(name.text);
-    (void)Next();
+    Consume();
   }
   CB_TRY(ExpectPunct("{"));
   for (;;) {
@@ -388,16 +388,16 @@ int QDN_bifFormat::ReadNetworkBlock() {
     if (token.kind == Kind::kEnd) return ExpectPunct("}");
     if (token.kind == Kind::kPunct && token.text == "}") break;
     if (token.kind == Kind::kPunct && token.text == ";") {
-      (void)Next();
+      Consume();
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "property")) {
       ReadProperty(-1);
     } else {
-      (void)ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", token.text.substr(0, 40),
-                                                  "' : Unknown network statement"}));
+      LogError(QDN_SYNTAX_ERROR,
+               Concat({"ERROR: '", token.text.substr(0, 40), "' : Unknown network statement"}));
       SkipEntry();
     }
   }
-  (void)Next();
+  Consume();
   return QDN_NO_ERROR;
 }
 
@@ -410,7 +410,7 @@ int QDN_bifFormat::FindVariable(std::string_view text) const {
 }
 
 int QDN_bifFormat::ReadVariableBlock() {
-  (void)Next();
+  Consume();
   const Token name = Next();
   if (name.kind != Kind::kWord && name.kind != Kind::kString) {
     if (name.kind == Kind::kEnd)
@@ -421,14 +421,14 @@ int QDN_bifFormat::ReadVariableBlock() {
   const std::string text(name.text);
   CB_TRY(ExpectPunct("{"));
   if (names_.count(text)) {
-    (void)ReportAt(name.line, QDN_DUPLICATED_IDENTIFIER,
-                   Concat({"ERROR: Variable ", Quoted(text), " declared twice"}));
+    LogAt(name.line, QDN_DUPLICATED_IDENTIFIER,
+          Concat({"ERROR: Variable ", Quoted(text), " declared twice"}));
     SkipBlockBody();
     return QDN_NO_ERROR;
   }
   const int handle = network_->AddNode(QDN_CPT, UniqueNodeId(text).c_str());
   if (handle < 0) {
-    (void)ReportAt(name.line, handle, Concat({"ERROR: Couldn't Create Node ", Quoted(text)}));
+    LogAt(name.line, handle, Concat({"ERROR: Couldn't Create Node ", Quoted(text)}));
     SkipBlockBody();
     return QDN_NO_ERROR;
   }
@@ -441,11 +441,11 @@ int QDN_bifFormat::ReadVariableBlock() {
     if (token.kind == Kind::kEnd) return ExpectPunct("}");
     if (token.kind == Kind::kPunct && token.text == "}") break;
     if (token.kind == Kind::kPunct && token.text == ";") {
-      (void)Next();
+      Consume();
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "type")) {
       if (typed) {
-        (void)ReportError(QDN_SYNTAX_ERROR,
-                          Concat({"ERROR: Variable ", Quoted(text), " has a second type"}));
+        LogError(QDN_SYNTAX_ERROR,
+                 Concat({"ERROR: Variable ", Quoted(text), " has a second type"}));
         SkipEntry();
         continue;
       }
@@ -454,15 +454,14 @@ int QDN_bifFormat::ReadVariableBlock() {
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "property")) {
       ReadProperty(handle);
     } else {
-      (void)ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", token.text.substr(0, 40),
-                                                  "' : Unknown variable statement"}));
+      LogError(QDN_SYNTAX_ERROR,
+               Concat({"ERROR: '", token.text.substr(0, 40), "' : Unknown variable statement"}));
       SkipEntry();
     }
   }
-  (void)Next();
+  Consume();
   if (!typed) {
-    (void)ReportAt(name.line, QDN_OUT_OF_RANGE,
-                   Concat({"ERROR: Variable ", Quoted(text), " has no type"}));
+    LogAt(name.line, QDN_OUT_OF_RANGE, Concat({"ERROR: Variable ", Quoted(text), " has no type"}));
     usable = false;
   }
   if (!usable) {
@@ -475,10 +474,10 @@ int QDN_bifFormat::ReadVariableBlock() {
 }
 
 int QDN_bifFormat::ReadStates(int handle) {
-  (void)Next(); // type
+  Consume(); // type
   const Token kind = Next();
   if (kind.kind != Kind::kWord || !IsKeyword(kind.text, "discrete")) {
-    (void)ReportAt(
+    LogAt(
         kind.line, QDN_OUT_OF_RANGE,
         Concat({"ERROR: '", kind.text.substr(0, 40), "' : Only discrete variables are supported"}));
     SkipEntry();
@@ -486,13 +485,12 @@ int QDN_bifFormat::ReadStates(int handle) {
   }
   long long declared = -1;
   if (PeekIs("[")) {
-    (void)Next();
+    Consume();
     const Token count = Next();
     if (count.kind != Kind::kWord || !ParseCount(count.text, declared) || declared < 1 ||
         declared > kMaxOutcomes) {
-      (void)ReportAt(
-          count.line, QDN_OUT_OF_RANGE,
-          Concat({"ERROR: '", count.text.substr(0, 40), "' : Invalid number of states"}));
+      LogAt(count.line, QDN_OUT_OF_RANGE,
+            Concat({"ERROR: '", count.text.substr(0, 40), "' : Invalid number of states"}));
       SkipEntry();
       return QDN_OUT_OF_RANGE;
     }
@@ -510,38 +508,37 @@ int QDN_bifFormat::ReadStates(int handle) {
   for (;;) {
     const Token& token = Peek();
     if (token.kind == Kind::kPunct && token.text == "}") {
-      (void)Next();
+      Consume();
       break;
     }
     if (token.kind == Kind::kPunct && token.text == ",") {
-      (void)Next();
+      Consume();
       continue;
     }
     if (token.kind != Kind::kWord && token.kind != Kind::kString) {
       if (token.kind == Kind::kEnd) return ExpectPunct("}");
-      (void)ReportError(QDN_SYNTAX_ERROR,
-                        Concat({"ERROR: '", token.text, "' : State name expected"}));
+      LogError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", token.text, "' : State name expected"}));
       SkipEntry();
       return QDN_SYNTAX_ERROR;
     }
     if (texts.GetCount() >= kMaxOutcomes) {
-      (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Too many states");
+      LogError(QDN_OUT_OF_RANGE, "ERROR: Too many states");
       SkipEntry();
       return QDN_OUT_OF_RANGE;
     }
     CB_TRY(texts.Append(std::string(token.text).c_str()));
-    (void)Next();
+    Consume();
   }
-  if (PeekIs(";")) (void)Next();
+  if (PeekIs(";")) Consume();
   QDN_node& node = *network_->GetNode(handle);
   const std::string name = node.GetName() ? node.GetName() : "";
   if (texts.GetCount() == 0)
     return ReportAt(line, QDN_OUT_OF_RANGE,
                     Concat({"ERROR: Variable ", Quoted(name), " lists no states"}));
   if (declared >= 0 && declared != texts.GetCount())
-    (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                   Concat({"ERROR: Variable ", Quoted(name), " declares ", std::to_string(declared),
-                           " states but lists ", std::to_string(texts.GetCount())}));
+    LogAt(line, QDN_OUT_OF_RANGE,
+          Concat({"ERROR: Variable ", Quoted(name), " declares ", std::to_string(declared),
+                  " states but lists ", std::to_string(texts.GetCount())}));
   QDN_idArray ids;
   CB_TRY(ids.Assign(texts));
   (void)ids.MakeIdsValid();
@@ -562,7 +559,7 @@ int QDN_bifFormat::ReadStates(int handle) {
 }
 
 void QDN_bifFormat::ReadProperty(int handle) {
-  (void)Next(); // property
+  Consume(); // property
   // The property runs to ";", to the "}" of its block or to the end of its
   // line (outside parentheses): files write it with and without ";".
   std::vector<Token> tokens;
@@ -572,14 +569,14 @@ void QDN_bifFormat::ReadProperty(int handle) {
     if (token.kind == Kind::kEnd) break;
     if (token.kind == Kind::kPunct && token.text == "}") break;
     if (token.kind == Kind::kPunct && token.text == ";") {
-      (void)Next();
+      Consume();
       break;
     }
     if (!tokens.empty() && token.line_break && depth == 0) break;
     if (token.kind == Kind::kPunct && token.text == "(") ++depth;
     if (token.kind == Kind::kPunct && token.text == ")" && depth > 0) --depth;
     if (tokens.size() < 64) tokens.push_back(token);
-    (void)Next();
+    Consume();
   }
   if (tokens.empty() || handle < -1) return;
   // A quoted property holds "key = value" or "key value" in its text.
@@ -613,8 +610,8 @@ void QDN_bifFormat::ReadProperty(int handle) {
     if (index >= 0 && extra && index < extra->GetNumberOfOutcomes())
       extra->GetOutcome(index).long_name = std::string(tokens[3].text);
     else
-      (void)ReportAt(tokens[1].line, QDN_OUT_OF_RANGE,
-                     Concat({"ERROR: '", tokens[1].text, "' : Unknown state"}));
+      LogAt(tokens[1].line, QDN_OUT_OF_RANGE,
+            Concat({"ERROR: '", tokens[1].text, "' : Unknown state"}));
     return;
   }
   size_t first = 1;
@@ -687,11 +684,11 @@ int QDN_bifFormat::ReadProbabilityHeader(Header& header) {
   for (;;) {
     const Token& token = Peek();
     if (token.kind == Kind::kPunct && token.text == ")") {
-      (void)Next();
+      Consume();
       break;
     }
     if (token.kind == Kind::kPunct && (token.text == "," || token.text == "|")) {
-      (void)Next();
+      Consume();
       continue;
     }
     if (token.kind != Kind::kWord && token.kind != Kind::kString) {
@@ -732,14 +729,14 @@ int QDN_bifFormat::ReadProbabilityHeader(Header& header) {
 
 int QDN_bifFormat::ReadProbabilityBlock() {
   const int line = Peek().line;
-  (void)Next();
+  Consume();
   Header header;
   const int status = ReadProbabilityHeader(header);
   if (status == QDN_SYNTAX_ERROR) return status;
   if (status < 0) {
     // The block is skipped; reading goes on after it.
     if (PeekIs("{")) {
-      (void)Next();
+      Consume();
       SkipBlockBody();
     }
     return QDN_NO_ERROR;
@@ -749,8 +746,8 @@ int QDN_bifFormat::ReadProbabilityBlock() {
   const std::string child_name = child.GetName() ? child.GetName() : child.GetId();
   const size_t slot = static_cast<size_t>(header.child);
   if (slot < defined_.size() && defined_[slot]) {
-    (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                   Concat({"ERROR: Second probability block for variable ", Quoted(child_name)}));
+    LogAt(line, QDN_OUT_OF_RANGE,
+          Concat({"ERROR: Second probability block for variable ", Quoted(child_name)}));
     SkipBlockBody();
     return QDN_NO_ERROR;
   }
@@ -761,10 +758,9 @@ int QDN_bifFormat::ReadProbabilityBlock() {
     if (cells > QDN_Dmatrix::kMaxCells) break;
   }
   if (cells > QDN_Dmatrix::kMaxCells) {
-    (void)ReportAt(
-        line, QDN_OUT_OF_RANGE,
-        Concat({"ERROR: The table of variable ", Quoted(child_name), " would have more than ",
-                std::to_string(QDN_Dmatrix::kMaxCells), " cells"}));
+    LogAt(line, QDN_OUT_OF_RANGE,
+          Concat({"ERROR: The table of variable ", Quoted(child_name), " would have more than ",
+                  std::to_string(QDN_Dmatrix::kMaxCells), " cells"}));
     SkipBlockBody();
     return QDN_NO_ERROR;
   }
@@ -774,9 +770,9 @@ int QDN_bifFormat::ReadProbabilityBlock() {
   // more, so that a small file cannot claim gigabytes.
   const long long budget = kFreeCells + static_cast<long long>(text_.size());
   if (cells > budget - cells_read_) {
-    (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                   Concat({"ERROR: The table of variable ", Quoted(child_name), " would have ",
-                           std::to_string(cells), " cells, more than the file could fill"}));
+    LogAt(line, QDN_OUT_OF_RANGE,
+          Concat({"ERROR: The table of variable ", Quoted(child_name), " would have ",
+                  std::to_string(cells), " cells, more than the file could fill"}));
     SkipBlockBody();
     return QDN_NO_ERROR;
   }
@@ -790,11 +786,10 @@ int QDN_bifFormat::ReadProbabilityBlock() {
     if (arc == QDN_NO_ERROR) continue;
     const bool cycle = arc == QDN_OUT_OF_RANGE && log.GetCount() + log.GetDropped() == logged;
     const QDN_node& parent = *network_->GetNode(header.parents[i]);
-    (void)ReportAt(
-        line, arc,
-        Concat({"ERROR: Couldn't add arc from node ",
-                Quoted(parent.GetName() ? parent.GetName() : parent.GetId()), " to node ",
-                Quoted(child_name), cycle ? ": it would close a cycle" : ""}));
+    LogAt(line, arc,
+          Concat({"ERROR: Couldn't add arc from node ",
+                  Quoted(parent.GetName() ? parent.GetName() : parent.GetId()), " to node ",
+                  Quoted(child_name), cycle ? ": it would close a cycle" : ""}));
     for (size_t k = 0; k < i; ++k)
       (void)network_->RemoveArc(header.parents[k], header.child, 0);
     SkipBlockBody();
@@ -812,24 +807,24 @@ int QDN_bifFormat::ReadNumbers(std::vector<double>& out) {
     if (token.kind == Kind::kEnd) return QDN_NO_ERROR;
     if (token.kind == Kind::kPunct) {
       if (token.text == ";") {
-        (void)Next();
+        Consume();
         return QDN_NO_ERROR;
       }
       if (token.text == "}") return QDN_NO_ERROR;
       if (token.text == ",") {
-        (void)Next();
+        Consume();
         continue;
       }
     }
     double value = 0;
     if (token.kind != Kind::kWord || !ParseNumber(token.text, value)) {
-      (void)ReportError(QDN_SYNTAX_ERROR,
-                        Concat({"ERROR: '", token.text.substr(0, 40), "' : Real Number expected"}));
+      LogError(QDN_SYNTAX_ERROR,
+               Concat({"ERROR: '", token.text.substr(0, 40), "' : Real Number expected"}));
       SkipEntry();
       return QDN_SYNTAX_ERROR;
     }
     out.push_back(value);
-    (void)Next();
+    Consume();
   }
 }
 
@@ -877,25 +872,25 @@ int QDN_bifFormat::ReadProbabilityBody(const Header& header) {
     if (token.kind == Kind::kPunct && token.text == "}") break;
     const int line = token.line;
     if (token.kind == Kind::kPunct && token.text == ";") {
-      (void)Next();
+      Consume();
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "table")) {
-      (void)Next();
+      Consume();
       ReadFlatTable(read, line);
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "default")) {
-      (void)Next();
+      Consume();
       if (ReadValues(read, line, read.states)) read.defaults = read.values;
     } else if (token.kind == Kind::kWord && IsKeyword(token.text, "property")) {
       ReadProperty(-2);
     } else if (token.kind == Kind::kPunct && token.text == "(") {
-      (void)Next();
+      Consume();
       CB_TRY(ReadRow(read, line));
     } else {
-      (void)ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", token.text.substr(0, 40),
-                                                  "' : Unknown probability statement"}));
+      LogError(QDN_SYNTAX_ERROR,
+               Concat({"ERROR: '", token.text.substr(0, 40), "' : Unknown probability statement"}));
       SkipEntry();
     }
   }
-  (void)Next();
+  Consume();
   FinishTable(read);
   return QDN_NO_ERROR;
 }
@@ -903,10 +898,10 @@ int QDN_bifFormat::ReadProbabilityBody(const Header& header) {
 bool QDN_bifFormat::ReadValues(TableRead& read, int line, long long expected) {
   if (ReadNumbers(read.values) != QDN_NO_ERROR) return false;
   if (static_cast<long long>(read.values.size()) == expected) return true;
-  (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                 Concat({"ERROR: Variable ", Quoted(read.child_name), " was expecting ",
-                         std::to_string(expected), " numbers but ",
-                         std::to_string(read.values.size()), " were read"}));
+  LogAt(line, QDN_OUT_OF_RANGE,
+        Concat({"ERROR: Variable ", Quoted(read.child_name), " was expecting ",
+                std::to_string(expected), " numbers but ", std::to_string(read.values.size()),
+                " were read"}));
   return false;
 }
 
@@ -934,17 +929,16 @@ int QDN_bifFormat::ReadRow(TableRead& read, int line) {
   for (;;) {
     const Token& state = Peek();
     if (state.kind == Kind::kPunct && state.text == ")") {
-      (void)Next();
+      Consume();
       break;
     }
     if (state.kind == Kind::kPunct && state.text == ",") {
-      (void)Next();
+      Consume();
       continue;
     }
     if (state.kind != Kind::kWord && state.kind != Kind::kString) {
       if (state.kind == Kind::kEnd) return ExpectPunct(")");
-      (void)ReportError(QDN_SYNTAX_ERROR,
-                        Concat({"ERROR: '", state.text, "' : State name expected"}));
+      LogError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", state.text, "' : State name expected"}));
       bad = true;
       break;
     }
@@ -952,34 +946,34 @@ int QDN_bifFormat::ReadRow(TableRead& read, int line) {
       const int index = read.parent_states[named].Find(state.text);
       if (index < 0) {
         const QDN_node& parent = *network_->GetNode(read.header.parents[named]);
-        (void)ReportError(QDN_OUT_OF_RANGE,
-                          Concat({"ERROR: Unknown state ", Quoted(state.text), " of variable ",
-                                  Quoted(parent.GetName() ? parent.GetName() : parent.GetId())}));
+        LogError(QDN_OUT_OF_RANGE,
+                 Concat({"ERROR: Unknown state ", Quoted(state.text), " of variable ",
+                         Quoted(parent.GetName() ? parent.GetName() : parent.GetId())}));
         bad = true;
       } else {
         configuration = configuration * read.parent_states[named].Count() + index;
       }
     }
     ++named;
-    (void)Next();
+    Consume();
   }
   if (bad) {
     SkipEntry();
     return QDN_NO_ERROR;
   }
   if (named != read.parent_states.size()) {
-    (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                   Concat({"ERROR: Row names ", std::to_string(named), " states; variable ",
-                           Quoted(read.child_name), " has ",
-                           std::to_string(read.parent_states.size()), " parents"}));
+    LogAt(line, QDN_OUT_OF_RANGE,
+          Concat({"ERROR: Row names ", std::to_string(named), " states; variable ",
+                  Quoted(read.child_name), " has ", std::to_string(read.parent_states.size()),
+                  " parents"}));
     SkipEntry();
     return QDN_NO_ERROR;
   }
   if (!ReadValues(read, line, read.states)) return QDN_NO_ERROR;
   char& seen = read.given[static_cast<size_t>(configuration)];
   if (seen)
-    (void)ReportAt(line, QDN_OUT_OF_RANGE,
-                   Concat({"ERROR: Row given twice for variable ", Quoted(read.child_name)}));
+    LogAt(line, QDN_OUT_OF_RANGE,
+          Concat({"ERROR: Row given twice for variable ", Quoted(read.child_name)}));
   else
     ++read.rows;
   seen = 1;
@@ -995,9 +989,8 @@ void QDN_bifFormat::FinishTable(const TableRead& read) {
         std::copy(read.defaults.begin(), read.defaults.end(), read.cells + c * read.states);
     return;
   }
-  (void)ReportError(
-      QDN_OUT_OF_RANGE,
-      Concat({"ERROR: Variable ", Quoted(read.child_name), " has no probabilities for ",
-              std::to_string(read.configurations - read.rows), " of ",
-              std::to_string(read.configurations), " parent configurations"}));
+  LogError(QDN_OUT_OF_RANGE,
+           Concat({"ERROR: Variable ", Quoted(read.child_name), " has no probabilities for ",
+                   std::to_string(read.configurations - read.rows), " of ",
+                   std::to_string(read.configurations), " parent configurations"}));
 }

@@ -67,8 +67,7 @@ int QDN_ergoFormat::Read() {
     CB_TRY(handles_.Append(handle));
     // A node of one state gets a second one, of probability 0.
     if (states < 1 || states > kMaxOutcomes) {
-      (void)ReportError(QDN_OUT_OF_RANGE,
-                        Concat({"ERROR: '", text, "' : Invalid number of states"}));
+      LogError(QDN_OUT_OF_RANGE, Concat({"ERROR: '", text, "' : Invalid number of states"}));
       states = 2;
     }
     (void)network_->GetNode(handles_.At(i))->GetDefinition()->SetNumberOfOutcomes(states);
@@ -78,8 +77,7 @@ int QDN_ergoFormat::Read() {
     int parents = 0;
     CB_TRY(ReadCount(parents, text));
     if (parents < 0) {
-      (void)ReportError(QDN_OUT_OF_RANGE,
-                        Concat({"ERROR:'", text, "' : Invalid number of parents"}));
+      LogError(QDN_OUT_OF_RANGE, Concat({"ERROR:'", text, "' : Invalid number of parents"}));
       parents = 0;
     }
     for (int k = 0; k < parents; ++k) {
@@ -90,8 +88,8 @@ int QDN_ergoFormat::Read() {
       const int status = network_->AddArc(parent, handles_.At(i), 0);
       if (status < 0) {
         const char* id = network_->GetNode(parent)->GetId();
-        (void)ReportError(
-            status, Concat({"ERROR: Couldn't Add Arc From Parent Node (\"", id ? id : "", "\")"}));
+        LogError(status,
+                 Concat({"ERROR: Couldn't Add Arc From Parent Node (\"", id ? id : "", "\")"}));
       }
     }
   }
@@ -138,7 +136,7 @@ int QDN_ergoFormat::ReadProbabilities() {
         file_cells *= n;
     }
     if (count != file_cells)
-      (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR:'", text, "' : Invalid table size"}));
+      LogError(QDN_OUT_OF_RANGE, Concat({"ERROR:'", text, "' : Invalid table size"}));
     // The values are read whatever the count says (it never allocates more than the file holds).
     QDN_doubleArray values;
     for (int k = 0; k < count; ++k) {
@@ -164,7 +162,7 @@ int QDN_ergoFormat::ReadNames() {
     (void)QDN_idArray::MakeValidId(id);
     const int handle = handles_.At(i);
     if (network_->IsIdentifierInUse(id.c_str(), handle)) {
-      (void)ReportError(QDN_OUT_OF_RANGE, Concat({"ERROR: [", text, "] Duplicated Identifier"}));
+      LogError(QDN_OUT_OF_RANGE, Concat({"ERROR: [", text, "] Duplicated Identifier"}));
     } else {
       (void)network_->SetNodeId(handle, id.c_str());
     }

@@ -94,7 +94,7 @@ int QDN_huginFormat::ReadFile(const char* fileName, int) {
         if (ReadPotentialBlock() != QDN_NO_ERROR) SkipBlockRemainder();
       } else {
         // What follows is not read: say so rather than drop it.
-        (void)ReportUnknown("Unknown Statement; the rest of the file is skipped");
+        LogUnknown("Unknown Statement; the rest of the file is skipped");
         break;
       }
     }
@@ -102,9 +102,8 @@ int QDN_huginFormat::ReadFile(const char* fileName, int) {
     // parents and table (a file cut short, for one).
     for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
       if (has_potential_.count(h) == 0)
-        (void)ReportError(
-            QDN_OUT_OF_RANGE,
-            Concat({"ERROR: Node (\"", network_->GetNode(h)->GetId(), "\") has no potential"}));
+        LogError(QDN_OUT_OF_RANGE, Concat({"ERROR: Node (\"", network_->GetNode(h)->GetId(),
+                                           "\") has no potential"}));
   }
   MirrorAndNormalize();
   EndRead();
@@ -124,7 +123,7 @@ int QDN_huginFormat::ReadNetStatement() {
   const bool known =
       std::find(kNetProperties.begin(), kNetProperties.end(), token.text) != kNetProperties.end();
   if (!known) {
-    (void)ReportUnknown("Unknown Net Statement");
+    LogUnknown("Unknown Net Statement");
     return SkipStatement();
   }
   if (token.text != "node_size") return SkipStatement();
@@ -145,7 +144,7 @@ int QDN_huginFormat::ReadNodeBlock() {
   std::string kind(CurrentToken().text);
   if (kind == "discrete" || kind == "continuous") {
     if (kind == "continuous")
-      (void)ReportError(QDN_SYNTAX_ERROR, "ERROR: : Continuous nodes not supported (yet)");
+      LogError(QDN_SYNTAX_ERROR, "ERROR: : Continuous nodes not supported (yet)");
     CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, nullptr));
     kind = CurrentToken().text;
   }
@@ -239,15 +238,7 @@ int QDN_huginFormat::ReadPotentialBlock() {
   if (NextIsIdentifier() == 1)
     return ReportError(QDN_OUT_OF_RANGE, "ERROR: Undirected arcs not (yet) supported");
   (void)Match(QDN_TOKEN_PUNCTUATOR, "|");
-  while (NextIsIdentifier() == 1) {
-    (void)Expect(QDN_TOKEN_IDENTIFIER, nullptr);
-    const std::string parent_id(CurrentToken().text);
-    const int parent = network_->FindNode(parent_id.c_str());
-    const int status = parent < 0 ? parent : network_->AddArc(parent, child, 0);
-    if (status < 0)
-      (void)ReportError(status,
-                        Concat({"ERROR: Couldn't add arc from parent node (\"", parent_id, "\")"}));
-  }
+  TakeParentIds(child);
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
   ReadStatements([&] {

@@ -66,7 +66,7 @@ bool QDN_kiFormat::ReadName(std::string& out) {
 template <typename Statement> int QDN_kiFormat::ReadEntries(Statement statement) {
   ReadBlock(statement);
   // The ";" after the block's "}" (none when the input ended before it).
-  (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+  TakePunctuator(';');
   return QDN_NO_ERROR;
 }
 
@@ -344,7 +344,7 @@ int QDN_kiFormat::ReadTypeStatement(int handle) {
   if (count < 1 || count > kMaxOutcomes)
     return ReportError(QDN_OUT_OF_RANGE, "Wrong number of outcomes");
   if (int status = definition->SetNumberOfOutcomes(count); status < 0) {
-    (void)ReportError(status, "Wrong number of outcomes");
+    LogError(status, "Wrong number of outcomes");
   } else {
     NoteFileOutcomes(handle, count);
   }
@@ -354,7 +354,7 @@ int QDN_kiFormat::ReadTypeStatement(int handle) {
     CB_TRY(Peek(token));
     if (!QDN_EqualsIgnoringCase(token.text, "standard") &&
         !QDN_EqualsIgnoringCase(token.text, "fault")) {
-      (void)ReportUnknown("Unknown State Field");
+      LogUnknown("Unknown State Field");
       return QDN_SYNTAX_ERROR;
     }
     // State blocks beyond the declared count are refused rather than indexed past.
@@ -362,12 +362,12 @@ int QDN_kiFormat::ReadTypeStatement(int handle) {
     // are still read.
     if (outcome >= definition->GetNumberOfOutcomes()) {
       if (outcome++ == definition->GetNumberOfOutcomes())
-        (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: More state blocks than outcomes");
+        LogError(QDN_OUT_OF_RANGE, "ERROR: More state blocks than outcomes");
       SkipPastSemicolon();
       continue;
     }
     CB_TRY(ReadStateBlock(handle, outcome++));
-    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    TakePunctuator(';');
   }
   return Expect(QDN_TOKEN_PUNCTUATOR, "}");
 }
@@ -463,8 +463,8 @@ int QDN_kiFormat::ReadDefinitionEntry() {
       const int parent = network_->FindNode(parent_id.c_str());
       const int status = parent < 0 ? parent : network_->AddArc(parent, handle, 0);
       if (status < 0)
-        (void)ReportError(status, Concat({"ERROR: Couldn't add arc from node [", parent_id,
-                                          "] to node [", id, "]"}));
+        LogError(status, Concat({"ERROR: Couldn't add arc from node [", parent_id, "] to node [",
+                                 id, "]"}));
       if (NextIsPunctuator(",") == 1) lexer_->Consume();
     }
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
@@ -518,13 +518,13 @@ int QDN_kiFormat::ReadProb(int handle) {
     }
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ";"));
     if (static_cast<int>(values.size()) != n) {
-      (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
+      LogError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
       continue;
     }
     // Row coordinates are checked against the table before use.
     CB_TRY(coords.Append(0));
     if (coords.GetCount() != table.GetNumberOfDimensions() || !table.IsValidCoordinates(coords)) {
-      (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid coordinates");
+      LogError(QDN_OUT_OF_RANGE, "ERROR: Invalid coordinates");
       continue;
     }
     const int start = table.CoordinatesToIndex(coords);
@@ -565,7 +565,7 @@ int QDN_kiFormat::ReadFunction(int handle) {
     FunctionRow row;
     CB_TRY(read_numbers(row.values));
     if (indices.GetCount() == 0) {
-      (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
+      LogError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
       continue;
     }
     row.parent = indices.At(0);
@@ -631,7 +631,7 @@ int QDN_kiFormat::ApplyFunction(int handle, const std::vector<double>& leak,
   if (static_cast<int>(leak.size()) == n) {
     leak_row = leak;
   } else if (!leak.empty()) {
-    (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
+    LogError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
   }
   std::vector<ParentRows> parents(static_cast<size_t>(definition->GetNumberOfParentBlocks()));
   for (size_t i = 0; i < parents.size(); ++i) {
@@ -648,13 +648,13 @@ void QDN_kiFormat::MarkAbsent(const std::vector<std::pair<int, std::vector<int>>
                               std::vector<ParentRows>& parents) {
   for (const auto& [index, outcomes] : absent) {
     if (index < 0 || index >= static_cast<int>(parents.size())) {
-      (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
+      LogError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
       continue;
     }
     ParentRows& parent = parents[static_cast<size_t>(index)];
     for (int outcome : outcomes) {
       if (outcome < 0 || outcome >= static_cast<int>(parent.is_absent.size())) {
-        (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent outcome");
+        LogError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent outcome");
         continue;
       }
       parent.is_absent[static_cast<size_t>(outcome)] = 1;
@@ -674,7 +674,7 @@ void QDN_kiFormat::AssignRows(const std::vector<FunctionRow>& rows, int n,
   std::vector<int> next(parents.size(), 0);
   for (const FunctionRow& row : rows) {
     if (row.parent < 0 || row.parent >= static_cast<int>(parents.size())) {
-      (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
+      LogError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
       continue;
     }
     ParentRows& parent = parents[static_cast<size_t>(row.parent)];
@@ -682,7 +682,7 @@ void QDN_kiFormat::AssignRows(const std::vector<FunctionRow>& rows, int n,
     std::vector<int> targets;
     if (row.outcome >= 0) {
       if (row.outcome >= k || parent.is_absent[static_cast<size_t>(row.outcome)]) {
-        (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent outcome");
+        LogError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent outcome");
         continue;
       }
       targets.push_back(row.outcome);
@@ -692,7 +692,7 @@ void QDN_kiFormat::AssignRows(const std::vector<FunctionRow>& rows, int n,
       while (o < k && parent.is_absent[static_cast<size_t>(o)])
         ++o;
       if (o >= k) {
-        (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Too many rows for parent");
+        LogError(QDN_OUT_OF_RANGE, "ERROR: Too many rows for parent");
         continue;
       }
       targets.push_back(o++);
@@ -702,7 +702,7 @@ void QDN_kiFormat::AssignRows(const std::vector<FunctionRow>& rows, int n,
         if (!parent.is_absent[static_cast<size_t>(o)]) targets.push_back(o);
     }
     if (row.values.size() != targets.size() * static_cast<size_t>(n)) {
-      (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
+      LogError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
       continue;
     }
     for (size_t t = 0; t < targets.size(); ++t)

@@ -47,9 +47,8 @@ int QDN_msbnFormat::ReadFile(const char* fileName, int) {
     // table (a file cut short, for one).
     for (int h = network_->GetFirstNode(); h >= 0; h = network_->GetNextNode(h))
       if (has_table_.count(h) == 0)
-        (void)ReportError(
-            QDN_OUT_OF_RANGE,
-            Concat({"ERROR: Node (\"", network_->GetNode(h)->GetId(), "\") has no table"}));
+        LogError(QDN_OUT_OF_RANGE,
+                 Concat({"ERROR: Node (\"", network_->GetNode(h)->GetId(), "\") has no table"}));
   } else {
     ReportWrongStart("belief");
   }
@@ -120,10 +119,9 @@ int QDN_msbnFormat::ReadTypeStatement(int handle) {
   CB_TRY(TakeStrings(names));
   const std::string count = std::to_string(declared);
   if (names.GetCount() != declared)
-    (void)ReportError(
-        QDN_OUT_OF_RANGE,
-        Concat({"ERROR: '", count,
-                "' : Size of list doesn't match number of outcomes. Using list size"}));
+    LogError(QDN_OUT_OF_RANGE,
+             Concat({"ERROR: '", count,
+                     "' : Size of list doesn't match number of outcomes. Using list size"}));
   QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
   if (!definition || definition->SetNumberOfOutcomes(names) != QDN_NO_ERROR)
     return QDN_Log(QDN_OUT_OF_RANGE,
@@ -148,20 +146,12 @@ int QDN_msbnFormat::ReadTableBlock() {
   if (pending_type_ < 0 || ((!current || current->GetType() != pending_type_) &&
                             network_->ChangeNodeType(child, pending_type_) != QDN_NO_ERROR))
     return ReportError(QDN_SYNTAX_ERROR, "ERROR: Unknown Node Type");
-  while (NextIsIdentifier() == 1) {
-    (void)Expect(QDN_TOKEN_IDENTIFIER, nullptr);
-    const std::string parent_id(CurrentToken().text);
-    const int parent = network_->FindNode(parent_id.c_str());
-    const int status = parent < 0 ? parent : network_->AddArc(parent, child, 0);
-    if (status < 0)
-      (void)ReportError(status,
-                        Concat({"ERROR: Couldn't add arc from parent node (\"", parent_id, "\")"}));
-  }
+  TakeParentIds(child);
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
   if (NextIsPunctuator("{") != 1) {
     // A decision's block has no body; the others need their table.
     if (pending_type_ == QDN_LIST) has_table_.insert(child);
-    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    TakePunctuator(';');
     return QDN_NO_ERROR;
   }
   lexer_->Consume();
@@ -169,7 +159,7 @@ int QDN_msbnFormat::ReadTableBlock() {
   rows_seen_.assign(static_cast<size_t>(RunsOf(child)), false);
   ReadStatements([&] { return ReadRow(child); });
   CB_TRY(ReadBlockEnd());
-  (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+  TakePunctuator(';');
   // The rows of a state the engine added to a one-state node are filled
   // here: the file cannot give them.
   if (QDN_Dmatrix* table = network_->GetNode(child)->GetDefinition()->GetTable()) {
@@ -189,8 +179,7 @@ int QDN_msbnFormat::ReadTableBlock() {
     }
   }
   if (std::find(rows_seen_.begin(), rows_seen_.end(), false) != rows_seen_.end())
-    (void)ReportError(QDN_OUT_OF_RANGE,
-                      Concat({"ERROR: Table of node (\"", child_id, "\") misses rows"}));
+    LogError(QDN_OUT_OF_RANGE, Concat({"ERROR: Table of node (\"", child_id, "\") misses rows"}));
   return QDN_NO_ERROR;
 }
 
@@ -218,7 +207,7 @@ int QDN_msbnFormat::ReadRow(int child) {
     const int run = start / table->GetDimensionSize(table->GetNumberOfDimensions() - 1);
     if (run < static_cast<int>(rows_seen_.size())) {
       if (rows_seen_[static_cast<size_t>(run)] && start > 0)
-        (void)ReportError(QDN_OUT_OF_RANGE, "ERROR: Row given twice; the later one is kept");
+        LogError(QDN_OUT_OF_RANGE, "ERROR: Row given twice; the later one is kept");
       rows_seen_[static_cast<size_t>(run)] = true;
     }
   }

@@ -56,7 +56,7 @@ int QDN_qdnFormat::ReadFile(const char* fileName, int) {
   int status = QDN_NO_ERROR;
   if (NextTextIs("net")) {
     status = ReadNet();
-    if (status == QDN_NO_ERROR) (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    if (status == QDN_NO_ERROR) TakePunctuator(';');
   } else {
     ReportWrongStart("net");
   }
@@ -77,7 +77,7 @@ int QDN_qdnFormat::ReadNet() {
   // file: they are set once every node is there.
   for (const auto& [handle, text] : coupled_equations_) {
     auto* equation = dynamic_cast<QDN_equation*>(network_->GetNode(handle)->GetDefinition());
-    if (equation) (void)ReportError(equation->SetEquation(text), {});
+    if (equation) LogError(equation->SetEquation(text), {});
   }
   coupled_equations_.clear();
   return status;
@@ -409,7 +409,7 @@ int QDN_qdnFormat::ReadParents(int handle, int arc_type) {
         Concat({arc_type == QDN_network::kCostArc ? "ERROR: Couldn't add cost arc from node ["
                                                   : "ERROR: Couldn't add arc from node [",
                 parents.At(i), "] to node [", child ? child : "", "]"});
-    (void)ReportError(status, message);
+    LogError(status, message);
   }
   return QDN_NO_ERROR;
 }
@@ -655,7 +655,7 @@ int QDN_qdnFormat::ReadFaultStatement(QDN_extraDefinition& extra) {
     for (int i = 0; i < outcomes; ++i) {
       const std::string label(labels.ViewAt(i));
       if ((status = extra.SetFaultLabel(i, label.empty() ? nullptr : label.c_str())) < 0)
-        (void)ReportError(status, Concat({"ERROR: '", label, "' : Fault label is not unique."}));
+        LogError(status, Concat({"ERROR: '", label, "' : Fault label is not unique."}));
     }
     return QDN_NO_ERROR;
   }

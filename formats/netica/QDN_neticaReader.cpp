@@ -61,7 +61,7 @@ int QDN_neticaFormat::ReadFile(const char* fileName, int) {
   int status = QDN_NO_ERROR;
   if (NextTextIs("bnet")) {
     status = ReadBnet();
-    if (status == QDN_NO_ERROR) (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    if (status == QDN_NO_ERROR) TakePunctuator(';');
   } else {
     ReportWrongStart("bnet");
   }
@@ -188,9 +188,8 @@ bool QDN_neticaFormat::EnsureDefinition(int handle) {
   if (node.GetDefinition()) return true;
   const int status = network_->ChangeNodeType(handle, pending_type_);
   if (status == QDN_NO_ERROR && node.GetDefinition()) return true;
-  (void)ReportError(
-      status < 0 ? status : QDN_OUT_OF_RANGE,
-      Concat({"ERROR: Type of node [", node.GetId() ? node.GetId() : "", "] unsupported"}));
+  LogError(status < 0 ? status : QDN_OUT_OF_RANGE,
+           Concat({"ERROR: Type of node [", node.GetId() ? node.GetId() : "", "] unsupported"}));
   return false;
 }
 
@@ -283,8 +282,8 @@ int QDN_neticaFormat::ReadParents(int handle) {
     const int parent = network_->FindNode(parents.At(i));
     const int status = parent < 0 ? parent : network_->AddArc(parent, handle, 0);
     if (status < 0)
-      (void)ReportError(status, Concat({"ERROR: Couldn't add arc from node [", parents.At(i),
-                                        "] to node [", id ? id : "", "]"}));
+      LogError(status, Concat({"ERROR: Couldn't add arc from node [", parents.At(i), "] to node [",
+                               id ? id : "", "]"}));
   }
   return QDN_NO_ERROR;
 }

@@ -89,10 +89,9 @@ size_t QDN_textFormat::LoggedSoFar() {
 void QDN_textFormat::ReportWrongStart(const char* keyword) {
   QDN_token token;
   if (Peek(token) < 0) {
-    (void)ReportError(QDN_SYNTAX_ERROR, Concat({"ERROR: End of File : Expecting '", keyword, "'"}));
+    LogError(QDN_SYNTAX_ERROR, Concat({"ERROR: End of File : Expecting '", keyword, "'"}));
   } else {
-    (void)ReportError(QDN_SYNTAX_ERROR,
-                      Concat({"ERROR: '", token.text, "' : '", keyword, "' expected"}));
+    LogError(QDN_SYNTAX_ERROR, Concat({"ERROR: '", token.text, "' : '", keyword, "' expected"}));
   }
 }
 
@@ -292,7 +291,7 @@ int QDN_textFormat::SkipStatement() {
 
 void QDN_textFormat::SkipPastSemicolon() {
   (void)SkipStatement();
-  (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+  TakePunctuator(';');
 }
 
 void QDN_textFormat::EndStatement(int status, size_t logged) {
@@ -304,7 +303,7 @@ void QDN_textFormat::EndStatement(int status, size_t logged) {
   case Semicolons::kRequiredReported:
     if (status != QDN_NO_ERROR) {
       // Whatever is skipped is skipped with a message.
-      if (LoggedSoFar() == logged) (void)ReportUnknown("Statement skipped");
+      if (LoggedSoFar() == logged) LogUnknown("Statement skipped");
       (void)SkipStatement();
     } else if (NextIsPunctuator(";") != 1) {
       // A missing ";" makes the reader skip the next statement: say so.
@@ -312,11 +311,11 @@ void QDN_textFormat::EndStatement(int status, size_t logged) {
       (void)SkipStatement();
     }
     // The ";" that ends this statement (or that SkipStatement stopped at).
-    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    TakePunctuator(';');
     return;
   case Semicolons::kOptional:
     if (status != QDN_NO_ERROR) (void)SkipStatement();
-    (void)Match(QDN_TOKEN_PUNCTUATOR, ";");
+    TakePunctuator(';');
     return;
   }
 }
@@ -333,6 +332,18 @@ void QDN_textFormat::SkipBlockRemainder() {
     if (token.kind != QDN_TOKEN_PUNCTUATOR) continue;
     if (token.text == "{") ++depth;
     if (token.text == "}" && --depth <= 0) return;
+  }
+}
+
+void QDN_textFormat::TakeParentIds(int child) {
+  if (!lexer_) return;
+  QDN_token token;
+  while (lexer_->Take(QDN_TOKEN_IDENTIFIER, QDN_TOKEN_IDENTIFIER, token) == 1) {
+    const std::string parent_id(token.text);
+    const int parent = network_->FindNode(parent_id.c_str());
+    const int status = parent < 0 ? parent : network_->AddArc(parent, child, 0);
+    if (status < 0)
+      LogError(status, Concat({"ERROR: Couldn't add arc from parent node (\"", parent_id, "\")"}));
   }
 }
 

@@ -62,6 +62,9 @@ public:
   virtual int IsBlockEnd();
   // Logs message with the "(line %d) : " prefix and returns status (0: nothing).
   virtual int ReportError(int status, std::string_view message);
+  // ReportError for a fault the reader reads on after: the message is all
+  // that is left of it.
+  void LogError(int status, std::string_view message) { (void)ReportError(status, message); }
 
   // Writing statements. Nothing is returned: the output file remembers its
   // first failure, which the writer gets when it closes the file.
@@ -148,6 +151,12 @@ protected:
   int Peek(QDN_token& token);
   // Composes "ERROR: '<token>' : <what>" for the current token and reports it.
   int ReportUnknown(const char* what);
+  // ReportUnknown for a token the reader goes on after.
+  void LogUnknown(const char* what) { (void)ReportUnknown(what); }
+  // Reads the identifiers that are next as the parents of node child, in
+  // order; a parent that is not there or an arc that cannot be added is
+  // reported and the rest are read on.
+  void TakeParentIds(int child);
 
   // How a statement loop treats the ";" that ends each statement.
   enum class Semicolons {
