@@ -6,6 +6,7 @@
 
 #include "formats/native/QDN_qdnFormat.h"
 
+class QDN_intArray;
 class QDN_node;
 class QDN_noisyMAX;
 
@@ -47,6 +48,10 @@ private:
   int ReadStateBlock(int handle, int outcome);
   int ReadNetworkBlock();
   int ReadDefinitionEntry();
+  // Integers, each maybe followed by ",", up to the first other token.
+  int ReadIntegers(QDN_intArray& out);
+  // Numbers, each maybe followed by ",", and the ";" that ends them.
+  int ReadNumberRow(std::vector<double>& out);
   int ReadProb(int handle);
   int ReadFunction(int handle);
   // One parameter row of a FUNCTION statement: the parent index, the parent

@@ -490,6 +490,26 @@ int QDN_kiFormat::ReadDefinitionEntry() {
   });
 }
 
+int QDN_kiFormat::ReadIntegers(QDN_intArray& out) {
+  while (NextIsInteger() == 1) {
+    int value = 0;
+    CB_TRY(ReadInteger(value));
+    CB_TRY(out.Append(value));
+    if (NextIsPunctuator(",") == 1) lexer_->Consume();
+  }
+  return QDN_NO_ERROR;
+}
+
+int QDN_kiFormat::ReadNumberRow(std::vector<double>& out) {
+  while (NextIsNumber() == 1) {
+    double value = 0;
+    CB_TRY(ReadReal(value));
+    out.push_back(value);
+    if (NextIsPunctuator(",") == 1) lexer_->Consume();
+  }
+  return Expect(QDN_TOKEN_PUNCTUATOR, ";");
+}
+
 int QDN_kiFormat::ReadProb(int handle) {
   CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "PROB"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
@@ -501,22 +521,11 @@ int QDN_kiFormat::ReadProb(int handle) {
   while (NextIsPunctuator("(") == 1) {
     QDN_intArray coords;
     lexer_->Consume();
-    while (NextIsInteger() == 1) {
-      int value = 0;
-      CB_TRY(ReadInteger(value));
-      CB_TRY(coords.Append(value));
-      if (NextIsPunctuator(",") == 1) lexer_->Consume();
-    }
+    CB_TRY(ReadIntegers(coords));
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ";"));
     std::vector<double> values;
-    while (NextIsNumber() == 1) {
-      double value = 0;
-      CB_TRY(ReadReal(value));
-      values.push_back(value);
-      if (NextIsPunctuator(",") == 1) lexer_->Consume();
-    }
-    CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ";"));
+    CB_TRY(ReadNumberRow(values));
     if (static_cast<int>(values.size()) != n) {
       LogError(QDN_OUT_OF_RANGE, "ERROR: Wrong number of Probabilities");
       continue;
@@ -539,31 +548,17 @@ int QDN_kiFormat::ReadFunction(int handle) {
   CB_TRY(Match(QDN_TOKEN_IDENTIFIER, "FUNCTION"));
   CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
   SkipPastSemicolon();
-  auto read_numbers = [this](std::vector<double>& values) -> int {
-    while (NextIsNumber() == 1) {
-      double value = 0;
-      CB_TRY(ReadReal(value));
-      values.push_back(value);
-      if (NextIsPunctuator(",") == 1) lexer_->Consume();
-    }
-    return Expect(QDN_TOKEN_PUNCTUATOR, ";");
-  };
   std::vector<double> leak;
-  CB_TRY(read_numbers(leak));
+  CB_TRY(ReadNumberRow(leak));
   std::vector<FunctionRow> rows;
   while (NextIsPunctuator("(") == 1) {
     lexer_->Consume();
     QDN_intArray indices;
-    while (NextIsInteger() == 1) {
-      int value = 0;
-      CB_TRY(ReadInteger(value));
-      CB_TRY(indices.Append(value));
-      if (NextIsPunctuator(",") == 1) lexer_->Consume();
-    }
+    CB_TRY(ReadIntegers(indices));
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ")"));
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ";"));
     FunctionRow row;
-    CB_TRY(read_numbers(row.values));
+    CB_TRY(ReadNumberRow(row.values));
     if (indices.GetCount() == 0) {
       LogError(QDN_OUT_OF_RANGE, "ERROR: Invalid parent index");
       continue;
@@ -591,16 +586,12 @@ int QDN_kiFormat::ReadFunction(int handle) {
       CB_TRY(Expect(QDN_TOKEN_IDENTIFIER, "predAbsentStates"));
       CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ":"));
       CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "{"));
-      std::vector<int> outcomes;
-      while (NextIsInteger() == 1) {
-        int value = 0;
-        CB_TRY(ReadInteger(value));
-        outcomes.push_back(value);
-        if (NextIsPunctuator(",") == 1) lexer_->Consume();
-      }
+      QDN_intArray outcomes;
+      CB_TRY(ReadIntegers(outcomes));
       CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "}"));
       CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, ";"));
-      absent.emplace_back(index, std::move(outcomes));
+      absent.emplace_back(index,
+                          std::vector<int>(outcomes.Data(), outcomes.Data() + outcomes.GetCount()));
     }
     CB_TRY(Expect(QDN_TOKEN_PUNCTUATOR, "}"));
   }
