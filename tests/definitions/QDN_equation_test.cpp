@@ -99,25 +99,35 @@ TEST(EquationTest, Evaluation) {
       QDN_OUT_OF_RANGE);
 }
 
-TEST(EquationTest, ValidationParentsAndLimits) {
+TEST(EquationTest, ANewNodeHoldsADeterministicZero) {
   QDN_network net;
   const int v = net.AddNode(QDN_EQUATION, "v");
-  const int p = net.AddNode(QDN_EQUATION, "p");
-  const int c = net.AddNode(QDN_CPT, "c");
   ASSERT_GE(v, 0);
   EXPECT_EQ(Equation(net, v).GetEquation(), "v = 0");
   EXPECT_FALSE(Equation(net, v).IsStochastic());
+}
 
+TEST(EquationTest, RefusedEquationsLeaveTheOldOneWithAMessage) {
+  QDN_network net;
+  const int v = net.AddNode(QDN_EQUATION, "v");
+  (void)net.AddNode(QDN_EQUATION, "p");
   ClearLog();
   EXPECT_EQ(Equation(net, v).SetEquation("v = 2 +"), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("Equation syntax error"));
   EXPECT_EQ(Equation(net, v).SetEquation(""), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("Equation cannot be empty."));
+  // p is no parent of v.
   EXPECT_EQ(Equation(net, v).SetEquation("v = p"), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains(
       "Equation contains a variable (p) which is not ID of this node or one of its parents."));
   EXPECT_EQ(Equation(net, v).GetEquation(), "v = 0");
+}
 
+TEST(EquationTest, ParentsComeAndGoWithTheEquationsVariables) {
+  QDN_network net;
+  const int v = net.AddNode(QDN_EQUATION, "v");
+  const int p = net.AddNode(QDN_EQUATION, "p");
+  const int c = net.AddNode(QDN_CPT, "c");
   ClearLog();
   EXPECT_LT(net.AddArc(c, v, 0), 0);
   EXPECT_TRUE(LogContains("Only QDN_equation or QDN_equationSCC can be the paretns."));
@@ -129,8 +139,11 @@ TEST(EquationTest, ValidationParentsAndLimits) {
   // Removing the parent keeps the equation valid: its identifier becomes 0.
   ASSERT_EQ(net.RemoveArc(p, v, 0), QDN_NO_ERROR);
   EXPECT_EQ(Equation(net, v).GetEquation(), "v = normal(0, 1) * Log(0)");
+}
 
-  // Strongly coupled equations may name one another without arcs.
+TEST(EquationTest, CoupledEquationsNameOneAnotherWithoutArcs) {
+  QDN_network net;
+  (void)net.AddNode(QDN_EQUATION, "v");
   const int a = net.AddNode(QDN_EQUATION_SCC, "a");
   const int b = net.AddNode(QDN_EQUATION_SCC, "b");
   EXPECT_EQ(Equation(net, a).SetEquation("a = b / 2"), QDN_NO_ERROR);
@@ -138,16 +151,26 @@ TEST(EquationTest, ValidationParentsAndLimits) {
   EXPECT_EQ(Equation(net, b).SetEquation("b = v"), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains(
       ") which is not ID of this node, one of its parents, or one of its scc varaibles."));
+}
 
-  // Sides longer than the limit are refused whole, however deep the nesting.
+TEST(EquationTest, LongSidesAreRefusedWholeAndDeepGroupsLimited) {
+  QDN_network net;
+  const int v = net.AddNode(QDN_EQUATION, "v");
   const std::string deep = "v = " + std::string(100000, '(') + "1" + std::string(100000, ')');
   ClearLog();
   EXPECT_EQ(Equation(net, v).SetEquation(deep), QDN_OUT_OF_RANGE);
   EXPECT_TRUE(LogContains("Equation side is longer than 1020 characters"));
   const std::string nested = "v = " + std::string(500, '(') + "1" + std::string(500, ')');
   EXPECT_EQ(Equation(net, v).SetEquation(nested), QDN_NO_ERROR);
+  // Within the length, more open groups than the parser's depth limit.
+  ClearLog();
+  const std::string open = "v = " + std::string(600, '(') + "1" + std::string(400, ')');
+  EXPECT_EQ(Equation(net, v).SetEquation(open), QDN_OUT_OF_RANGE);
+  EXPECT_TRUE(LogContains("Equation nested too deeply"));
+}
 
-  // A distribution node exists without a value.
+TEST(EquationTest, ADistributionNodeHasNoValue) {
+  QDN_network net;
   const int d = net.AddNode(QDN_DISTRIBUTION, "d");
   ASSERT_GE(d, 0);
   EXPECT_EQ(net.GetNode(d)->GetValue(), nullptr);

@@ -71,50 +71,59 @@ TEST(XqdnFormatTest, HeaderVersionAndSamples) {
   EXPECT_TRUE(LogContains("Required attribute 'version' not found in element 'brima'"));
 }
 
-TEST(XqdnFormatTest, NodeErrors) {
-  QDN_network net;
-  EXPECT_EQ(
-      Read(net, "<cpt id=\"a\"><state id=\"x\" default=\"true\"/><state id=\"y\" default=\"true\"/>"
-                "<probabilities>1 0</probabilities></cpt>"),
-      QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Error at 2, "));
-  EXPECT_TRUE(LogContains("Duplicate default state attribute at state 'y'"));
-  EXPECT_EQ(Read(net, "<cpt id=\"b\"><state id=\"p\"/><state id=\"q\"/><parents>a</parents>"
-                      "<probabilities>1 0 1 0</probabilities></cpt>"),
-            QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Node parent 'a' not found"));
-  EXPECT_EQ(Read(net, "<cpt id=\"a\"><state id=\"x\"/><state id=\"x\"/></cpt>"),
-            QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Duplicate state identifier 'x'"));
-  EXPECT_EQ(Read(net, "<cpt id=\"a\"><state id=\"x\"/><state id=\"y\"/></cpt>"),
-            QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Required element 'probabilities' not present in element 'cpt'"));
-  EXPECT_EQ(Read(net, "<cpt id=\"a\"><state id=\"x\"/><state id=\"y\"/><probabilities>0.5 "
-                      "zz</probabilities></cpt>"),
-            QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Can't read double list, failed at element 1"));
-  EXPECT_EQ(Read(net, "<cpt id=\"a\" diagtype=\"odd\"><state id=\"x\"/><state id=\"y\"/></cpt>"),
-            QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Unknown diagnosis node type: 'odd'"));
+// A node the format cannot take fails the read, with the place and the reason.
+TEST(XqdnFormatTest, NodeErrorsFailTheReadWithTheirReason) {
+  struct Case {
+    const char* nodes;
+    const char* message;
+  };
+  for (const Case& c : {
+           Case{"<cpt id=\"a\"><state id=\"x\" default=\"true\"/><state id=\"y\" "
+                "default=\"true\"/><probabilities>1 0</probabilities></cpt>",
+                "Duplicate default state attribute at state 'y'"},
+           Case{"<cpt id=\"b\"><state id=\"p\"/><state id=\"q\"/><parents>a</parents>"
+                "<probabilities>1 0 1 0</probabilities></cpt>",
+                "Node parent 'a' not found"},
+           Case{"<cpt id=\"a\"><state id=\"x\"/><state id=\"x\"/></cpt>",
+                "Duplicate state identifier 'x'"},
+           Case{"<cpt id=\"a\"><state id=\"x\"/><state id=\"y\"/></cpt>",
+                "Required element 'probabilities' not present in element 'cpt'"},
+           Case{"<cpt id=\"a\"><state id=\"x\"/><state id=\"y\"/><probabilities>0.5 "
+                "zz</probabilities></cpt>",
+                "Can't read double list, failed at element 1"},
+           Case{"<cpt id=\"a\" diagtype=\"odd\"><state id=\"x\"/><state id=\"y\"/></cpt>",
+                "Unknown diagnosis node type: 'odd'"},
+       }) {
+    SCOPED_TRACE(c.message);
+    QDN_network net;
+    EXPECT_EQ(Read(net, c.nodes), QDN_FILE_IO_FAILED);
+    EXPECT_TRUE(LogContains("Error at 2, "));
+    EXPECT_TRUE(LogContains(c.message));
+  }
+}
 
-  // Noisy-MAX strengths and parameters are checked against the node's parents.
-  const std::string noisy_head =
+TEST(XqdnFormatTest, NoisyMaxStrengthsAndParametersFollowTheParents) {
+  const std::string head =
       std::string(kTwoNodes) +
       "<noisymax id=\"c\"><state id=\"on\"/><state id=\"off\"/><parents>a</parents>";
-  EXPECT_EQ(Read(net, noisy_head + "<strengths>0 0</strengths></noisymax>"), QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Invalid noisy-MAX strengths for parent 0"));
-  EXPECT_EQ(Read(net, noisy_head + "<strengths>1 0 5</strengths></noisymax>"), QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Wrong number of noisy-MAX strengths"));
-  EXPECT_EQ(Read(net, noisy_head + "<parameters>0.5 0.5</parameters></noisymax>"),
-            QDN_FILE_IO_FAILED);
-  EXPECT_TRUE(LogContains("Wrong number of noisy-MAX parameters"));
-  EXPECT_EQ(
-      Read(net,
-           noisy_head +
-               "<strengths>1 0</strengths><parameters>0.3 0.7 0 1 0.1 0.9</parameters></noisymax>"),
-      QDN_NO_ERROR);
+  for (const auto& [body, message] :
+       {std::pair{"<strengths>0 0</strengths>", "Invalid noisy-MAX strengths for parent 0"},
+        std::pair{"<strengths>1 0 5</strengths>", "Wrong number of noisy-MAX strengths"},
+        std::pair{"<parameters>0.5 0.5</parameters>", "Wrong number of noisy-MAX parameters"}}) {
+    SCOPED_TRACE(message);
+    QDN_network net;
+    EXPECT_EQ(Read(net, head + body + "</noisymax>"), QDN_FILE_IO_FAILED);
+    EXPECT_TRUE(LogContains(message));
+  }
+  QDN_network net;
+  EXPECT_EQ(Read(net, head + "<strengths>1 0</strengths><parameters>0.3 0.7 0 1 0.1 "
+                             "0.9</parameters></noisymax>"),
+            QDN_NO_ERROR);
+}
 
-  // Unknown content is a warning: the node is read, the summary logged once.
+// Unknown content is a warning: the node is read, the summary logged once.
+TEST(XqdnFormatTest, UnknownContentIsReadPastWithWarnings) {
+  QDN_network net;
   EXPECT_EQ(
       Read(net,
            "<cpt id=\"a\" colour=\"red\"><state id=\"x\"/><state id=\"y\"/><extra><deep/></extra>"
