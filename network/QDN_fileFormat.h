@@ -12,5 +12,5 @@ public:
   virtual int ReadFile(const char* fileName, int flags) = 0;
   // Writes the network to fileName; 0 or a failure status. The old file
   // survives a failed write.
-  virtual int WriteFile(const char* fileName) = 0;
+  [[nodiscard]] virtual int WriteFile(const char* fileName) = 0;
 };

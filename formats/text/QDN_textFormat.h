@@ -37,11 +37,7 @@ public:
   QDN_textFormat& operator=(const QDN_textFormat&) = delete;
   ~QDN_textFormat() override;
 
-  // Reads fileName into the network; 0 or a failure status.
-  virtual int ReadFile(const char* fileName, int flags) = 0;
-  // Writes the network to fileName; 0 or a failure status. The old file
-  // survives a failed write.
-  [[nodiscard]] virtual int WriteFile(const char* fileName) = 0;
+  // ReadFile and WriteFile (QDN_fileFormat) are each format's own.
 
   // Skips tokens up to the ";" at brace depth 0 (left unconsumed).
   virtual int SkipStatement();
