@@ -13,8 +13,8 @@
 #include "definitions/QDN_cpt.h"
 #include "definitions/QDN_equation.h"
 #include "definitions/QDN_mau.h"
-#include "definitions/QDN_table.h"
 #include "definitions/QDN_noisyMAX.h"
+#include "definitions/QDN_table.h"
 #include "definitions/QDN_truthTable.h"
 #include "test_lists.h"
 #include "network/QDN_costDefinition.h"
@@ -358,4 +358,36 @@ TEST(XqdnIntegrityTest, CoupledEquationsMayNameLaterNodes) {
   EXPECT_EQ(ReadXml(net, "<equation id=\"x\"><definition>x = y</definition></equation>"
                          "<equation id=\"y\"><definition>y = 1</definition></equation>"),
             QDN_FILE_IO_FAILED);
+}
+
+// What one node element gave (states, default and fault marks, weights,
+// strengths) must not reach the next node.
+TEST(XqdnIntegrityTest, EachNodeStartsFromNothing) {
+  QDN_network net;
+  ASSERT_EQ(ReadXml(net, "<cpt id=\"a\"><state id=\"x\" fault=\"true\"/>"
+                         "<state id=\"y\" default=\"true\"/><probabilities>0.5 0.5</probabilities>"
+                         "</cpt><cpt id=\"b\"><state id=\"p\"/><state id=\"q\"/>"
+                         "<probabilities>0.5 0.5</probabilities></cpt>"
+                         "<cast id=\"c\"><baseline>0.5</baseline></cast>"
+                         "<cast id=\"d\"><parents>c</parents><pweights>0.5</pweights>"
+                         "<nweights>-0.5</nweights><baseline>0.5</baseline></cast>"
+                         "<cast id=\"e\"><baseline>0.25</baseline></cast>"
+                         "<noisymax id=\"k\"><state id=\"on\"/><state id=\"off\"/>"
+                         "<parents>a</parents><strengths>1 0</strengths>"
+                         "<parameters>0.9 0.1 0 1 0.2 0.8</parameters></noisymax>"
+                         "<noisymax id=\"m\"><state id=\"on\"/><state id=\"off\"/></noisymax>"),
+            QDN_NO_ERROR);
+  const QDN_extraDefinition& a = *net.GetNode(net.FindNode("a"))->GetExtraDefinition();
+  EXPECT_TRUE(a.set_as_default);
+  EXPECT_EQ(a.default_state, 1);
+  EXPECT_TRUE(a.GetOutcome(0).fault);
+  const QDN_extraDefinition& b = *net.GetNode(net.FindNode("b"))->GetExtraDefinition();
+  EXPECT_FALSE(b.set_as_default);
+  EXPECT_FALSE(b.GetOutcome(0).fault);
+  EXPECT_FALSE(b.GetOutcome(1).fault);
+  const auto& e = static_cast<QDN_cast&>(Def(net, net.FindNode("e")));
+  EXPECT_EQ(e.GetBaseline(), 0.25);
+  EXPECT_EQ(e.GetPositiveWeights().GetCount(), 0);
+  EXPECT_EQ(Def(net, net.FindNode("m")).GetNumberOfOutcomes(), 2);
+  EXPECT_EQ(net.GetNumberOfParents(net.FindNode("m"), 0), 0);
 }
