@@ -4,9 +4,9 @@
 #include "core/QDN_status.h"
 #include "definitions/QDN_mau.h"
 #include "definitions/QDN_table.h"
-#include "definitions_test_util.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
+#include "test_lists.h"
 
 namespace {
 
