@@ -166,14 +166,8 @@ int QDN_huginFormat::ReadNodeBlock() {
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
   ReadStatements([&] { return ReadNodeProperty(handle); });
   CB_TRY(ReadBlockEnd());
+  if (!KeepReadyNode(handle, id)) return QDN_NO_ERROR;
   QDN_node& node = *network_->GetNode(handle);
-  node.CheckReadiness(1);
-  if (!node.IsReady()) {
-    QDN_Log(QDN_OBJECT_NOT_READY,
-            Concat({"ERROR: Node not ready (valid). Node (\"", id, "\") deleted"}).c_str());
-    (void)network_->DeleteNode(handle);
-    return QDN_NO_ERROR;
-  }
   if (!node.GetName() || !*node.GetName()) (void)node.GetInfo().header.SetName(id.c_str());
   return QDN_NO_ERROR;
 }

@@ -66,13 +66,7 @@ int QDN_msbnFormat::ReadNodeBlock() {
   CB_TRY(Match(QDN_TOKEN_PUNCTUATOR, "{"));
   ReadStatements([&] { return ReadNodeStatement(handle); });
   (void)ReadBlockEnd();
-  QDN_node& node = *network_->GetNode(handle);
-  node.CheckReadiness(1);
-  if (!node.IsReady()) {
-    QDN_Log(QDN_OBJECT_NOT_READY,
-            Concat({"ERROR: Node not ready (valid). Node (\"", id, "\") deleted"}).c_str());
-    (void)network_->DeleteNode(handle);
-  }
+  KeepReadyNode(handle, id);
   return QDN_NO_ERROR;
 }
 

@@ -52,16 +52,8 @@ int QDN_qdnFormat::ReadBlockStart(const char* keyword) {
 }
 
 int QDN_qdnFormat::ReadFile(const char* fileName, int) {
-  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kStandard));
-  int status = QDN_NO_ERROR;
-  if (NextTextIs("net")) {
-    status = ReadNet();
-    if (status == QDN_NO_ERROR) TakePunctuator(';');
-  } else {
-    ReportWrongStart("net");
-  }
-  EndRead();
-  return status;
+  return ReadFileStartingWith(fileName, QDN_lexerVariant::kStandard, "net",
+                              [this] { return ReadNet(); });
 }
 
 int QDN_qdnFormat::ReadNet() {

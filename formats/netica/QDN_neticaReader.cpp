@@ -57,16 +57,8 @@ constexpr int kMaxNesting = 256;
 } // namespace
 
 int QDN_neticaFormat::ReadFile(const char* fileName, int) {
-  CB_TRY(BeginRead(fileName, QDN_lexerVariant::kStandard));
-  int status = QDN_NO_ERROR;
-  if (NextTextIs("bnet")) {
-    status = ReadBnet();
-    if (status == QDN_NO_ERROR) TakePunctuator(';');
-  } else {
-    ReportWrongStart("bnet");
-  }
-  EndRead();
-  return status;
+  return ReadFileStartingWith(fileName, QDN_lexerVariant::kStandard, "bnet",
+                              [this] { return ReadBnet(); });
 }
 
 int QDN_neticaFormat::ReadBnet() {

@@ -347,6 +347,16 @@ void QDN_textFormat::TakeParentIds(int child) {
   }
 }
 
+bool QDN_textFormat::KeepReadyNode(int handle, std::string_view id) {
+  QDN_node& node = *network_->GetNode(handle);
+  node.CheckReadiness(1);
+  if (node.IsReady()) return true;
+  QDN_Log(QDN_OBJECT_NOT_READY,
+          Concat({"ERROR: Node not ready (valid). Node (\"", id, "\") deleted"}).c_str());
+  (void)network_->DeleteNode(handle);
+  return false;
+}
+
 int QDN_textFormat::TakeStrings(QDN_stringArray& out) {
   if (!lexer_) return QDN_OUT_OF_RANGE;
   QDN_token token;

@@ -153,6 +153,14 @@ protected:
   // order; a parent that is not there or an arc that cannot be added is
   // reported and the rest are read on.
   void TakeParentIds(int child);
+  // Checks node handle once its block is read: a node that is not ready
+  // (valid) is deleted with a message naming id, and false.
+  bool KeepReadyNode(int handle, std::string_view id);
+  // Reads fileName with the lexer variant: read() when the file starts with
+  // keyword (then a ";" after it is taken), a message when it does not.
+  template <typename Read>
+  int ReadFileStartingWith(const char* fileName, QDN_lexerVariant variant, const char* keyword,
+                           Read read);
 
   // How a statement loop treats the ";" that ends each statement.
   enum class Semicolons {
@@ -280,4 +288,19 @@ template <typename Statement> int QDN_textFormat::ReadBlock(Statement statement)
   ReadStatements(statement);
   if (ReadBlockEnd() != QDN_NO_ERROR) (void)SkipBlock();
   return QDN_NO_ERROR;
+}
+
+template <typename Read>
+int QDN_textFormat::ReadFileStartingWith(const char* fileName, QDN_lexerVariant variant,
+                                         const char* keyword, Read read) {
+  CB_TRY(BeginRead(fileName, variant));
+  int status = QDN_NO_ERROR;
+  if (NextTextIs(keyword)) {
+    status = read();
+    if (status == QDN_NO_ERROR) TakePunctuator(';');
+  } else {
+    ReportWrongStart(keyword);
+  }
+  EndRead();
+  return status;
 }
