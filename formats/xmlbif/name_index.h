@@ -1,37 +1,59 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Texts mapped to node handles, the first handle given for a text kept. The
-// slots are one flat table probed in order and the texts are stored one
-// after another, so a look-up in a large network touches a cache line or
-// two instead of following list nodes scattered over the heap.
+#include "network/QDN_idIndex.h"
+
+// Texts mapped to node handles, the first handle given for a text kept.
+// XMLBIF names need not be the nodes' identifiers, so the texts are stored
+// here, one after another, and the network's flat hash index finds the
+// entries whose text hashes alike.
 class NameIndex {
 public:
   // Maps text to handle unless text is mapped already; whether it was added.
-  bool Add(std::string_view text, int handle);
+  bool Add(std::string_view text, int handle) {
+    if (Entry(text) >= 0) return false;
+    index_.Insert(text, static_cast<int>(entries_.size()));
+    entries_.push_back({texts_.size(), text.size(), handle});
+    texts_.append(text);
+    return true;
+  }
+
   // The handle mapped to text, or -1.
-  int Find(std::string_view text) const;
-  void Clear();
+  int Find(std::string_view text) const {
+    const int entry = Entry(text);
+    return entry < 0 ? -1 : entries_[static_cast<size_t>(entry)].handle;
+  }
+
+  void Clear() {
+    index_.Clear();
+    entries_.clear();
+    texts_.clear();
+  }
 
 private:
-  struct Slot {
-    uint32_t hash = 0;
-    int handle = -1;   // -1 for a free slot
-    size_t offset = 0; // of the text in texts_
-    size_t length = 0;
+  struct Text {
+    size_t offset; // in texts_
+    size_t length;
+    int handle;
   };
 
-  static uint32_t Hash(std::string_view text);
-  // The slot holding text, or the free slot where it would go.
-  size_t Probe(std::string_view text, uint32_t hash) const;
-  void Grow();
+  // The number of the entry holding text, or -1.
+  int Entry(std::string_view text) const {
+    int found = -1;
+    index_.ForEach(text, [&](int entry) {
+      const Text& t = entries_[static_cast<size_t>(entry)];
+      if (std::string_view(texts_).substr(t.offset, t.length) != text) return true;
+      found = entry;
+      return false;
+    });
+    return found;
+  }
 
-  std::vector<Slot> slots_; // a power of two in size, at most three quarters used
-  size_t used_ = 0;
+  QDN_idIndex index_;
+  std::vector<Text> entries_;
   std::string texts_;
 };
