@@ -18,8 +18,9 @@ inline int FuzzReader(const uint8_t* data, size_t size, int format, const char* 
   }();
   (void)registered;
   if (size > (1u << 20)) return 0; // large inputs only slow the search
-  static const std::string in = FuzzTempPath("in", extension);
-  static const std::string out = FuzzTempPath("out", extension);
+  static const FuzzTempFiles files{FuzzTempPath("in", extension), FuzzTempPath("out", extension)};
+  const std::string& in = files.in;
+  const std::string& out = files.out;
   WriteAll(in, data, size);
   QDN_GetErrorLog().Clear();
   QDN_network net;

@@ -11,6 +11,16 @@ inline std::string FuzzTempPath(const char* name, const char* extension) {
   return "/tmp/callbrima-fuzz-" + std::to_string(::getpid()) + "-" + name + extension;
 }
 
+// Removes the temporary files of a fuzzing process when it exits.
+struct FuzzTempFiles {
+  std::string in;
+  std::string out;
+  ~FuzzTempFiles() {
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+  }
+};
+
 inline void WriteAll(const std::string& path, const uint8_t* data, size_t size) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return;
