@@ -9,17 +9,13 @@
 
 namespace {
 
-// A QDN_intArray with size and count n, items from values.
-QDN_intArray MakeSizes(const std::vector<int>& values) {
-  QDN_intArray sizes;
-  (void)sizes.Resize(static_cast<int>(values.size()));
-  for (size_t i = 0; i < values.size(); ++i)
-    (void)sizes.Append(values[i]);
-  return sizes;
-}
-
-std::vector<int> SizesOf(const QDN_intArray& dims) {
-  return std::vector<int>(dims.Data(), dims.Data() + dims.GetSize());
+// A QDN_intArray with size and count n, holding values.
+QDN_intArray MakeList(const int* values, int n) {
+  QDN_intArray list;
+  (void)list.Resize(n);
+  for (int i = 0; i < n; ++i)
+    (void)list.Append(values[i]);
+  return list;
 }
 
 } // namespace
@@ -30,9 +26,50 @@ QDN_Dmatrix::QDN_Dmatrix(const QDN_intArray& sizes) {
   (void)Setup(sizes);
 }
 
+QDN_Dmatrix::QDN_Dmatrix(const QDN_Dmatrix& other) : QDN_object(other), items_(other.items_) {
+  SetShape(other.Dims(), other.rank_);
+}
+
+QDN_Dmatrix::~QDN_Dmatrix() { SetShape(nullptr, 0); }
+
 QDN_Dmatrix& QDN_Dmatrix::operator=(const QDN_Dmatrix& other) {
   (void)CopyFrom(other);
   return *this;
+}
+
+void QDN_Dmatrix::SetShape(const int* sizes, int n) {
+  // The new sizes are copied before the old storage goes: sizes may point into it.
+  int* heap = n > kInlineRank ? new int[static_cast<size_t>(n)] : nullptr;
+  int kept[kInlineRank];
+  if (heap) {
+    std::copy_n(sizes, n, heap);
+  } else if (n > 0) {
+    std::copy_n(sizes, n, kept);
+  }
+  if (rank_ > kInlineRank) delete[] shape_.heap;
+  rank_ = n;
+  if (heap) {
+    shape_.heap = heap;
+  } else {
+    std::copy_n(kept, n, shape_.inline_sizes);
+  }
+}
+
+void QDN_Dmatrix::SwapShape(QDN_Dmatrix& other) {
+  std::swap(rank_, other.rank_);
+  std::swap(shape_, other.shape_);
+}
+
+QDN_intArray QDN_Dmatrix::GetDimensions() const { return MakeList(Dims(), rank_); }
+
+QDN_intArray QDN_Dmatrix::GetMultipliers() const {
+  std::vector<int> steps(static_cast<size_t>(rank_));
+  long long product = 1;
+  for (int i = rank_ - 1; i >= 0; --i) {
+    steps[static_cast<size_t>(i)] = static_cast<int>(product);
+    product *= Dim(i);
+  }
+  return MakeList(steps.data(), rank_);
 }
 
 long long QDN_Dmatrix::CellCount(const int* sizes, int n) {
@@ -50,23 +87,9 @@ bool QDN_Dmatrix::Afford(long long cells) const {
   return QDN_cellBudget::Charge(cells - GetSize(), cells, this);
 }
 
-void QDN_Dmatrix::RecomputeMultipliers() {
-  const int n = dimensions_.GetSize();
-  (void)multipliers_.Resize(n);
-  multipliers_.GrowTo(n);
-  long long product = 1;
-  for (int i = n - 1; i >= 0; --i) {
-    multipliers_.At(i) = static_cast<int>(product);
-    product *= dimensions_.At(i);
-  }
-  for (int i = 0; i < n; ++i)
-    (void)multipliers_.Append(multipliers_.At(i));
-}
-
-int QDN_Dmatrix::Install(const QDN_intArray& sizes, QDN_doubleArray& cells) {
-  (void)dimensions_.CopyFrom(sizes);
-  RecomputeMultipliers();
+int QDN_Dmatrix::Install(const std::vector<int>& sizes, QDN_doubleArray& cells) {
   CB_TRY(items_.Adopt(cells));
+  SetShape(sizes.data(), static_cast<int>(sizes.size()));
   CheckReadiness(1);
   return QDN_NO_ERROR;
 }
@@ -79,10 +102,10 @@ int QDN_Dmatrix::Setup(const QDN_intArray& sizes) {
   if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
   QDN_doubleArray storage;
   CB_TRY(storage.Resize(static_cast<int>(cells)));
+  std::vector<int> values(sizes.Data(), sizes.Data() + n);
   Release(0);
   if (n == 0) return QDN_NO_ERROR;
-  std::vector<int> values(sizes.Data(), sizes.Data() + n);
-  return Install(MakeSizes(values), storage);
+  return Install(values, storage);
 }
 
 int QDN_Dmatrix::CopyFrom(const QDN_Dmatrix& source) {
@@ -90,8 +113,7 @@ int QDN_Dmatrix::CopyFrom(const QDN_Dmatrix& source) {
   if (&source == this) return QDN_NO_ERROR;
   if (!Afford(source.GetSize())) return QDN_OUT_OF_RANGE;
   CB_TRY(items_.Assign(source.items_));
-  (void)dimensions_.CopyFrom(source.dimensions_);
-  (void)multipliers_.CopyFrom(source.multipliers_);
+  SetShape(source.Dims(), source.rank_);
   CheckReadiness(0);
   return QDN_NO_ERROR;
 }
@@ -99,8 +121,8 @@ int QDN_Dmatrix::CopyFrom(const QDN_Dmatrix& source) {
 int QDN_Dmatrix::Adopt(QDN_Dmatrix& donor) {
   if (!donor.IsReady()) return QDN_OBJECT_NOT_READY;
   if (&donor == this) return QDN_NO_ERROR;
-  (void)dimensions_.Adopt(donor.dimensions_);
-  (void)multipliers_.Adopt(donor.multipliers_);
+  SetShape(nullptr, 0);
+  SwapShape(donor);
   (void)items_.Adopt(donor.items_);
   donor.CheckReadiness(0);
   CheckReadiness(0);
@@ -110,21 +132,23 @@ int QDN_Dmatrix::Adopt(QDN_Dmatrix& donor) {
 int QDN_Dmatrix::GetDimensionSize(int i) const {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   if (i < 0 || i >= GetNumberOfDimensions()) return QDN_OUT_OF_RANGE;
-  return dimensions_.At(i);
+  return Dim(i);
 }
 
 long long QDN_Dmatrix::Span(int first, int last) const {
   long long product = 1;
   for (int i = first; i < last; ++i)
-    product *= dimensions_.At(i);
+    product *= Dim(i);
   return product;
 }
 
 int QDN_Dmatrix::CoordinatesToIndex(const QDN_intArray& coords) const {
-  const int n = GetNumberOfDimensions();
-  long long index = 0;
-  for (int i = 0; i < n && i < coords.GetSize(); ++i)
-    index += static_cast<long long>(coords.At(i)) * multipliers_.At(i);
+  const int n = std::min(GetNumberOfDimensions(), coords.GetSize());
+  long long index = 0, step = Span(n, GetNumberOfDimensions());
+  for (int i = n - 1; i >= 0; --i) {
+    index += static_cast<long long>(coords.At(i)) * step;
+    step *= Dim(i);
+  }
   return static_cast<int>(index);
 }
 
@@ -133,11 +157,11 @@ int QDN_Dmatrix::IndexToCoordinates(int index, QDN_intArray& coords) const {
   if (index < 0 || index >= GetSize()) return QDN_OUT_OF_RANGE;
   const int n = GetNumberOfDimensions();
   CB_TRY(coords.EnsureSize(n));
-  for (int i = 0; i < n - 1; ++i) {
-    coords.At(i) = index / multipliers_.At(i);
-    index %= multipliers_.At(i);
+  for (int i = n - 1; i > 0; --i) {
+    coords.At(i) = index % Dim(i);
+    index /= Dim(i);
   }
-  coords.At(n - 1) = index;
+  coords.At(0) = index;
   return QDN_NO_ERROR;
 }
 
@@ -145,7 +169,7 @@ int QDN_Dmatrix::NextCoordinates(QDN_intArray& coords) const {
   const int n = GetNumberOfDimensions();
   if (coords.GetSize() < n) return QDN_OUT_OF_RANGE;
   for (int i = n - 1; i >= 0; --i) {
-    if (coords.At(i) < dimensions_.At(i) - 1) {
+    if (coords.At(i) < Dim(i) - 1) {
       ++coords.At(i);
       for (int j = i + 1; j < n; ++j)
         coords.At(j) = 0;
@@ -159,7 +183,7 @@ int QDN_Dmatrix::IsValidCoordinates(const QDN_intArray& coords) const {
   const int n = GetNumberOfDimensions();
   if (!coords.IsReady() || coords.GetSize() < n) return 0;
   for (int i = 0; i < n; ++i)
-    if (coords.At(i) < 0 || coords.At(i) >= dimensions_.At(i)) return 0;
+    if (coords.At(i) < 0 || coords.At(i) >= Dim(i)) return 0;
   return 1;
 }
 
@@ -173,7 +197,7 @@ int QDN_Dmatrix::SameLayout(const QDN_Dmatrix& other) const {
   const int n = GetNumberOfDimensions();
   if (n != other.GetNumberOfDimensions() || GetSize() != other.GetSize()) return 0;
   for (int i = 0; i < n; ++i)
-    if (dimensions_.At(i) != other.dimensions_.At(i)) return 0;
+    if (Dim(i) != other.Dim(i)) return 0;
   return 1;
 }
 
@@ -187,7 +211,7 @@ int QDN_Dmatrix::Normalize() {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (n == 0) return QDN_NO_ERROR;
-  const int run = dimensions_.At(n - 1);
+  const int run = Dim(n - 1);
   double* cells = items_.Data();
   for (int start = 0; start < GetSize(); start += run) {
     double sum = 0;
@@ -209,7 +233,7 @@ int QDN_Dmatrix::Complement(const QDN_intArray& coords) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   if (!IsValidCoordinates(coords)) return QDN_OUT_OF_RANGE;
   const int n = GetNumberOfDimensions();
-  const int run = dimensions_.At(n - 1);
+  const int run = Dim(n - 1);
   const int index = CoordinatesToIndex(coords);
   const int start = index - coords.At(n - 1);
   double sum = 0;
@@ -233,9 +257,8 @@ int QDN_Dmatrix::Sum(const QDN_Dmatrix& a, const QDN_Dmatrix& b) {
   return QDN_NO_ERROR;
 }
 
-template <typename Filler> int QDN_Dmatrix::Rebuild(const QDN_intArray& sizes, Filler fill) {
-  const int n = sizes.GetSize();
-  const long long cells = CellCount(sizes.Data(), n);
+template <typename Filler> int QDN_Dmatrix::Rebuild(const std::vector<int>& sizes, Filler fill) {
+  const long long cells = CellCount(sizes.data(), static_cast<int>(sizes.size()));
   if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
   QDN_doubleArray storage;
   CB_TRY(storage.Resize(static_cast<int>(cells)));
@@ -247,32 +270,30 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (position < 0 || position > n || size < 1) return QDN_OUT_OF_RANGE;
-  QDN_intArray sizes;
-  (void)sizes.Resize(n + 1);
-  for (int i = 0; i <= n; ++i)
-    (void)sizes.Append(i < position    ? dimensions_.At(i)
-                       : i == position ? size
-                                       : dimensions_.At(i - 1));
-  const long long cells = CellCount(sizes.Data(), n + 1);
+  std::vector<int> sizes = Shape();
+  sizes.insert(sizes.begin() + position, size);
+  const long long cells = CellCount(sizes.data(), n + 1);
   if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
   // The new cells repeat each block of the old ones size times; they are
-  // built in fresh storage and swapped in, the shape then follows.
+  // appended to fresh storage of exactly the new size (each cell written
+  // once) and swapped in, the shape then follows.
   std::vector<double> fresh;
   try {
-    fresh.resize(static_cast<size_t>(cells));
+    fresh.reserve(static_cast<size_t>(cells));
+    if (n > 0) {
+      const long long outer = Span(0, position), inner = Span(position, n);
+      const double* old = items_.Data();
+      for (long long o = 0; o < outer; ++o)
+        for (int k = 0; k < size; ++k)
+          fresh.insert(fresh.end(), old + o * inner, old + (o + 1) * inner);
+    } else {
+      fresh.resize(static_cast<size_t>(cells));
+    }
   } catch (const std::bad_alloc&) {
     return QDN_OUT_OF_MEMORY;
   }
-  if (n > 0) {
-    const long long outer = Span(0, position), inner = Span(position, n);
-    const double* old = items_.Data();
-    for (long long o = 0; o < outer; ++o)
-      for (int k = 0; k < size; ++k)
-        std::copy_n(old + o * inner, inner, fresh.data() + (o * size + k) * inner);
-  }
   CB_TRY(items_.SwapValues(fresh));
-  (void)dimensions_.CopyFrom(sizes);
-  RecomputeMultipliers();
+  SetShape(sizes.data(), n + 1);
   CheckReadiness(1);
   return QDN_NO_ERROR;
 }
@@ -280,17 +301,17 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
 int QDN_Dmatrix::RemoveDimension(int dim, int keep) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
-  if (dim < 0 || dim >= n || keep < 0 || keep >= dimensions_.At(dim)) return QDN_OUT_OF_RANGE;
+  if (dim < 0 || dim >= n || keep < 0 || keep >= Dim(dim)) return QDN_OUT_OF_RANGE;
   if (n == 1) {
     Release(1);
     return QDN_NO_ERROR;
   }
-  std::vector<int> values = SizesOf(dimensions_);
+  std::vector<int> values = Shape();
   const int size = values[static_cast<size_t>(dim)];
   values.erase(values.begin() + dim);
   const long long outer = Span(0, dim), inner = Span(dim + 1, n);
   const double* old = items_.Data();
-  return Rebuild(MakeSizes(values), [&](double* cells) {
+  return Rebuild(values, [&](double* cells) {
     for (long long o = 0; o < outer; ++o)
       std::copy_n(old + (o * size + keep) * inner, inner, cells + o * inner);
   });
@@ -300,7 +321,7 @@ int QDN_Dmatrix::SumOutDimension(int dim, const QDN_doubleArray& weights) {
   if (!IsReady() || !weights.IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (dim < 0 || dim >= n) return QDN_OUT_OF_RANGE;
-  const int size = dimensions_.At(dim);
+  const int size = Dim(dim);
   // Every position of the dimension needs its weight (the items in use, or
   // every slot of an array that was sized without appending).
   const int available = weights.GetCount() > 0 ? weights.GetCount() : weights.GetSize();
@@ -309,11 +330,11 @@ int QDN_Dmatrix::SumOutDimension(int dim, const QDN_doubleArray& weights) {
     Release(1);
     return QDN_NO_ERROR;
   }
-  std::vector<int> values = SizesOf(dimensions_);
+  std::vector<int> values = Shape();
   values.erase(values.begin() + dim);
   const long long outer = Span(0, dim), inner = Span(dim + 1, n);
   const double* old = items_.Data();
-  return Rebuild(MakeSizes(values), [&](double* cells) {
+  return Rebuild(values, [&](double* cells) {
     for (long long o = 0; o < outer; ++o)
       for (long long i = 0; i < inner; ++i) {
         double sum = 0;
@@ -328,11 +349,11 @@ int QDN_Dmatrix::IncreaseDimensionSize(int dim) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (dim < 0 || dim >= n) return QDN_OUT_OF_RANGE;
-  std::vector<int> values = SizesOf(dimensions_);
+  std::vector<int> values = Shape();
   const int size = values[static_cast<size_t>(dim)]++;
   const long long outer = Span(0, dim), inner = Span(dim + 1, n);
   const double* old = items_.Data();
-  return Rebuild(MakeSizes(values), [&](double* cells) {
+  return Rebuild(values, [&](double* cells) {
     for (long long o = 0; o < outer; ++o) {
       std::copy_n(old + o * size * inner, size * inner, cells + o * (size + 1) * inner);
       std::fill_n(cells + (o * (size + 1) + size) * inner, inner, 0.0);
@@ -343,12 +364,12 @@ int QDN_Dmatrix::IncreaseDimensionSize(int dim) {
 int QDN_Dmatrix::DecreaseDimensionSize(int dim) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
-  if (dim < 0 || dim >= n || dimensions_.At(dim) == 1) return QDN_OUT_OF_RANGE;
-  std::vector<int> values = SizesOf(dimensions_);
+  if (dim < 0 || dim >= n || Dim(dim) == 1) return QDN_OUT_OF_RANGE;
+  std::vector<int> values = Shape();
   const int size = values[static_cast<size_t>(dim)]--;
   const long long outer = Span(0, dim), inner = Span(dim + 1, n);
   const double* old = items_.Data();
-  return Rebuild(MakeSizes(values), [&](double* cells) {
+  return Rebuild(values, [&](double* cells) {
     for (long long o = 0; o < outer; ++o)
       std::copy_n(old + o * size * inner, (size - 1) * inner, cells + o * (size - 1) * inner);
   });
@@ -357,8 +378,8 @@ int QDN_Dmatrix::DecreaseDimensionSize(int dim) {
 int QDN_Dmatrix::OpenPosition(int dim, int pos) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
-  if (dim < 0 || dim >= n || pos < 0 || pos >= dimensions_.At(dim)) return QDN_OUT_OF_RANGE;
-  const int size = dimensions_.At(dim);
+  if (dim < 0 || dim >= n || pos < 0 || pos >= Dim(dim)) return QDN_OUT_OF_RANGE;
+  const int size = Dim(dim);
   const long long outer = Span(0, dim), inner = Span(dim + 1, n);
   double* cells = items_.Data();
   for (long long o = 0; o < outer; ++o) {
@@ -372,8 +393,8 @@ int QDN_Dmatrix::OpenPosition(int dim, int pos) {
 int QDN_Dmatrix::ClosePosition(int dim, int pos) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
-  if (dim < 0 || dim >= n || pos < 0 || pos >= dimensions_.At(dim)) return QDN_OUT_OF_RANGE;
-  const int size = dimensions_.At(dim);
+  if (dim < 0 || dim >= n || pos < 0 || pos >= Dim(dim)) return QDN_OUT_OF_RANGE;
+  const int size = Dim(dim);
   const long long outer = Span(0, dim), inner = Span(dim + 1, n);
   double* cells = items_.Data();
   for (long long o = 0; o < outer; ++o) {
@@ -387,10 +408,10 @@ int QDN_Dmatrix::ClosePosition(int dim, int pos) {
 int QDN_Dmatrix::ResizeDimension(int dim, int size) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   if (dim < 0 || dim >= GetNumberOfDimensions() || size < 1) return QDN_OUT_OF_RANGE;
-  if (dimensions_.At(dim) == size) return QDN_NO_ERROR;
-  std::vector<int> values = SizesOf(dimensions_);
+  if (Dim(dim) == size) return QDN_NO_ERROR;
+  std::vector<int> values = Shape();
   values[static_cast<size_t>(dim)] = size;
-  return Setup(MakeSizes(values));
+  return Setup(MakeList(values.data(), static_cast<int>(values.size())));
 }
 
 int QDN_Dmatrix::ChangeOrderOfDimensions(const QDN_intArray& order) {
@@ -400,12 +421,12 @@ int QDN_Dmatrix::ChangeOrderOfDimensions(const QDN_intArray& order) {
   std::vector<int> values(static_cast<size_t>(n));
   std::vector<long long> strides(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i) {
-    values[static_cast<size_t>(i)] = dimensions_.At(order.At(i));
-    strides[static_cast<size_t>(i)] = multipliers_.At(order.At(i));
+    values[static_cast<size_t>(i)] = Dim(order.At(i));
+    strides[static_cast<size_t>(i)] = Span(order.At(i) + 1, n);
   }
   const double* old = items_.Data();
   const int total = GetSize();
-  return Rebuild(MakeSizes(values), [&](double* cells) {
+  return Rebuild(values, [&](double* cells) {
     // Walk the new coordinates like an odometer, tracking the old index.
     std::vector<int> coords(static_cast<size_t>(n), 0);
     long long source = 0;
@@ -428,7 +449,7 @@ int QDN_Dmatrix::ChangeOrderWithinDimension(int dim, const QDN_intArray& order) 
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (dim < 0 || dim >= n) return QDN_OUT_OF_RANGE;
-  const int size = dimensions_.At(dim);
+  const int size = Dim(dim);
   if (order.GetCount() != size || PermutationLength(order, size, size) != size)
     return QDN_OUT_OF_RANGE;
   const long long outer = Span(0, dim), inner = Span(dim + 1, n);
@@ -465,37 +486,22 @@ int QDN_Dmatrix::SumOutDimension(int dim, const QDN_doubleArray& weights, QDN_Dm
 
 void QDN_Dmatrix::SetOwner(int deep) {
   QDN_object::SetOwner(deep);
-  if (!deep) return;
-  dimensions_.SetOwner(deep);
-  multipliers_.SetOwner(deep);
-  items_.SetOwner(deep);
+  if (deep) items_.SetOwner(deep);
 }
 
 void QDN_Dmatrix::ClearOwner(int deep) {
   QDN_object::ClearOwner(deep);
-  if (!deep) return;
-  dimensions_.ClearOwner(deep);
-  multipliers_.ClearOwner(deep);
-  items_.ClearOwner(deep);
+  if (deep) items_.ClearOwner(deep);
 }
 
 void QDN_Dmatrix::Release(int) {
-  dimensions_.Release(0);
-  multipliers_.Release(0);
+  SetShape(nullptr, 0);
   items_.Release(0);
   CheckReadiness(0);
 }
 
 void QDN_Dmatrix::CheckReadiness(int deep) {
-  if (deep) {
-    dimensions_.CheckReadiness(deep);
-    multipliers_.CheckReadiness(deep);
-    items_.CheckReadiness(deep);
-  }
-  const int n = dimensions_.GetSize();
-  const long long expected =
-      n == 0 ? 0 : static_cast<long long>(dimensions_.At(0)) * multipliers_.At(0);
-  const bool ready = dimensions_.IsReady() && multipliers_.IsReady() && items_.IsReady() &&
-                     multipliers_.GetSize() == n && items_.GetSize() == expected;
-  AssignFlag(kReady, ready);
+  if (deep) items_.CheckReadiness(deep);
+  const long long expected = rank_ == 0 ? 0 : Span(0, rank_);
+  AssignFlag(kReady, items_.IsReady() && items_.GetSize() == expected);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_intArray.h"
 #include "core/QDN_object.h"
@@ -8,8 +10,13 @@
 // with the last dimension varying fastest. Definition tables keep the node's
 // own outcomes in the last dimension and one dimension per parent before it.
 // Every reshaping operation keeps the surviving numbers at their coordinates.
+// Definitions and node values each hold one, so the header is kept small:
+// only the dimension sizes are stored (inside the object for up to
+// kInlineRank dimensions), the multipliers follow from them.
 class QDN_Dmatrix : public QDN_object {
 public:
+  static constexpr int kInlineRank = 6;
+
   // Largest table the library builds: 2^28 cells (2 GiB of doubles). Sizes
   // are products of counts that files control; a larger product is refused
   // with QDN_OUT_OF_RANGE instead of being allocated short or exhausting memory.
@@ -18,9 +25,9 @@ public:
   QDN_Dmatrix() = default;
   // As Setup when every size is >= 1; otherwise the matrix stays empty.
   explicit QDN_Dmatrix(const QDN_intArray& sizes);
-  QDN_Dmatrix(const QDN_Dmatrix& other) = default;
+  QDN_Dmatrix(const QDN_Dmatrix& other);
   QDN_Dmatrix& operator=(const QDN_Dmatrix& other);
-  ~QDN_Dmatrix() override = default;
+  ~QDN_Dmatrix() override;
 
   // Shape from the count items of sizes; cell values read 0 until written.
   int Setup(const QDN_intArray& sizes);
@@ -28,11 +35,13 @@ public:
   // Takes over the donor's storage; the donor is left empty.
   int Adopt(QDN_Dmatrix& donor);
 
-  int GetNumberOfDimensions() const { return dimensions_.GetSize(); }
+  int GetNumberOfDimensions() const { return rank_; }
   int GetDimensionSize(int i) const;
   int GetSize() const { return items_.GetSize(); }
-  const QDN_intArray& GetDimensions() const { return dimensions_; }
-  const QDN_intArray& GetMultipliers() const { return multipliers_; }
+  // The dimension sizes, and the step in cells of one coordinate of each
+  // dimension (size and count = the number of dimensions).
+  QDN_intArray GetDimensions() const;
+  QDN_intArray GetMultipliers() const;
   QDN_doubleArray& GetItems() { return items_; }
   const QDN_doubleArray& GetItems() const { return items_; }
 
@@ -85,17 +94,27 @@ public:
 private:
   // Product of the sizes of dimensions [first, last).
   long long Span(int first, int last) const;
+  const int* Dims() const { return rank_ > kInlineRank ? shape_.heap : shape_.inline_sizes; }
+  int Dim(int i) const { return Dims()[i]; }
+  std::vector<int> Shape() const { return std::vector<int>(Dims(), Dims() + rank_); }
+  // Replaces the dimension sizes (n >= 0).
+  void SetShape(const int* sizes, int n);
+  void SwapShape(QDN_Dmatrix& other);
   // Installs a new shape and its cells (already laid out for it).
-  int Install(const QDN_intArray& sizes, QDN_doubleArray& cells);
-  // Builds cells for a shape that differs from the current one in dimension dim
-  // only; fill(outer, k, inner) gives the value of the new cell.
-  template <typename Filler> int Rebuild(const QDN_intArray& sizes, Filler fill);
-  void RecomputeMultipliers();
+  int Install(const std::vector<int>& sizes, QDN_doubleArray& cells);
+  // Builds the cells of a new shape in fresh storage, fill(cells) writing
+  // every one of them, and installs both.
+  template <typename Filler> int Rebuild(const std::vector<int>& sizes, Filler fill);
   // Charges growing this table to cells to the cell budget of the running
   // load (see QDN_cellBudget); false when the load may not have them.
   bool Afford(long long cells) const;
 
-  QDN_intArray dimensions_;
-  QDN_intArray multipliers_;
+  // Number of dimensions; the sizes are in shape_.inline_sizes up to
+  // kInlineRank, else in shape_.heap (owned).
+  int rank_ = 0;
+  union {
+    int inline_sizes[kInlineRank];
+    int* heap;
+  } shape_ = {};
   QDN_doubleArray items_;
 };

@@ -51,8 +51,9 @@ int QDN_doubleArray::Assign(const QDN_doubleArray& source) {
 
 double& QDN_doubleArray::At(int i) {
   if (i < 0 || i >= size_) {
-    out_of_range_ = kOutOfRangeValue;
-    return out_of_range_;
+    thread_local double out_of_range;
+    out_of_range = kOutOfRangeValue;
+    return out_of_range;
   }
   return store_[static_cast<size_t>(i)];
 }

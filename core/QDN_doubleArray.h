@@ -21,6 +21,8 @@ public:
   ~QDN_doubleArray() override = default;
 
   // Slot i, or the out-of-range slot (reading -2.0) for i outside [0, size).
+  // The out-of-range slot is shared by the arrays of a thread; it is reset
+  // to -2.0 on every access, so a write to it is lost at the next one.
   double& At(int i);
   double At(int i) const;
   const double* Data() const { return store_.data(); }
@@ -49,5 +51,4 @@ private:
 
   // store_.size() >= size_; the slots past size_ are spare storage.
   std::vector<double> store_;
-  double out_of_range_ = kOutOfRangeValue;
 };

@@ -1,6 +1,3 @@
 #include "definitions/QDN_expectedUtility.h"
 
-int QDN_expectedUtility::CreateResult() {
-  result_.Release(0);
-  return result_.AddDimension(1);
-}
+int QDN_expectedUtility::CreateResult() { return ResetResult(1); }

@@ -1,5 +1,6 @@
 #include "definitions/QDN_nodeValue.h"
 
+#include "core/QDN_cellBudget.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "network/QDN_network.h"
@@ -18,11 +19,39 @@ void QDN_nodeValue::TellNetwork() const {
   if (network_) network_->EvidenceChanged(handle_);
 }
 
-int QDN_nodeValue::CreateResult() {
-  const int outcomes = NumberOfOutcomes();
-  result_.Release(0);
-  if (outcomes < 1) return QDN_NO_ERROR;
-  return result_.AddDimension(outcomes);
+int QDN_nodeValue::ResetResult(int cells) {
+  result_.reset();
+  result_cells_ = 0;
+  if (cells < 1) return QDN_NO_ERROR;
+  if (cells > QDN_Dmatrix::kMaxCells || !QDN_cellBudget::Charge(cells, cells, this))
+    return QDN_OUT_OF_RANGE;
+  result_cells_ = cells;
+  return QDN_NO_ERROR;
+}
+
+int QDN_nodeValue::CreateResult() { return ResetResult(NumberOfOutcomes()); }
+
+QDN_Dmatrix* QDN_nodeValue::GetResultMatrix() {
+  if (!result_) {
+    auto result = std::make_unique<QDN_Dmatrix>();
+    if (result_cells_ > 0) {
+      // Already charged when the result was reset.
+      QDN_cellBudget::Scope charged(QDN_Dmatrix::kMaxCells);
+      (void)result->AddDimension(result_cells_);
+    }
+    result_ = std::move(result);
+    result_cells_ = 0;
+  }
+  return result_.get();
+}
+
+bool QDN_nodeValue::HoldsTable(const void* table) const {
+  return table && (table == this || table == result_.get());
+}
+
+QDN_intArray& QDN_nodeValue::GetIndexingParents() {
+  if (!indexing_parents_) indexing_parents_ = std::make_unique<QDN_intArray>();
+  return *indexing_parents_;
 }
 
 int QDN_nodeValue::CopyFrom(const QDN_nodeValue& source) {
@@ -34,10 +63,18 @@ int QDN_nodeValue::CopyFrom(const QDN_nodeValue& source) {
   value_flags_ = source.value_flags_;
   // A value that records no evidence does not inherit any.
   if (!TakesEvidence()) value_flags_ &= ~(kRealEvidence | kPropagatedEvidence);
-  (void)indexing_parents_.CopyFrom(source.indexing_parents_);
+  if (source.indexing_parents_) {
+    (void)GetIndexingParents().CopyFrom(*source.indexing_parents_);
+  } else {
+    indexing_parents_.reset();
+  }
   const int evidence = source.GetEvidence();
   if (source.GetType() == GetType()) {
-    CB_TRY(result_.CopyFrom(source.result_));
+    if (source.result_) {
+      CB_TRY(GetResultMatrix()->CopyFrom(*source.result_));
+    } else {
+      CB_TRY(ResetResult(source.result_cells_));
+    }
   } else {
     CB_TRY(CreateResult());
   }
@@ -115,7 +152,8 @@ void QDN_nodeValue::DropEvidenceBeyond(int outcomes) {
 }
 
 void QDN_nodeValue::Release(int deep) {
-  result_.Release(deep);
+  if (result_) result_->Release(deep);
+  result_cells_ = 0;
   evidence_ = 0;
   value_flags_ = 0;
   QDN_object::Release(deep);

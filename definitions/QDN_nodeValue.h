@@ -25,8 +25,9 @@ public:
   // Copies flags, indexing parents, the result (same value type) and evidence.
   virtual int CopyFrom(const QDN_nodeValue& source);
   virtual int CreateResult();
-  virtual int GetSize() const { return result_.GetSize(); }
-  QDN_intArray& GetIndexingParents() { return indexing_parents_; }
+  virtual int GetSize() const { return result_ ? result_->GetSize() : result_cells_; }
+  // Made on first use; until then the list is empty.
+  QDN_intArray& GetIndexingParents();
 
   int IsValueValid() const { return (value_flags_ & kValid) ? 1 : 0; }
   int SetValueValid() {
@@ -59,8 +60,12 @@ public:
   int IsRealEvidence() const { return (value_flags_ & kRealEvidence) ? 1 : 0; }
   int IsPropagatedEvidence() const { return (value_flags_ & kPropagatedEvidence) ? 1 : 0; }
 
-  QDN_Dmatrix* GetResultMatrix() { return &result_; }
-  int SetResult(const QDN_Dmatrix& result) { return result_.CopyFrom(result); }
+  // The result, made on first use (a fresh one has one dimension over the
+  // node's outcomes, every cell 0).
+  QDN_Dmatrix* GetResultMatrix();
+  int SetResult(const QDN_Dmatrix& result) { return GetResultMatrix()->CopyFrom(result); }
+  // Whether table is this value's result, as named to the cell budget.
+  bool HoldsTable(const void* table) const;
 
   void Release(int deep) override;
 
@@ -69,13 +74,21 @@ protected:
   virtual int SetEvidenceValue(int state);
   int NumberOfOutcomes() const;
   void TellNetwork() const;
+  // Makes the result a fresh table of cells zeros over one dimension (none
+  // for cells < 1). Until the result is asked for only its size is kept;
+  // the cells are charged to the cell budget of the running load now, as
+  // building the table would.
+  int ResetResult(int cells);
 
   QDN_network* network_;
   int handle_;
   unsigned value_flags_ = 0;
   int evidence_ = 0;
-  QDN_intArray indexing_parents_;
-  QDN_Dmatrix result_;
+  // The size of a result not yet made (result_ null): nodes that are only
+  // loaded and written never build their result tables.
+  int result_cells_ = 0;
+  std::unique_ptr<QDN_intArray> indexing_parents_;
+  std::unique_ptr<QDN_Dmatrix> result_;
 };
 
 // Creates the value object of a definition type (type 0: none); -2 for a type

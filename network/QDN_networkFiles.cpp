@@ -41,8 +41,8 @@ int ReportCellBudget(QDN_network& network, const QDN_cellBudget::Scope& budget) 
     QDN_node* node = network.GetNode(h);
     QDN_nodeDefinition* definition = node->GetDefinition();
     QDN_nodeValue* value = node->GetValue();
-    if ((definition && definition->GetTable() == table) ||
-        (value && value->GetResultMatrix() == table) || &node->GetCost().GetCosts() == table) {
+    if ((definition && definition->GetTable() == table) || (value && value->HoldsTable(table)) ||
+        &node->GetCost().GetCosts() == table) {
       what = std::string("node '") + (node->GetId() ? node->GetId() : "") + "'";
       break;
     }

@@ -192,3 +192,45 @@ TEST(DmatrixTest, SlicesAndResize) {
   EXPECT_EQ(m.GetSize(), 20);
   EXPECT_EQ(m.ResizeDimension(1, 0), QDN_OUT_OF_RANGE);
 }
+
+// Beyond the sizes kept inside the object the shape lives on the heap;
+// copies, adoption and reshaping move between the two.
+TEST(DmatrixTest, ManyDimensions) {
+  QDN_Dmatrix m = Counting({2, 1, 3, 1, 1, 2, 1, 2});
+  EXPECT_EQ(m.GetSize(), 24);
+  EXPECT_EQ(Shape(m), (std::vector<int>{2, 1, 3, 1, 1, 2, 1, 2}));
+  const QDN_intArray& steps = m.GetMultipliers();
+  EXPECT_EQ(std::vector<int>(steps.Data(), steps.Data() + steps.GetCount()),
+            (std::vector<int>{12, 12, 4, 4, 4, 2, 2, 1}));
+  EXPECT_EQ(m.CoordinatesToIndex(IntList({1, 0, 2, 0, 0, 1, 0, 1})), 23);
+  EXPECT_EQ(m.CoordinatesToIndex(IntList({1, 0, 2})), 20) << "missing coordinates count as 0";
+  QDN_intArray coords;
+  ASSERT_EQ(m.IndexToCoordinates(23, coords), QDN_NO_ERROR);
+  EXPECT_EQ(std::vector<int>(coords.Data(), coords.Data() + 8),
+            (std::vector<int>{1, 0, 2, 0, 0, 1, 0, 1}));
+
+  QDN_Dmatrix copy(m), assigned;
+  assigned = m;
+  ASSERT_EQ(m.RemoveDimension(2, 1), QDN_NO_ERROR);
+  EXPECT_EQ(Shape(m), (std::vector<int>{2, 1, 1, 1, 2, 1, 2}));
+  EXPECT_EQ(CellsOf(m), (std::vector<double>{5, 6, 7, 8, 17, 18, 19, 20}));
+  ASSERT_EQ(m.RemoveDimension(0, 1), QDN_NO_ERROR);
+  EXPECT_EQ(Shape(m), (std::vector<int>{1, 1, 1, 2, 1, 2}));
+  EXPECT_EQ(Shape(copy), Shape(assigned));
+  EXPECT_EQ(CellsOf(copy), CellsOf(assigned));
+  ASSERT_EQ(m.InsertDimension(6, 3), QDN_NO_ERROR);
+  EXPECT_EQ(m.GetSize(), 12);
+  EXPECT_EQ(m.At(IntList({0, 0, 0, 1, 0, 1, 2})), 20.0);
+
+  QDN_Dmatrix taken;
+  ASSERT_EQ(taken.Adopt(copy), QDN_NO_ERROR);
+  EXPECT_EQ(copy.GetNumberOfDimensions(), 0);
+  EXPECT_EQ(copy.GetSize(), 0);
+  EXPECT_TRUE(copy.IsReady());
+  EXPECT_EQ(Shape(taken), Shape(assigned));
+  ASSERT_EQ(taken.ChangeOrderOfDimensions(IntList({7, 6, 5, 4, 3, 2, 1, 0})), QDN_NO_ERROR);
+  EXPECT_EQ(taken.At(IntList({1, 0, 1, 0, 0, 2, 0, 1})), 24.0);
+  taken.Release(0);
+  EXPECT_EQ(taken.GetNumberOfDimensions(), 0);
+  EXPECT_TRUE(taken.IsReady());
+}

@@ -6,15 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "core/QDN_cellBudget.h"
 #include "core/QDN_status.h"
+#include "definitions/QDN_beliefVector.h"
 #include "definitions/QDN_equationEvaluation.h"
 #include "definitions/QDN_nodeValue.h"
 #include "definitions/QDN_noisyMAX.h"
 #include "definitions/QDN_truthTable.h"
-#include "test_lists.h"
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_network.h"
 #include "network/QDN_node.h"
+#include "test_lists.h"
 
 namespace {
 
@@ -163,6 +165,47 @@ TEST(NodeValueTest, EvidenceLifecycle) {
   EXPECT_EQ(samples.GetSampleCount(), 3);
   EXPECT_EQ(samples.GetSum(), 6.0);
   EXPECT_EQ(samples.GetSumOfSquares(), 14.0);
+}
+
+// A value keeps only the size of its result until the result is asked for;
+// the cells are charged to a load's budget when the result is reset, once.
+TEST(NodeValueTest, ResultIsMadeOnFirstUseAndChargedOnce) {
+  QDN_network net;
+  const int h = net.AddNode(QDN_CPT, "a"), u = net.AddNode(QDN_TABLE, "u");
+  ASSERT_EQ(Cpt(net, h).AddOutcome("third"), QDN_NO_ERROR);
+  QDN_nodeValue& value = *net.GetNode(h)->GetValue();
+  QDN_beliefVector copy(&net, h);
+  {
+    QDN_cellBudget::Scope scope(4);
+    ASSERT_EQ(value.CreateResult(), QDN_NO_ERROR);
+    EXPECT_EQ(value.GetSize(), 3);
+    EXPECT_EQ(scope.GetUsed(), 3);
+    QDN_Dmatrix* result = value.GetResultMatrix();
+    EXPECT_EQ(value.GetResultMatrix(), result);
+    EXPECT_EQ(CellsOf(*result), (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(result->GetNumberOfDimensions(), 1);
+    EXPECT_EQ(scope.GetUsed(), 3) << "made from what was charged";
+    EXPECT_TRUE(value.HoldsTable(result));
+
+    // A copy of the same type keeps the size; its charge passes the budget.
+    EXPECT_EQ(copy.CopyFrom(value), QDN_OUT_OF_RANGE);
+    EXPECT_TRUE(scope.Exceeded());
+    EXPECT_TRUE(copy.HoldsTable(scope.GetRefusedTable()));
+    EXPECT_FALSE(value.HoldsTable(scope.GetRefusedTable()));
+    EXPECT_EQ(copy.GetSize(), 0);
+  }
+  ASSERT_EQ(copy.CopyFrom(value), QDN_NO_ERROR);
+  EXPECT_EQ(copy.GetSize(), 3);
+  EXPECT_EQ(copy.GetResultMatrix()->GetSize(), 3);
+
+  QDN_nodeValue& utility = *net.GetNode(u)->GetValue();
+  EXPECT_EQ(utility.GetSize(), 1);
+  value.Release(0);
+  EXPECT_EQ(value.GetSize(), 0);
+  EXPECT_EQ(value.GetResultMatrix()->GetSize(), 0);
+  value.GetIndexingParents().Append(u);
+  ASSERT_EQ(copy.CopyFrom(value), QDN_NO_ERROR);
+  EXPECT_EQ(copy.GetIndexingParents().GetCount(), 1);
 }
 
 // Random parent and outcome changes on CPT, noisy-MAX and truth-table
