@@ -175,13 +175,16 @@ inline double CpuSeconds() {
 // Runs read and reference in turn, each once per iteration, and reports the
 // best time of each (processor and wall clock), the throughputs and the
 // ratios of the best times (the reference's time over the read's). The
-// reference's counters are named after it ("ref", "expat").
-template <typename Read, typename Reference>
-void CompareWithReference(benchmark::State& state, const std::string& path, Read read,
-                          Reference reference, const std::string& reference_name = "ref") {
+// reference's counters are named after it ("ref", "expat"). prepare runs
+// untimed before every read (to free the previous result, say).
+template <typename Prepare, typename Read, typename Reference>
+void CompareWithReferenceAfter(benchmark::State& state, const std::string& path, Prepare prepare,
+                               Read read, Reference reference,
+                               const std::string& reference_name = "ref") {
   using Clock = std::chrono::steady_clock;
   double read_cpu = 1e300, ref_cpu = 1e300, read_wall = 1e300, ref_wall = 1e300;
   for (auto _ : state) {
+    prepare();
     const auto w0 = Clock::now();
     const double c0 = CpuSeconds();
     benchmark::DoNotOptimize(read(path));
@@ -203,6 +206,14 @@ void CompareWithReference(benchmark::State& state, const std::string& path, Read
   state.counters[reference_name + "_MBps"] = mb / ref_cpu;
   state.counters["ratio_cpu_pct"] = 100 * ref_cpu / read_cpu;
   state.counters["ratio_wall_pct"] = 100 * ref_wall / read_wall;
+}
+
+// The same with nothing to prepare.
+template <typename Read, typename Reference>
+void CompareWithReference(benchmark::State& state, const std::string& path, Read read,
+                          Reference reference, const std::string& reference_name = "ref") {
+  CompareWithReferenceAfter(
+      state, path, [] {}, read, reference, reference_name);
 }
 
 // The same with the tokenize-and-convert reference.

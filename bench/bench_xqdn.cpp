@@ -132,6 +132,29 @@ BENCHMARK(BM_ReadXqdn50MB)->Apply([](benchmark::internal::Benchmark* b) {
   BothFilesBothWays(b, "cold");
 });
 
+// The read (as above, warm or cold) and Expat with empty handlers on the same
+// file in turn; the best processor and wall times of each and their ratios
+// (Expat's time over the read's).
+static void BM_XqdnVsExpat(benchmark::State& state) {
+  QDN_RegisterFormats();
+  const std::string& path = FileFor(state);
+  const bool cold = state.range(1) != 0;
+  std::unique_ptr<QDN_network> net;
+  bench::CompareWithReferenceAfter(
+      state, path,
+      [&] {
+        net.reset();
+        if (cold) (void)malloc_trim(0);
+        net = std::make_unique<QDN_network>();
+      },
+      [&](const std::string& file) { return net->ReadFile(file.c_str(), 8, 0); },
+      [](const std::string& file) { return bench::ExpatParse(file); }, "expat");
+}
+BENCHMARK(BM_XqdnVsExpat)->Apply([](benchmark::internal::Benchmark* b) {
+  BothFilesBothWays(b, "cold");
+  b->Iterations(5);
+});
+
 static void BM_WriteXqdn50MB(benchmark::State& state) {
   QDN_RegisterFormats();
   QDN_network net;
