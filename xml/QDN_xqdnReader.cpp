@@ -15,6 +15,7 @@
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_errorLog.h"
 #include "core/QDN_idArray.h"
+#include "core/QDN_numberText.h"
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_cast.h"
@@ -92,6 +93,15 @@ int ReadReals(std::string_view text, QDN_doubleArray& out, bool allow_na,
       ++at;
     if (at == end) break;
     double value = 0;
+    // Plain decimals, nearly all numbers written, take the fast conversion;
+    // it gives what from_chars gives for them.
+    const size_t taken =
+        QDN_ParsePlainDecimal(std::string_view(at, static_cast<size_t>(end - at)), value);
+    if (taken > 0 && (at + taken == end || IsBlank(at[taken]))) {
+      scratch.push_back(value);
+      at += taken;
+      continue;
+    }
     const auto [next, error] = std::from_chars(at, end, value);
     // Not-a-number and infinity are no probabilities, utilities or weights.
     if (error == std::errc() && (next == end || IsBlank(*next)) && std::isfinite(value)) {
@@ -546,6 +556,10 @@ void QDN_xqdnReader::NodeStart(int type) {
   } else if (!diagtype.empty() && diagtype != "auxiliary") {
     return Fail("Unknown diagnosis node type: '" + diagtype + "'");
   }
+  // The previous node's numbers are in the network by now: their storage
+  // goes back to the scratch list, which the next numbers fill without
+  // growing again.
+  (void)pending_.numbers.SwapValues(scratch_);
   pending_ = {};
   pending_.handle = network_->AddNode(type, id.c_str());
   if (pending_.handle < 0) return Fail("BRIMA failed to create node '" + id + "'");

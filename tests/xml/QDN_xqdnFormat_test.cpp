@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "core/QDN_Dmatrix.h"
 #include "core/QDN_reservedValues.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_equation.h"
+#include "definitions/QDN_nodeDefinition.h"
 #include "network/QDN_costDefinition.h"
 #include "network/QDN_extraDefinition.h"
 #include "network/QDN_formatDispatch.h"
@@ -99,6 +105,43 @@ TEST(XqdnFormatTest, NodeErrorsFailTheReadWithTheirReason) {
     EXPECT_EQ(Read(net, c.nodes), QDN_FILE_IO_FAILED);
     EXPECT_TRUE(LogContains("Error at 2, "));
     EXPECT_TRUE(LogContains(c.message));
+  }
+}
+
+// Every number form a list may hold reads to what from_chars gives for it,
+// whether or not it is a plain decimal; a word that only starts as a number
+// fails the list at its position.
+TEST(XqdnFormatTest, NumberListsReadEveryFormExactly) {
+  const std::vector<std::string> words = {
+      "0.1",   "-3", "1e5",      "+2.5", ".5",   "12345678901234567890", "0.30000000000000004",
+      "1e-30", "-0", "4.9e-324", "7.",   "1E+2", "0.9999999999999999",   "123456789.123456789"};
+  std::string states, utilities;
+  for (size_t i = 0; i < words.size(); ++i) {
+    states += "<state id=\"s" + std::to_string(i) + "\"/>";
+    utilities += (i ? "\n\t " : " ") + words[i];
+  }
+  const std::string decision = "<decision id=\"d\">" + states + "</decision>";
+  QDN_network net;
+  ASSERT_EQ(Read(net, decision + "<utility id=\"u\"><parents>d</parents><utilities>" + utilities +
+                          " </utilities></utility>"),
+            QDN_NO_ERROR);
+  const QDN_Dmatrix& table = *net.GetNode(net.FindNode("u"))->GetDefinition()->GetTable();
+  ASSERT_EQ(table.GetSize(), static_cast<int>(words.size()));
+  for (size_t i = 0; i < words.size(); ++i) {
+    std::string_view word = words[i];
+    if (word[0] == '+') word.remove_prefix(1);
+    double expected = 0;
+    std::from_chars(word.data(), word.data() + word.size(), expected);
+    SCOPED_TRACE(words[i]);
+    EXPECT_EQ(table.GetItems().At(static_cast<int>(i)), expected);
+    EXPECT_EQ(std::signbit(table.GetItems().At(static_cast<int>(i))), std::signbit(expected));
+  }
+  for (const char* bad : {"1e5x", "0.5.5", "inf", "nan", "1e999", "--1", "0x10"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_EQ(Read(net, decision + "<utility id=\"u\"><parents>d</parents><utilities>1 2 " + bad +
+                            "</utilities></utility>"),
+              QDN_FILE_IO_FAILED);
+    EXPECT_TRUE(LogContains("Can't read double list, failed at element 2"));
   }
 }
 
