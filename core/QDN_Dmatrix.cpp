@@ -270,9 +270,11 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (position < 0 || position > n || size < 1) return QDN_OUT_OF_RANGE;
-  std::vector<int> sizes = Shape();
-  sizes.insert(sizes.begin() + position, size);
-  const long long cells = CellCount(sizes.data(), n + 1);
+  QDN_intArray sizes; // inside the object for the usual few dimensions
+  (void)sizes.Resize(n + 1);
+  for (int i = 0; i <= n; ++i)
+    (void)sizes.Append(i < position ? Dim(i) : i == position ? size : Dim(i - 1));
+  const long long cells = CellCount(sizes.Data(), n + 1);
   if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
   // The new cells repeat each block of the old ones size times; they are
   // appended to fresh storage of exactly the new size (each cell written
@@ -293,7 +295,7 @@ int QDN_Dmatrix::InsertDimension(int position, int size) {
     return QDN_OUT_OF_MEMORY;
   }
   CB_TRY(items_.SwapValues(fresh));
-  SetShape(sizes.data(), n + 1);
+  SetShape(sizes.Data(), n + 1);
   CheckReadiness(1);
   return QDN_NO_ERROR;
 }
