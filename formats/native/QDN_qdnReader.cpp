@@ -82,47 +82,53 @@ int QDN_qdnFormat::ReadStringAssignment(const char* keyword, std::string& value)
 }
 
 int QDN_qdnFormat::ReadNetStatement() {
+  // The statements are tried in this order, from the one whose keyword is next.
+  static constexpr std::string_view kKeywords[] = {
+      "NUMSAMPLES",    "HEADER",          "CREATION",      "SCREEN", "WINDOWPOSITION",  "BKCOLOR",
+      "SCREENCOMMENT", "USER_PROPERTIES", "DOCUMENTATION", "SHOWAS", "OBSERVATION_COST"};
+  const int from = NextKeyword(kKeywords);
   QDN_submodel& root = *network_->GetSubmodels().GetSubmodel(QDN_network::kMainSubmodel);
   int value = 0;
-  int status = ReadIntAssignment("NUMSAMPLES", value);
-  if (status != QDN_NOT_THIS_STATEMENT) {
+  int status = QDN_NOT_THIS_STATEMENT;
+  if (from <= 0 && (status = ReadIntAssignment("NUMSAMPLES", value)) != QDN_NOT_THIS_STATEMENT) {
     if (status == QDN_NO_ERROR) network_->SetSampleCount(value);
     return status;
   }
-  if ((status = ReadBlockStart("HEADER")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 1 && (status = ReadBlockStart("HEADER")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadHeader(root.header, -1);
   }
-  if ((status = ReadBlockStart("CREATION")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 2 && (status = ReadBlockStart("CREATION")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadCreation();
   }
-  if ((status = ReadBlockStart("SCREEN")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 3 && (status = ReadBlockStart("SCREEN")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadScreen(root.screen);
   }
-  if ((status = ReadRectangle("WINDOWPOSITION", root.window_position)) != QDN_NOT_THIS_STATEMENT)
+  if (from <= 4 &&
+      (status = ReadRectangle("WINDOWPOSITION", root.window_position)) != QDN_NOT_THIS_STATEMENT)
     return status;
-  if ((status = ReadIntAssignment("BKCOLOR", value)) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 5 && (status = ReadIntAssignment("BKCOLOR", value)) != QDN_NOT_THIS_STATEMENT) {
     if (status == QDN_NO_ERROR) root.background_color = value;
     return status;
   }
-  if ((status = ReadScreenComment(root)) != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadBlockStart("USER_PROPERTIES")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 6 && (status = ReadScreenComment(root)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 7 && (status = ReadBlockStart("USER_PROPERTIES")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadProperties(network_->GetProperties());
   }
-  if ((status = ReadDocumentation("DOCUMENTATION", network_->GetDocumentation())) !=
-      QDN_NOT_THIS_STATEMENT)
+  if (from <= 8 && (status = ReadDocumentation("DOCUMENTATION", network_->GetDocumentation())) !=
+                       QDN_NOT_THIS_STATEMENT)
     return status;
-  if ((status = ReadIntAssignment("SHOWAS", value)) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 9 && (status = ReadIntAssignment("SHOWAS", value)) != QDN_NOT_THIS_STATEMENT) {
     // Only the four network formats are taken; other values are ignored.
     if (status == QDN_NO_ERROR && value >= 0 && value <= 3) network_->SetFaultNameFormat(value);
     return status;
   }
   if (NextTextIs("node")) return ReadNode();
   if (NextTextIs("submodel")) return ReadSubmodel();
-  if ((status = ReadBlockStart("OBSERVATION_COST")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 10 && (status = ReadBlockStart("OBSERVATION_COST")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadObservationCosts();
   }
@@ -131,8 +137,11 @@ int QDN_qdnFormat::ReadNetStatement() {
 
 int QDN_qdnFormat::ReadHeader(QDN_header& header, int node_handle) {
   return ReadBlock([&]() -> int {
-    int status = ReadAssignment("ID", QDN_TOKEN_IDENTIFIER);
-    if (status != QDN_NOT_THIS_STATEMENT) {
+    static constexpr std::string_view kKeywords[] = {"ID", "NAME", "COMMENT"};
+    const int from = NextKeyword(kKeywords);
+    int status = QDN_NOT_THIS_STATEMENT;
+    if (from <= 0 &&
+        (status = ReadAssignment("ID", QDN_TOKEN_IDENTIFIER)) != QDN_NOT_THIS_STATEMENT) {
       CB_TRY(status);
       const std::string id(CurrentToken().text);
       if (node_handle >= 0) {
@@ -147,11 +156,11 @@ int QDN_qdnFormat::ReadHeader(QDN_header& header, int node_handle) {
       return status == QDN_NO_ERROR ? status : ReportError(status, QDN_GetLastErrorText());
     }
     std::string text;
-    if ((status = ReadStringAssignment("NAME", text)) != QDN_NOT_THIS_STATEMENT) {
+    if (from <= 1 && (status = ReadStringAssignment("NAME", text)) != QDN_NOT_THIS_STATEMENT) {
       CB_TRY(status);
       return ReportError(header.SetName(text.c_str()), {});
     }
-    if ((status = ReadStringAssignment("COMMENT", text)) != QDN_NOT_THIS_STATEMENT) {
+    if (from <= 2 && (status = ReadStringAssignment("COMMENT", text)) != QDN_NOT_THIS_STATEMENT) {
       CB_TRY(status);
       return ReportError(header.SetComment(text.c_str()), {});
     }
@@ -182,8 +191,14 @@ int QDN_qdnFormat::ReadCreation() {
 
 int QDN_qdnFormat::ReadScreen(QDN_screenInfo& screen) {
   return ReadBlock([&]() -> int {
-    int status = ReadRectangle("POSITION", screen.position);
-    if (status != QDN_NOT_THIS_STATEMENT) return status;
+    static constexpr std::string_view kKeywords[] = {"POSITION",    "COLOR",      "SELCOLOR",
+                                                     "FONT",        "FONTCOLOR",  "BORDERTHICKNESS",
+                                                     "BORDERCOLOR", "SHOWINARCS", "SHOWOUTARCS"};
+    const int from = NextKeyword(kKeywords);
+    int status = QDN_NOT_THIS_STATEMENT;
+    if (from <= 0 &&
+        (status = ReadRectangle("POSITION", screen.position)) != QDN_NOT_THIS_STATEMENT)
+      return status;
     struct Field {
       const char* keyword;
       int* target;
@@ -195,13 +210,16 @@ int QDN_qdnFormat::ReadScreen(QDN_screenInfo& screen) {
                             {"BORDERTHICKNESS", &screen.border_thickness},
                             {"BORDERCOLOR", &screen.border_color}};
     int value = 0;
+    int trial = 1;
     for (const Field& field : fields) {
+      if (from > trial++) continue;
       if ((status = ReadIntAssignment(field.keyword, value)) == QDN_NOT_THIS_STATEMENT) continue;
       if (status == QDN_NO_ERROR) *field.target = value;
       return status;
     }
     for (const auto& [keyword, bit] : {std::pair{"SHOWINARCS", QDN_screenInfo::kShowInArcs},
                                        std::pair{"SHOWOUTARCS", QDN_screenInfo::kShowOutArcs}}) {
+      if (from > trial++) continue;
       if ((status = ReadBoolAssignment(keyword, value)) == QDN_NOT_THIS_STATEMENT) continue;
       if (status == QDN_NO_ERROR)
         screen.arc_flags = value ? (screen.arc_flags | bit) : (screen.arc_flags & ~bit);
@@ -214,11 +232,12 @@ int QDN_qdnFormat::ReadScreen(QDN_screenInfo& screen) {
 int QDN_qdnFormat::ReadRectangle(const char* keyword, QDN_rectangle& rectangle) {
   CB_TRY(ReadBlockStart(keyword));
   return ReadBlock([&]() -> int {
+    static constexpr std::string_view kKeywords[] = {"CENTER_X", "CENTER_Y", "WIDTH", "HEIGHT"};
+    static constexpr const char* kTexts[] = {"CENTER_X", "CENTER_Y", "WIDTH", "HEIGHT"};
     int* targets[] = {&rectangle.x0, &rectangle.y0, &rectangle.x1, &rectangle.y1};
-    const char* keywords[] = {"CENTER_X", "CENTER_Y", "WIDTH", "HEIGHT"};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = NextKeyword(kKeywords); i < 4; ++i) {
       int value = 0;
-      const int status = ReadIntAssignment(keywords[i], value);
+      const int status = ReadIntAssignment(kTexts[i], value);
       if (status == QDN_NOT_THIS_STATEMENT) continue;
       if (status == QDN_NO_ERROR) *targets[i] = value;
       return status;
@@ -324,42 +343,48 @@ int QDN_qdnFormat::ReadNode() {
 }
 
 int QDN_qdnFormat::ReadNodeStatement(int handle) {
+  // The statements are tried in this order, from the one whose keyword is next.
+  static constexpr std::string_view kKeywords[] = {
+      "TYPE",          "HEADER",     "SCREEN",  "TARGET",          "SUBMODEL", "USER_PROPERTIES",
+      "DOCUMENTATION", "DEFINITION", "PARENTS", "EXTRA_DEFINITION"};
+  const int from = NextKeyword(kKeywords);
   QDN_node& node = *network_->GetNode(handle);
-  int status = ReadType(handle);
-  if (status != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadBlockStart("HEADER")) != QDN_NOT_THIS_STATEMENT) {
+  int status = QDN_NOT_THIS_STATEMENT;
+  if (from <= 0 && (status = ReadType(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 1 && (status = ReadBlockStart("HEADER")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadHeader(node.GetInfo().header, handle);
   }
-  if ((status = ReadBlockStart("SCREEN")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 2 && (status = ReadBlockStart("SCREEN")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadScreen(node.GetInfo().screen);
   }
   int value = 0;
-  if ((status = ReadBoolAssignment("TARGET", value)) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 3 && (status = ReadBoolAssignment("TARGET", value)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     if (value && !network_->IsTarget(handle)) return ReportError(network_->SetTarget(handle), {});
     return QDN_NO_ERROR;
   }
-  if ((status = ReadAssignment("SUBMODEL", QDN_TOKEN_IDENTIFIER)) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 4 &&
+      (status = ReadAssignment("SUBMODEL", QDN_TOKEN_IDENTIFIER)) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     const std::string submodel(CurrentToken().text);
     status = node.SetSubmodel(submodel.c_str());
     return status == QDN_NO_ERROR ? status : ReportError(status, QDN_GetLastErrorText());
   }
-  if ((status = ReadBlockStart("USER_PROPERTIES")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 5 && (status = ReadBlockStart("USER_PROPERTIES")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadProperties(node.GetInfo().properties);
   }
-  if ((status = ReadDocumentation("DOCUMENTATION", node.GetInfo().documentation)) !=
-      QDN_NOT_THIS_STATEMENT)
+  if (from <= 6 && (status = ReadDocumentation("DOCUMENTATION", node.GetInfo().documentation)) !=
+                       QDN_NOT_THIS_STATEMENT)
     return status;
-  if ((status = ReadBlockStart("DEFINITION")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 7 && (status = ReadBlockStart("DEFINITION")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadDefinition(handle);
   }
-  if ((status = ReadParents(handle, 0)) != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadBlockStart("EXTRA_DEFINITION")) != QDN_NOT_THIS_STATEMENT) {
+  if (from <= 8 && (status = ReadParents(handle, 0)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 9 && (status = ReadBlockStart("EXTRA_DEFINITION")) != QDN_NOT_THIS_STATEMENT) {
     CB_TRY(status);
     return ReadExtraDefinition(handle);
   }
@@ -411,17 +436,24 @@ int QDN_qdnFormat::ReadDefinition(int handle) {
 }
 
 int QDN_qdnFormat::ReadDefinitionStatement(int handle) {
-  int status = ReadOutcomeNames(handle);
-  if (status != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadProbabilities(handle, "PROBABILITIES")) != QDN_NOT_THIS_STATEMENT)
+  // The statements are tried in this order, from the one whose keyword is next.
+  static constexpr std::string_view kKeywords[] = {
+      "NAMESTATES", "NAMECHOICES", "PROBABILITIES", "RESULTINGSTATES", "UTILITIES", "WEIGHTS",
+      "PWEIGHTS",   "NWEIGHTS",    "EQUATION",      "BASELINE",        "STRENGTHS"};
+  const int from = NextKeyword(kKeywords);
+  int status = QDN_NOT_THIS_STATEMENT;
+  if (from <= 1 && (status = ReadOutcomeNames(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 2 && (status = ReadProbabilities(handle, "PROBABILITIES")) != QDN_NOT_THIS_STATEMENT)
     return status;
-  if ((status = ReadResultingStates(handle)) != QDN_NOT_THIS_STATEMENT) return status;
-  for (const char* keyword : {"UTILITIES", "WEIGHTS"})
-    if ((status = ReadProbabilities(handle, keyword)) != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadCastWeights(handle)) != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadEquation(handle)) != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadBaseline(handle)) != QDN_NOT_THIS_STATEMENT) return status;
-  if ((status = ReadStrengths(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 3 && (status = ReadResultingStates(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 4 && (status = ReadProbabilities(handle, "UTILITIES")) != QDN_NOT_THIS_STATEMENT)
+    return status;
+  if (from <= 5 && (status = ReadProbabilities(handle, "WEIGHTS")) != QDN_NOT_THIS_STATEMENT)
+    return status;
+  if (from <= 7 && (status = ReadCastWeights(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 8 && (status = ReadEquation(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 9 && (status = ReadBaseline(handle)) != QDN_NOT_THIS_STATEMENT) return status;
+  if (from <= 10 && (status = ReadStrengths(handle)) != QDN_NOT_THIS_STATEMENT) return status;
   return ReportUnknown("Unknown Definition Statement");
 }
 

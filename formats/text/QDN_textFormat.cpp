@@ -39,9 +39,22 @@ bool IsNamedKind(int kind) {
          kind == QDN_TOKEN_PUNCTUATOR || kind == QDN_TOKEN_STRING;
 }
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// QDN_EqualsIgnoringCase for a NUL-terminated text, without measuring it
+// first: readers try keyword after keyword on the same token, and most
+// trials fail at the first character.
+bool EqualsIgnoringCase(std::string_view token, const char* text) {
+  for (const char c : token) {
+    const char t = *text++;
+    if (t == 0 || LowerAscii(c) != LowerAscii(t)) return false;
+  }
+  return *text == 0;
+}
+
 // Whether token matches the expectation (kind, and text when given).
 bool Matches(const QDN_token& token, int kind, const char* text) {
-  if (token.kind == kind) return !text || QDN_EqualsIgnoringCase(token.text, text);
+  if (token.kind == kind) return !text || EqualsIgnoringCase(token.text, text);
   if (kind == QDN_TOKEN_PUNCTUATOR && text && IsPunctuatorKind(token.kind)) {
     const std::string_view expected(text);
     return token.text.size() <= expected.size() &&
@@ -178,6 +191,15 @@ int QDN_textFormat::NextIsInteger() {
   QDN_token token;
   CB_TRY(Peek(token));
   return token.kind == QDN_TOKEN_INTEGER ? 1 : 0;
+}
+
+int QDN_textFormat::NextKeyword(std::span<const std::string_view> keywords) {
+  const int none = static_cast<int>(keywords.size());
+  QDN_token token;
+  if (Peek(token) < 0 || token.kind != QDN_TOKEN_IDENTIFIER) return none;
+  for (int i = 0; i < none; ++i)
+    if (QDN_EqualsIgnoringCase(token.text, keywords[static_cast<size_t>(i)])) return i;
+  return none;
 }
 
 bool QDN_textFormat::NextTextIs(std::string_view text) {

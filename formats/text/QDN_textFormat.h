@@ -100,6 +100,12 @@ public:
   int NextIsPunctuator(const char* text);
   int NextIsNumber();
   int NextIsInteger();
+  // The position in keywords of the one the next token is (an Identifier
+  // equal to it without regard to ASCII case, as Match compares), or their
+  // count when it is none of them. Statement readers that try keyword after
+  // keyword start at the one that is next: the trials before it would fail
+  // without effect.
+  int NextKeyword(std::span<const std::string_view> keywords);
   // The next token's text when it is exactly text (case-sensitive).
   bool NextTextIs(std::string_view text);
   int ReadInteger(int& value);
