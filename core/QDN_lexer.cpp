@@ -1,6 +1,8 @@
 #include "core/QDN_lexer.h"
 
+#include <bit>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "core/QDN_errorLog.h"
@@ -181,7 +183,7 @@ QDN_lexer::Entry& QDN_lexer::Push() {
   if (count_ < kHistory) {
     ++count_;
   } else {
-    first_ = (first_ + 1) % kHistory;
+    first_ = (first_ + 1) & (kSlots - 1);
   }
   index_ = count_ - 1;
   return Slot(index_);
@@ -235,10 +237,24 @@ int QDN_lexer::SkipNestedComment(size_t i) {
 }
 
 int QDN_lexer::ScanString(size_t i) {
+  const size_t n = text_.size();
+  // A string without escapes or line ends is its text in the input.
+  for (size_t end = i; end < n; ++end) {
+    const char c = text_[end];
+    if (c == '"') {
+      pending_pos_ = end + 1;
+      Entry& entry = Push();
+      entry.kind = QDN_TOKEN_STRING;
+      entry.owned = false;
+      entry.offset = i;
+      entry.length = end - i;
+      return QDN_NO_ERROR;
+    }
+    if (c == '\\' || IsLineEnd(c)) break;
+  }
   // Scanned into scratch storage, so that a failure leaves the history as it was.
   std::string& out = scratch_;
   out.clear();
-  const size_t n = text_.size();
   auto unterminated = [&] {
     pending_pos_ = n;
     return QDN_Log(QDN_UNEXPECTED_END_OF_FILE,
@@ -331,9 +347,21 @@ int QDN_lexer::Scan() {
   size_t i = pos_;
   pending_line_ = line_;
   for (;;) {
-    // Separators.
+    // Separators. Files are indented with runs of blanks: eight characters
+    // are tested at once where eight are left.
     for (;;) {
       const char c = s[i];
+      if (c == ' ') {
+        ++i;
+        if (i + 8 <= n) {
+          uint64_t word;
+          std::memcpy(&word, s + i, sizeof word);
+          // The bytes that are not blanks are the nonzero ones of the difference.
+          const uint64_t other = word ^ 0x2020202020202020ULL;
+          i += other ? static_cast<size_t>(std::countr_zero(other)) / 8 : 8;
+        }
+        continue;
+      }
       if (kClasses[static_cast<uint8_t>(c)] != 11) break;
       if (c == '\n') {
         ++pending_line_;

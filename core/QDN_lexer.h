@@ -122,9 +122,15 @@ private:
     return entry.owned ? std::string_view(entry.storage)
                        : std::string_view(text_.data() + entry.offset, entry.length);
   }
-  // The history is a ring: entry k (0 oldest) is at slot (first_ + k) % kHistory.
-  Entry& Slot(int k) { return history_[static_cast<size_t>((first_ + k) % kHistory)]; }
-  const Entry& Slot(int k) const { return history_[static_cast<size_t>((first_ + k) % kHistory)]; }
+  // The history is a ring of kSlots slots (a power of two, so that no
+  // division is needed) of which the last kHistory are in use: entry k (0
+  // oldest) is at slot (first_ + k) % kSlots.
+  static constexpr int kSlots = 8;
+  static_assert(kSlots >= kHistory && (kSlots & (kSlots - 1)) == 0);
+  Entry& Slot(int k) { return history_[static_cast<size_t>((first_ + k) & (kSlots - 1))]; }
+  const Entry& Slot(int k) const {
+    return history_[static_cast<size_t>((first_ + k) & (kSlots - 1))];
+  }
   // NextToken when no token is peeked yet.
   int ScanNextToken(QDN_token& out);
   // Scans one token from pos_ into a new history entry.
@@ -150,7 +156,7 @@ private:
   size_t pending_pos_ = 0; // position after the peeked token
   int line_ = 0;
   int pending_line_ = 0;
-  std::array<Entry, kHistory> history_;
+  std::array<Entry, kSlots> history_;
   std::string scratch_; // a string token being scanned
   int first_ = 0;
   int count_ = 0;
