@@ -201,3 +201,59 @@ TEST(LexerTest, TakingGivesWhatPeekingAndConsumingGive) {
     EXPECT_EQ(token.text, next);
   }
 }
+
+// Blanks are skipped several at a time: runs of every length, also up to
+// the end of the text and before a line end, separate alike.
+TEST(LexerTest, BlankRunsOfAnyLengthSeparate) {
+  for (size_t run = 1; run <= 20; ++run) {
+    SCOPED_TRACE(run);
+    const std::string blanks(run, ' ');
+    const std::string text = "a" + blanks + "=" + blanks + "\n" + blanks + "\"s t\"" + blanks;
+    int status = 0;
+    EXPECT_EQ(Lex(text, V::kStandard, &status), (Tokens{{1, "a"}, {5, "="}, {70, "s t"}}));
+    EXPECT_EQ(status, QDN_NO_MORE_TOKENS);
+  }
+}
+
+// Many tokens through the history: stepping back reaches the four tokens
+// before the current one (strings taken from the input and decoded ones
+// alike), and no further; reading on gives them again in order.
+TEST(LexerTest, HistoryKeepsTheLastFiveTokens) {
+  // Token k: a string with an escape, a plain string or an identifier.
+  const auto text_of = [](int k) {
+    std::string text(k % 3 == 2 ? "t" : "s");
+    text.append(std::to_string(k));
+    if (k % 3 == 0) text.push_back('\t');
+    return text;
+  };
+  std::string text;
+  for (int k = 0; k < 40; ++k) {
+    if (k % 3 == 2) {
+      text.append(text_of(k));
+    } else {
+      text.append("\"").append(text_of(k).substr(0, text_of(k).size() - (k % 3 == 0)));
+      text.append(k % 3 == 0 ? "\\t\"" : "\"");
+    }
+    text.push_back(' ');
+  }
+  QDN_lexer lexer(V::kStandard);
+  (void)lexer.SetString(text);
+  QDN_token token;
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+    EXPECT_EQ(token.text, text_of(i));
+    lexer.Consume();
+    if (i < 12 || i % 5 != 0) continue;
+    for (int back = 1; back <= 4; ++back) {
+      ASSERT_EQ(lexer.StepBack(), QDN_NO_ERROR);
+      EXPECT_EQ(lexer.Current().text, text_of(i - back));
+    }
+    EXPECT_EQ(lexer.StepBack(), QDN_OUT_OF_RANGE);
+    // The token stepped back to comes first, then the ones after it.
+    for (int k = i - 4; k <= i; ++k) {
+      ASSERT_EQ(lexer.NextToken(token), QDN_NO_ERROR);
+      EXPECT_EQ(token.text, text_of(k));
+      lexer.Consume();
+    }
+  }
+}
