@@ -70,15 +70,17 @@ bool QDN_xmlReader::Load(const char* fileName, QDN_xmlElement* root, QDN_xmlErro
   XML_SetElementHandler(parser_, &StartTag, &EndTag);
   XML_SetCharacterDataHandler(parser_, &Characters);
   bool ok = true;
-  std::vector<char> block(kBlockSize);
   for (;;) {
-    const size_t got = std::fread(block.data(), 1, block.size(), file.get());
+    // The file is read straight into Expat's buffer, which saves copying
+    // every block once more.
+    void* block = XML_GetBuffer(parser_, static_cast<int>(kBlockSize));
+    const size_t got = block ? std::fread(block, 1, kBlockSize, file.get()) : 0;
     const bool read_error = std::ferror(file.get()) != 0;
     // The parse is finished at the end of the input whatever the block
     // sizes, so a truncated document is always reported.
-    const bool last = got < block.size() || std::feof(file.get());
-    if (XML_Parse(parser_, block.data(), static_cast<int>(got), last ? XML_TRUE : XML_FALSE) ==
-        XML_STATUS_ERROR) {
+    const bool last = got < kBlockSize || std::feof(file.get());
+    if (!block || XML_ParseBuffer(parser_, static_cast<int>(got), last ? XML_TRUE : XML_FALSE) ==
+                      XML_STATUS_ERROR) {
       if (!failed_ && handler_) {
         int line = 0, column = 0;
         GetPosition(line, column);
@@ -259,7 +261,8 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
 QDN_xmlElement* QDN_xmlReader::MatchChild(const char* name, const Entry& parent) {
   const auto& children = parent.element->children_;
   for (size_t i = 0; i < children.size(); ++i) {
-    if (children[i].first->name_ != name) continue;
+    // strcmp stops at the first differing character, which is mostly the first.
+    if (std::strcmp(children[i].first->name_.c_str(), name) != 0) continue;
     unsigned char& seen = seen_[parent.seen + i];
     if (seen && !(children[i].second & QDN_xmlElement::kRepeatable)) {
       ReportError(std::string("Multiple occurences of '") + name + "' not allowed in '" +
@@ -296,7 +299,7 @@ bool QDN_xmlReader::CheckAttributes(const QDN_xmlElement& element, int mode,
   for (const char** a = attributes; a && a[0]; a += 2) {
     bool declared = false;
     for (const auto& declared_attribute : element.attributes_)
-      declared = declared || declared_attribute.first == a[0];
+      declared = declared || std::strcmp(declared_attribute.first.c_str(), a[0]) == 0;
     if (declared) continue;
     if (mode & QDN_xmlElement::kStrictAttributes) {
       ReportError(std::string("Unknown attribute '") + a[0] + "' in element '" + element.name_ +
