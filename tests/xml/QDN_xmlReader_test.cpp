@@ -161,6 +161,23 @@ TEST(XmlReaderTest, TextsEntitiesAndTruncation) {
   EXPECT_EQ(root_text, "");
   EXPECT_EQ(layout.texts, (std::vector<std::string>{"\xE9", "b:q"}));
 
+  // Documents over several read blocks, one ending exactly at a block's
+  // end: texts across the boundaries arrive whole, a cut one is refused.
+  for (const size_t size : {size_t{64 * 1024}, size_t{3 * 64 * 1024}}) {
+    const std::string tail = "</a><b/></root>";
+    std::string whole = "<root><a>";
+    whole.append(size - whole.size() - tail.size(), 'x');
+    whole += tail;
+    ASSERT_EQ(whole.size(), size);
+    Schema big;
+    EXPECT_TRUE(big.Load(whole));
+    ASSERT_EQ(big.texts.size(), 2u);
+    EXPECT_EQ(big.texts[0].size(), size - 9 - tail.size());
+    Schema cut;
+    EXPECT_FALSE(cut.Load(whole.substr(0, size - 4)));
+    EXPECT_EQ(cut.recorder.errors.size(), 1u);
+  }
+
   Schema missing;
   EXPECT_FALSE(missing.reader.Load("/nonexistent/doc.xml", missing.root, &missing.recorder));
   EXPECT_EQ(missing.recorder.errors,
