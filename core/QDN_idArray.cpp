@@ -29,15 +29,16 @@ int QDN_idArray::Occurrences(std::string_view text) const {
       if (At(i) && ViewAt(i) == text) ++found;
     return found;
   }
-  if (index_version_ != Version() || index_count_ != count_) {
-    index_.clear();
+  if (!IndexIsCurrent()) {
+    if (!index_) index_ = std::make_unique<Index>();
+    index_->counts.clear();
     for (int i = 0; i < count_; ++i)
-      if (At(i)) ++index_[std::string(ViewAt(i))];
-    index_version_ = Version();
-    index_count_ = count_;
+      if (At(i)) ++index_->counts[std::string(ViewAt(i))];
+    index_->version = Version();
+    index_->count = count_;
   }
-  const auto it = index_.find(std::string(text));
-  return it == index_.end() ? 0 : it->second;
+  const auto it = index_->counts.find(std::string(text));
+  return it == index_->counts.end() ? 0 : it->second;
 }
 
 int QDN_idArray::IsValidNewId(const char* text) const {
@@ -63,11 +64,11 @@ int QDN_idArray::SetAt(int index, const char* text) {
   CB_TRY(QDN_stringArray::SetAt(index, text));
   if (indexed) {
     if (had_old) {
-      const auto it = index_.find(old);
-      if (it != index_.end() && --it->second == 0) index_.erase(it);
+      const auto it = index_->counts.find(old);
+      if (it != index_->counts.end() && --it->second == 0) index_->counts.erase(it);
     }
-    ++index_[text];
-    index_version_ = Version();
+    ++index_->counts[text];
+    index_->version = Version();
   }
   return QDN_NO_ERROR;
 }
@@ -84,9 +85,9 @@ int QDN_idArray::InsertNewId(int index, const char* text) {
   CB_TRY(QDN_stringArray::InsertAt(index, text));
   // Keep the index current across appends, so filling a long list stays linear.
   if (appending) {
-    ++index_[text];
-    index_version_ = Version();
-    index_count_ = count_;
+    ++index_->counts[text];
+    index_->version = Version();
+    index_->count = count_;
   }
   return QDN_NO_ERROR;
 }
@@ -115,6 +116,11 @@ void QDN_idArray::CheckConsistency(int) {
     }
   }
   SetFlag(kConsistent);
+}
+
+void QDN_idArray::Release(int deep) {
+  index_.reset();
+  QDN_stringArray::Release(deep);
 }
 
 int QDN_idArray::MakeValidId(std::string& text) {

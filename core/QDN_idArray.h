@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -16,7 +17,8 @@ class QDN_idArray : public QDN_stringArray {
 public:
   QDN_idArray() = default;
   QDN_idArray(int size, int delta) : QDN_stringArray(size, delta) {}
-  QDN_idArray(const QDN_idArray& other) = default;
+  // The copy builds its own index when it needs one.
+  QDN_idArray(const QDN_idArray& other) : QDN_stringArray(other) {}
   QDN_idArray& operator=(const QDN_idArray& other) {
     (void)Assign(other);
     return *this;
@@ -31,6 +33,7 @@ public:
   int Append(const char* text) override;
   int InsertAt(int index, const char* text) override;
   void CheckConsistency(int deep) override;
+  void Release(int deep) override;
 
   // Repairs text into an identifier: a leading non-letter gets "x" put before
   // it, other characters that are not letters, digits or "_" become "_".
@@ -54,14 +57,21 @@ private:
   // the item the result may equal, or -1.
   int MakeUniqueId(const char* base, int number, int slot, std::string& out) const;
   // 1 when the hash index counts the current items.
-  bool IndexIsCurrent() const { return index_version_ == Version() && index_count_ == count_; }
+  bool IndexIsCurrent() const {
+    return index_ && index_->version == Version() && index_->count == count_;
+  }
   // Inserts text, known to be a valid identifier not in the array.
   int InsertNewId(int index, const char* text);
   // Number of items among the first count with the given text; lists longer
   // than a few items are answered from a hash index rebuilt after changes.
   int Occurrences(std::string_view text) const;
 
-  mutable std::unordered_map<std::string, int> index_;
-  mutable unsigned long long index_version_ = ~0ULL;
-  mutable int index_count_ = -1;
+  // Text -> number of items with it, over the first count items as of the
+  // array version; made by the first look-up in a long list.
+  struct Index {
+    std::unordered_map<std::string, int> counts;
+    unsigned long long version = ~0ULL;
+    int count = -1;
+  };
+  mutable std::unique_ptr<Index> index_;
 };

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +16,9 @@ class QDN_intArray;
 // Diagnostic attributes of a node: diagnosis type, fault states, default
 // state, flags, and per-outcome texts. The per-outcome lists follow the
 // node's outcomes: the definition tells the extra definition of every
-// insertion, removal and reordering.
+// insertion, removal and reordering. Almost no model fills them in, so the
+// per-outcome records are made on the first write to one of them; until
+// then every outcome reads as a fresh record.
 class QDN_extraDefinition : public QDN_object {
 public:
   static constexpr int kTarget = 0;
@@ -34,7 +35,7 @@ public:
   int show_as = 4;
   // The mandatory outcome, -1 when none is named.
   int mandatory_value = -1;
-  std::optional<std::string> question;
+  QDN_optionalText question;
   // Observation costs as listed by formats that give plain cost values.
   QDN_doubleArray costs;
 
@@ -55,9 +56,10 @@ public:
     std::unique_ptr<QDN_documentation> documentation_;
   };
 
-  int GetNumberOfOutcomes() const { return static_cast<int>(outcomes_.size()); }
-  Outcome& GetOutcome(int i) { return outcomes_[static_cast<size_t>(i)]; }
-  const Outcome& GetOutcome(int i) const { return outcomes_[static_cast<size_t>(i)]; }
+  int GetNumberOfOutcomes() const { return outcome_count_; }
+  // Makes the records of every outcome when they do not exist yet.
+  Outcome& GetOutcome(int i);
+  const Outcome& GetOutcome(int i) const;
 
   // 0/1 flags, one per outcome. -2 when the list does not have one per outcome.
   int SetFaultStates(const QDN_intArray& flags);
@@ -81,6 +83,11 @@ public:
   void CheckReadiness(int deep) override;
 
 private:
+  // True when outcomes_ holds the records (always, for no outcomes).
+  bool HasRecords() const { return outcomes_.size() == static_cast<size_t>(outcome_count_); }
+
   int handle_;
+  int outcome_count_ = 0;
+  // Empty, or one record per outcome.
   std::vector<Outcome> outcomes_;
 };

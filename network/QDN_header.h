@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/QDN_object.h"
+#include "core/QDN_optionalText.h"
 
 // Told when an identifier changes, so an owner can keep its look-up index.
 class QDN_idListener {
@@ -15,7 +16,9 @@ protected:
 };
 
 // Identifier, name and comment of a node, submodel or network. Each text is
-// absent (null) until set.
+// absent (null) until set. The identifier is always set on a node and short,
+// so it is kept inline; the comment is rare and costs a pointer while unset.
+// A name equal to the identifier, the common case, is not stored twice.
 class QDN_header : public QDN_object {
 public:
   QDN_header() = default;
@@ -34,21 +37,24 @@ public:
   // Copies identifier (without the rule), name and comment; -567 when source is not ready.
   int CopyFrom(const QDN_header& source);
 
-  const char* GetId() const { return Get(id_); }
-  const char* GetName() const { return Get(name_); }
+  const char* GetId() const { return has_id_ ? id_.c_str() : nullptr; }
+  const char* GetName() const { return name_is_id_ ? id_.c_str() : Get(name_); }
   const char* GetComment() const { return Get(comment_); }
 
   void SetListener(QDN_idListener* listener) { listener_ = listener; }
   void Release(int deep) override;
 
 private:
-  static const char* Get(const std::optional<std::string>& text) {
-    return text ? text->c_str() : nullptr;
-  }
+  static const char* Get(const QDN_optionalText& text) { return text ? text->c_str() : nullptr; }
 
-  std::optional<std::string> id_;
-  std::optional<std::string> name_;
-  std::optional<std::string> comment_;
+  // First, so they fill the base's padding.
+  bool has_id_ = false;
+  bool name_is_id_ = false;
+  // Set by SetId; empty while has_id_ is false.
+  std::string id_;
+  // Unset while name_is_id_ (the name reads as the identifier).
+  QDN_optionalText name_;
+  QDN_optionalText comment_;
   QDN_idListener* listener_ = nullptr;
 };
 

@@ -171,10 +171,12 @@ int QDN_network::FindFreeRecord() {
       }
     }
   }
-  // Grow geometrically (at least by the growth step), so that adding n nodes
-  // costs O(n) in total; existing handles keep their records.
+  // Grow by the growth step. The records live in fixed chunks that never
+  // move, so growing costs only the new records and adding n nodes stays
+  // O(n) in total without reserving records far ahead of need; existing
+  // handles keep their records.
   const int capacity = GetCapacity();
-  const long long grown = static_cast<long long>(capacity) + std::max(growth_step_, capacity);
+  const long long grown = static_cast<long long>(capacity) + growth_step_;
   if (grown > INT_MAX / 2) return QDN_OUT_OF_MEMORY;
   try {
     records_.resize(static_cast<size_t>(grown));

@@ -1,17 +1,26 @@
 #pragma once
 
+#include <memory>
+
 #include "core/QDN_idArray.h"
 #include "core/QDN_object.h"
 #include "core/QDN_stringArray.h"
 
 // Ordered name/value pairs; names are identifiers, unique within the list.
+// Most nodes have none: the lists are made with the first pair, and a list
+// never made reads as an empty one.
 class QDN_userProperties : public QDN_object {
 public:
-  int GetCount() const { return names_.GetCount(); }
-  const char* GetName(int i) const { return names_.At(i); }
-  const char* GetValue(int i) const { return values_.At(i); }
+  QDN_userProperties() = default;
+  QDN_userProperties(const QDN_userProperties& other);
+  QDN_userProperties& operator=(const QDN_userProperties& other);
+  ~QDN_userProperties() override;
+
+  int GetCount() const { return lists_ ? lists_->names.GetCount() : 0; }
+  const char* GetName(int i) const { return lists_ ? lists_->names.At(i) : nullptr; }
+  const char* GetValue(int i) const { return lists_ ? lists_->values.At(i) : nullptr; }
   // Index of the pair with that name, or -2.
-  int FindProperty(const char* name) const { return names_.IndexOf(name); }
+  int FindProperty(const char* name) const;
   int RemoveProperty(int index);
   // Adds or replaces a pair; an existing name moves to the end with the new value.
   int AddProperty(const char* name, const char* value) {
@@ -29,16 +38,28 @@ public:
   void CheckConsistency(int deep) override;
 
 private:
-  QDN_idArray names_;
-  QDN_stringArray values_;
+  struct Lists {
+    QDN_idArray names;
+    QDN_stringArray values;
+  };
+  // The lists, made when first written; -3 when they cannot be.
+  [[nodiscard]] int MakeLists();
+
+  std::unique_ptr<Lists> lists_;
 };
 
-// Ordered documentation links: one title and one path each.
+// Ordered documentation links: one title and one path each. Like the user
+// properties, the lists are made with the first link.
 class QDN_documentation : public QDN_object {
 public:
-  int GetCount() const { return titles_.GetCount(); }
-  const char* GetTitle(int i) const { return titles_.At(i); }
-  const char* GetPath(int i) const { return paths_.At(i); }
+  QDN_documentation() = default;
+  QDN_documentation(const QDN_documentation& other);
+  QDN_documentation& operator=(const QDN_documentation& other);
+  ~QDN_documentation() override;
+
+  int GetCount() const { return lists_ ? lists_->titles.GetCount() : 0; }
+  const char* GetTitle(int i) const { return lists_ ? lists_->titles.At(i) : nullptr; }
+  const char* GetPath(int i) const { return lists_ ? lists_->paths.At(i) : nullptr; }
   int Add(const char* title, const char* path);
   int CopyFrom(const QDN_documentation& source);
   void Release(int deep) override;
@@ -46,6 +67,11 @@ public:
   void CheckConsistency(int deep) override;
 
 private:
-  QDN_stringArray titles_;
-  QDN_stringArray paths_;
+  struct Lists {
+    QDN_stringArray titles;
+    QDN_stringArray paths;
+  };
+  [[nodiscard]] int MakeLists();
+
+  std::unique_ptr<Lists> lists_;
 };

@@ -202,7 +202,7 @@ int QDN_kiFormat::ReadClassType(int& handle) {
     int troubleType = QDN_extraDefinition::kAuxiliary;
     bool mandatory = false, ranked = false;
     int mandatory_value = -1;
-    std::optional<std::string> question;
+    QDN_optionalText question;
     QDN_doubleArray costs;
   } saved_extra;
   if (extra) {

@@ -301,6 +301,24 @@ TEST(IdArrayTest, RenamingInPlaceKeepsTheIndexExact) {
   EXPECT_TRUE(ids.IsConsistent());
 }
 
+TEST(IdArrayTest, CopiesAndReleasedListsKeepNoStaleIndex) {
+  QDN_idArray ids;
+  for (int i = 0; i < 40; ++i)
+    ASSERT_EQ(ids.AppendUniqueId("s", i), QDN_NO_ERROR);
+  EXPECT_EQ(ids.Append("s3"), QDN_OUT_OF_RANGE); // builds the index
+  QDN_idArray copy(ids);
+  ASSERT_EQ(copy.SetAt(3, "renamed"), QDN_NO_ERROR);
+  EXPECT_EQ(copy.Append("s3"), QDN_NO_ERROR);
+  EXPECT_EQ(copy.Append("renamed"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.Append("s3"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.Append("renamed"), QDN_NO_ERROR);
+  ids.Release(0);
+  EXPECT_EQ(ids.Append("s3"), QDN_NO_ERROR);
+  ids = copy;
+  EXPECT_EQ(ids.Append("renamed"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(ids.GetCount(), 41);
+}
+
 TEST(IdArrayTest, MakeIdsValidRepairsEveryItem) {
   QDN_idArray ids;
   // Items that break the rule can only arrive through the plain string array.

@@ -76,6 +76,11 @@ TEST(NetworkTest, TableGrowsWithoutMovingHandles) {
   EXPECT_EQ(net.GetNextNode(50), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.GetNextNode(-5), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.GetFirstNode(), 0);
+  // Each growth adds the growth step, not a multiple of the table.
+  ASSERT_EQ(net.Initialize(10, 7), QDN_NO_ERROR);
+  for (int i = 0; i < 25; ++i)
+    ASSERT_EQ(net.AddNode(0, nullptr), i);
+  EXPECT_EQ(net.GetCapacity(), 31);
 }
 
 TEST(NetworkTest, ArcRefusals) {

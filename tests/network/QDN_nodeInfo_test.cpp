@@ -23,6 +23,36 @@ TEST(HeaderTest, RejectedIdentifierKeepsTheOldOne) {
   EXPECT_EQ(header.GetName(), nullptr);
 }
 
+TEST(HeaderTest, NameSharedWithTheIdentifierKeepsItsText) {
+  QDN_header header;
+  ASSERT_EQ(header.SetId("a"), QDN_NO_ERROR);
+  ASSERT_EQ(header.SetName("a"), QDN_NO_ERROR);
+  ASSERT_EQ(header.SetId("b"), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetName(), "a");
+  // A name given first is shared once the identifier agrees with it.
+  ASSERT_EQ(header.SetName("same"), QDN_NO_ERROR);
+  ASSERT_EQ(header.SetId(header.GetName()), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetId(), "same");
+  ASSERT_EQ(header.SetId(header.GetId()), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetName(), "same");
+  const QDN_header copy(header);
+  ASSERT_EQ(header.SetIdUnchecked(nullptr), QDN_NO_ERROR);
+  EXPECT_EQ(header.GetId(), nullptr);
+  EXPECT_STREQ(header.GetName(), "same");
+  EXPECT_STREQ(copy.GetId(), "same");
+  EXPECT_STREQ(copy.GetName(), "same");
+  QDN_header other;
+  ASSERT_EQ(other.SetName("kept"), QDN_NO_ERROR);
+  ASSERT_EQ(other.CopyFrom(copy), QDN_NO_ERROR);
+  EXPECT_STREQ(other.GetName(), "same");
+  ASSERT_EQ(other.SetName(nullptr), QDN_NO_ERROR);
+  EXPECT_EQ(other.GetName(), nullptr);
+  EXPECT_STREQ(other.GetId(), "same");
+  other.Release(0);
+  EXPECT_EQ(other.GetId(), nullptr);
+  EXPECT_EQ(other.GetName(), nullptr);
+}
+
 TEST(ScreenInfoTest, DefaultsFillOnlyUnsetFields) {
   QDN_screenInfo fresh;
   EXPECT_EQ(fresh.position, QDN_rectangle{});
@@ -62,6 +92,77 @@ TEST(UserPropertiesTest, AddingAnExistingNameMovesThePair) {
   EXPECT_STREQ(props.GetName(1), "q");
   props.CheckConsistency(1);
   EXPECT_TRUE(props.IsConsistent());
+}
+
+TEST(UserPropertiesTest, ListsNeverFilledReadAsEmpty) {
+  QDN_userProperties empty;
+  EXPECT_EQ(empty.GetCount(), 0);
+  EXPECT_EQ(empty.GetName(0), nullptr);
+  EXPECT_EQ(empty.GetValue(0), nullptr);
+  EXPECT_EQ(empty.FindProperty("p"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(empty.RemoveProperty(0), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(empty.InsertProperty(1, "p", "1"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(empty.AppendProperty("bad name", "1"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(empty.GetCount(), 0);
+  empty.CheckReadiness(1);
+  empty.CheckConsistency(1);
+  EXPECT_TRUE(empty.IsReady() && empty.IsConsistent());
+
+  QDN_userProperties props;
+  ASSERT_EQ(props.AppendProperty("p", "1"), QDN_NO_ERROR);
+  QDN_userProperties copy(props);
+  ASSERT_EQ(copy.AddProperty("q", "2"), QDN_NO_ERROR);
+  EXPECT_EQ(props.GetCount(), 1);
+  EXPECT_EQ(copy.GetCount(), 2);
+  ASSERT_EQ(copy.CopyFrom(empty), QDN_NO_ERROR);
+  EXPECT_EQ(copy.GetCount(), 0);
+  copy = props;
+  EXPECT_STREQ(copy.GetValue(0), "1");
+  props.Release(0);
+  EXPECT_EQ(props.GetCount(), 0);
+  EXPECT_EQ(props.FindProperty("p"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(copy.FindProperty("p"), 0);
+
+  QDN_documentation docs;
+  EXPECT_EQ(docs.GetCount(), 0);
+  EXPECT_EQ(docs.GetTitle(0), nullptr);
+  docs.CheckConsistency(0);
+  EXPECT_TRUE(docs.IsConsistent());
+  ASSERT_EQ(docs.Add("title", "path"), QDN_NO_ERROR);
+  const QDN_documentation saved(docs);
+  docs.Release(0);
+  EXPECT_EQ(docs.GetCount(), 0);
+  ASSERT_EQ(docs.CopyFrom(saved), QDN_NO_ERROR);
+  EXPECT_STREQ(docs.GetPath(0), "path");
+}
+
+TEST(ExtraDefinitionTest, OutcomesWithoutRecordsFollowChangesToo) {
+  QDN_extraDefinition extra(nullptr, 0, 2);
+  const QDN_extraDefinition& view = extra;
+  EXPECT_FALSE(view.GetOutcome(1).fault);
+  EXPECT_FALSE(view.GetOutcome(1).long_name);
+  EXPECT_EQ(view.GetOutcome(1).Documentation().GetCount(), 0);
+  // The default state follows an outcome inserted before it.
+  ASSERT_EQ(extra.InsertOutcome(0), QDN_NO_ERROR);
+  EXPECT_EQ(extra.default_state, 1);
+  EXPECT_EQ(extra.GetNumberOfOutcomes(), 3);
+  QDN_intArray none;
+  ASSERT_EQ(extra.SetFaultStateIndices(none), QDN_NO_ERROR);
+  EXPECT_EQ(extra.SetFaultLabel(2, nullptr), QDN_NO_ERROR);
+  // The first write makes a record for every current outcome.
+  extra.GetOutcome(2).long_name = "last";
+  ASSERT_EQ(extra.RemoveOutcome(0), QDN_NO_ERROR);
+  EXPECT_EQ(view.GetOutcome(1).long_name, "last");
+  QDN_intArray order;
+  for (int i : {1, 0})
+    (void)order.Append(i);
+  ASSERT_EQ(extra.ReorderOutcomes(order), QDN_NO_ERROR);
+  EXPECT_EQ(view.GetOutcome(0).long_name, "last");
+  EXPECT_EQ(extra.default_state, 1);
+  extra.Rebuild(4);
+  EXPECT_EQ(extra.GetNumberOfOutcomes(), 4);
+  EXPECT_FALSE(view.GetOutcome(0).long_name);
+  EXPECT_EQ(extra.default_state, 0);
 }
 
 TEST(ExtraDefinitionTest, PerOutcomeDataFollowsTheOutcomes) {
