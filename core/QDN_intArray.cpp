@@ -11,11 +11,18 @@ QDN_intArray::QDN_intArray(int size, int delta) : QDN_array(delta) { (void)Resiz
 
 QDN_intArray::QDN_intArray(const QDN_intArray& other) : QDN_array(other) {
   delta_ = kDefaultDelta;
-  if (other.capacity_ > kInlineCapacity) {
-    heap_ = std::make_unique<int[]>(static_cast<size_t>(other.capacity_));
+  if (other.UsesHeap()) {
+    store_.heap = new int[static_cast<size_t>(other.capacity_)]();
     capacity_ = other.capacity_;
   }
   std::copy_n(other.Data(), other.size_, Data());
+}
+
+QDN_intArray::~QDN_intArray() { FreeHeap(); }
+
+void QDN_intArray::FreeHeap() {
+  if (UsesHeap()) delete[] store_.heap;
+  capacity_ = kInlineCapacity;
 }
 
 QDN_intArray& QDN_intArray::operator=(const QDN_intArray& other) {
@@ -24,9 +31,10 @@ QDN_intArray& QDN_intArray::operator=(const QDN_intArray& other) {
 }
 
 void QDN_intArray::Reallocate(int capacity, int keep) {
-  auto storage = std::make_unique<int[]>(static_cast<size_t>(capacity));
-  std::copy_n(Data(), keep, storage.get());
-  heap_ = std::move(storage);
+  int* storage = new int[static_cast<size_t>(capacity)]();
+  std::copy_n(Data(), keep, storage);
+  FreeHeap();
+  store_.heap = storage;
   capacity_ = capacity;
 }
 
@@ -101,11 +109,7 @@ int QDN_intArray::Resize(int n) {
   if (n < 0) return QDN_OUT_OF_RANGE;
   if (!IsReady()) Release(0);
   count_ = 0;
-  if (n > capacity_) {
-    heap_.reset();
-    heap_ = std::make_unique<int[]>(static_cast<size_t>(n));
-    capacity_ = n;
-  }
+  if (n > capacity_) Reallocate(n, 0);
   size_ = n;
   return QDN_NO_ERROR;
 }
@@ -121,10 +125,7 @@ int QDN_intArray::EnsureSize(int n) {
 int QDN_intArray::CopyFrom(const QDN_intArray& source) {
   if (!source.IsReady()) return QDN_OBJECT_NOT_READY;
   if (&source == this) return QDN_NO_ERROR;
-  if (source.size_ > capacity_) {
-    heap_ = std::make_unique<int[]>(static_cast<size_t>(source.size_));
-    capacity_ = source.size_;
-  }
+  if (source.size_ > capacity_) Reallocate(source.size_, 0);
   std::copy_n(source.Data(), source.size_, Data());
   size_ = source.size_;
   count_ = source.count_;
@@ -135,12 +136,13 @@ int QDN_intArray::Adopt(QDN_intArray& donor) {
   if (!donor.IsReady()) return QDN_OBJECT_NOT_READY;
   if (&donor == this) return QDN_NO_ERROR;
   Release(0);
-  if (donor.capacity_ <= kInlineCapacity) {
-    std::copy_n(donor.Data(), donor.size_, inline_);
+  if (donor.UsesHeap()) {
+    store_.heap = donor.store_.heap;
+    capacity_ = donor.capacity_;
+    donor.capacity_ = kInlineCapacity; // the storage is this array's now
   } else {
-    heap_ = std::move(donor.heap_);
+    std::copy_n(donor.Data(), donor.size_, store_.items);
   }
-  capacity_ = donor.capacity_;
   size_ = donor.size_;
   count_ = donor.count_;
   delta_ = donor.delta_;
@@ -158,7 +160,6 @@ int QDN_intArray::Permute(const QDN_intArray& order) {
 }
 
 void QDN_intArray::Release(int deep) {
-  heap_.reset();
-  capacity_ = kInlineCapacity;
+  FreeHeap();
   QDN_array::Release(deep);
 }

@@ -17,16 +17,16 @@ public:
   // Copies size, count and the first size items; delta is 10.
   QDN_intArray(const QDN_intArray& other);
   QDN_intArray& operator=(const QDN_intArray& other);
-  ~QDN_intArray() override = default;
+  ~QDN_intArray() override;
 
   int GetCapacity() const { return capacity_; }
-  bool UsesHeap() const { return heap_ != nullptr; }
+  bool UsesHeap() const { return capacity_ > kInlineCapacity; }
 
   // Unchecked access to slot i (0 <= i < size).
   int& At(int i) { return Data()[i]; }
   int At(int i) const { return Data()[i]; }
-  const int* Data() const { return heap_ ? heap_.get() : inline_; }
-  int* Data() { return heap_ ? heap_.get() : inline_; }
+  const int* Data() const { return UsesHeap() ? store_.heap : store_.items; }
+  int* Data() { return UsesHeap() ? store_.heap : store_.items; }
 
   int Append(int value);
   // -2 when index is outside [0, count].
@@ -58,9 +58,16 @@ public:
   void Release(int deep) override;
 
 private:
+  // Moves the first keep items to fresh heap storage of capacity slots.
   void Reallocate(int capacity, int keep);
+  // Frees the heap storage, if any; the items are inline again (capacity 8).
+  void FreeHeap();
 
+  // The items are in store_.heap (owned) exactly when the capacity exceeds
+  // kInlineCapacity; the inline slots and the pointer share their bytes.
   int capacity_ = kInlineCapacity;
-  int inline_[kInlineCapacity] = {};
-  std::unique_ptr<int[]> heap_;
+  union {
+    int items[kInlineCapacity];
+    int* heap;
+  } store_ = {};
 };

@@ -58,6 +58,11 @@ TEST(IntArrayTest, ItemsSurviveMovesBetweenInlineAndHeapStorage) {
     ASSERT_EQ(long_one.Adopt(copy), QDN_NO_ERROR);
     EXPECT_EQ(Items(long_one), want);
     EXPECT_EQ(copy.GetCount(), 0);
+    // The donor keeps no part of the storage it gave away.
+    EXPECT_FALSE(copy.UsesHeap());
+    ASSERT_EQ(copy.Append(5), QDN_NO_ERROR);
+    EXPECT_EQ(Items(copy), std::vector<int>{5});
+    EXPECT_EQ(Items(long_one), want);
     QDN_intArray short_one = Ints({1});
     ASSERT_EQ(short_one.Adopt(assigned), QDN_NO_ERROR);
     EXPECT_EQ(Items(short_one), want);
