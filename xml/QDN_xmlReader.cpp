@@ -139,7 +139,7 @@ std::string QDN_xmlReader::GetUnescapedText() const {
 const char* QDN_xmlReader::FindAttribute(const char* name) const {
   if (!attributes_) return nullptr;
   for (const char** a = attributes_; a[0]; a += 2)
-    if (std::strcmp(a[0], name) == 0) return a[1];
+    if (a[0][0] == name[0] && std::strcmp(a[0], name) == 0) return a[1];
   return nullptr;
 }
 
@@ -261,8 +261,8 @@ void QDN_xmlReader::Start(const char* name, const char** attributes) {
 QDN_xmlElement* QDN_xmlReader::MatchChild(const char* name, const Entry& parent) {
   const auto& children = parent.element->children_;
   for (size_t i = 0; i < children.size(); ++i) {
-    // strcmp stops at the first differing character, which is mostly the first.
-    if (std::strcmp(children[i].first->name_.c_str(), name) != 0) continue;
+    const std::string& child = children[i].first->name_;
+    if (child[0] != name[0] || std::strcmp(child.c_str(), name) != 0) continue;
     unsigned char& seen = seen_[parent.seen + i];
     if (seen && !(children[i].second & QDN_xmlElement::kRepeatable)) {
       ReportError(std::string("Multiple occurences of '") + name + "' not allowed in '" +
@@ -299,7 +299,8 @@ bool QDN_xmlReader::CheckAttributes(const QDN_xmlElement& element, int mode,
   for (const char** a = attributes; a && a[0]; a += 2) {
     bool declared = false;
     for (const auto& declared_attribute : element.attributes_)
-      declared = declared || std::strcmp(declared_attribute.first.c_str(), a[0]) == 0;
+      declared = declared || (declared_attribute.first[0] == a[0][0] &&
+                              std::strcmp(declared_attribute.first.c_str(), a[0]) == 0);
     if (declared) continue;
     if (mode & QDN_xmlElement::kStrictAttributes) {
       ReportError(std::string("Unknown attribute '") + a[0] + "' in element '" + element.name_ +

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <sstream>
 
 #include "network/QDN_screenInfo.h"
 
@@ -32,10 +31,33 @@ std::string QDN_FormatColor(int color) {
   return text;
 }
 
+namespace {
+
+// One integer read as an input stream reads a long long: blanks skipped, an
+// optional sign, decimal digits; false when there is none or it overflows.
+bool ReadStreamInteger(const char*& at, const char* end, long long& value) {
+  while (at < end && (*at == ' ' || (*at >= '\t' && *at <= '\r')))
+    ++at;
+  if (at < end && *at == '+') {
+    ++at;
+    // from_chars takes a minus the stream would refuse after the plus.
+    if (at < end && *at == '-') return false;
+  }
+  const auto [next, error] = std::from_chars(at, end, value);
+  if (error != std::errc()) return false;
+  at = next;
+  return true;
+}
+
+} // namespace
+
 bool QDN_ParsePosition(std::string_view text, QDN_rectangle& rectangle) {
-  std::istringstream in{std::string(text)};
+  const char* at = text.data();
+  const char* const end = at + text.size();
   long long left = 0, top = 0, right = 0, bottom = 0;
-  if (!(in >> left >> top >> right >> bottom)) return false;
+  if (!ReadStreamInteger(at, end, left) || !ReadStreamInteger(at, end, top) ||
+      !ReadStreamInteger(at, end, right) || !ReadStreamInteger(at, end, bottom))
+    return false;
   const long long limit = INT32_MAX / 2;
   for (long long v : {left, top, right, bottom})
     if (v > limit || v < -limit) return false;

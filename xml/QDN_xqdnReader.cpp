@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -560,7 +561,10 @@ void QDN_xqdnReader::NodeStart(int type) {
   // goes back to the scratch list, which the next numbers fill without
   // growing again.
   (void)pending_.numbers.SwapValues(scratch_);
-  pending_ = {};
+  // A fresh record, made in place: assigning one would copy every empty
+  // array of it, as the arrays have no move assignment.
+  std::destroy_at(&pending_);
+  std::construct_at(&pending_);
   pending_.handle = network_->AddNode(type, id.c_str());
   if (pending_.handle < 0) return Fail("BRIMA failed to create node '" + id + "'");
   if (target) (void)network_->SetTarget(pending_.handle);
