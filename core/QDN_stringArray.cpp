@@ -4,9 +4,19 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "core/QDN_intArray.h"
 #include "core/QDN_status.h"
+
+namespace {
+
+// The pool's largest size: every offset stays below the empty-slot mark.
+constexpr size_t kMaxPool = UINT32_MAX - 3;
+
+size_t RoundToWords(size_t bytes) { return (bytes + 3) / 4 * 4; }
+
+} // namespace
 
 QDN_stringArray::QDN_stringArray(int size, int delta) : QDN_array(delta) {
   (void)Resize(size);
@@ -14,7 +24,7 @@ QDN_stringArray::QDN_stringArray(int size, int delta) : QDN_array(delta) {
 }
 
 QDN_stringArray::QDN_stringArray(const QDN_stringArray& other) : QDN_array(other) {
-  store_.assign(other.store_.begin(), other.store_.begin() + other.size_);
+  if (CopyStorage(other, other.size_) != QDN_NO_ERROR) throw std::bad_alloc();
   CheckReadiness(0);
 }
 
@@ -23,16 +33,121 @@ QDN_stringArray& QDN_stringArray::operator=(const QDN_stringArray& other) {
   return *this;
 }
 
-int QDN_stringArray::Assign(const QDN_stringArray& source) {
-  if (!source.IsReady()) return QDN_OBJECT_NOT_READY;
-  if (&source == this) return QDN_NO_ERROR;
+uint32_t QDN_stringArray::Footprint(uint32_t offset) const {
+  return static_cast<uint32_t>(std::strlen(TextAt(offset)) + 1);
+}
+
+int QDN_stringArray::CopyStorage(const QDN_stringArray& source, int size) {
+  const size_t slots =
+      std::min<size_t>(size > 0 ? static_cast<size_t>(size) : 0, source.slot_capacity_);
+  const uint32_t* from = source.Slots();
+  size_t bytes = 0;
+  for (size_t i = 0; i < slots; ++i)
+    if (from[i] != kEmptySlot) bytes += source.Footprint(from[i]);
+  if (bytes > kMaxPool) return QDN_OUT_OF_MEMORY;
+  const size_t pool = RoundToWords(bytes);
+  std::unique_ptr<uint32_t[]> block;
+  if (slots + pool > 0) {
+    try {
+      block.reset(new uint32_t[slots + pool / 4]);
+    } catch (const std::bad_alloc&) {
+      return QDN_OUT_OF_MEMORY;
+    }
+  }
+  char* chars = reinterpret_cast<char*>(block.get() + slots);
+  uint32_t used = 0;
+  for (size_t i = 0; i < slots; ++i) {
+    if (from[i] == kEmptySlot) {
+      block[i] = kEmptySlot;
+      continue;
+    }
+    const uint32_t length = source.Footprint(from[i]);
+    std::memcpy(chars + used, source.TextAt(from[i]), length);
+    block[i] = used;
+    used += length;
+  }
+  block_ = std::move(block);
+  slot_capacity_ = static_cast<uint32_t>(slots);
+  pool_capacity_ = static_cast<uint32_t>(pool);
+  pool_used_ = used;
+  garbage_ = 0;
+  return QDN_NO_ERROR;
+}
+
+int QDN_stringArray::Store(size_t slots, const char* text, uint32_t& offset) {
+  const size_t need = text ? std::strlen(text) + 1 : 0;
+  if (slots <= slot_capacity_ && need <= pool_capacity_ - pool_used_) {
+    if (text) {
+      std::memcpy(Pool() + pool_used_, text, need);
+      offset = pool_used_;
+      pool_used_ += static_cast<uint32_t>(need);
+    }
+    return QDN_NO_ERROR;
+  }
+  // A new block: the slots grow geometrically, the pool to twice the texts
+  // it keeps, so a run of appends or replacements costs linear time. A pool
+  // that is mostly in use is copied as it is; otherwise only the texts in use.
+  const bool compact = garbage_ > pool_used_ / 4;
+  const size_t live = compact ? pool_used_ - garbage_ : pool_used_;
+  if (need > kMaxPool - live) return QDN_OUT_OF_MEMORY;
+  size_t new_slots = slot_capacity_;
+  if (slots > new_slots)
+    new_slots = std::max(slots, std::min<size_t>(2 * size_t{slot_capacity_}, INT_MAX));
+  size_t new_pool = pool_capacity_;
+  if (need > pool_capacity_ - pool_used_)
+    new_pool = RoundToWords(std::min(std::max<size_t>(16, 2 * (live + need)), kMaxPool));
+  std::unique_ptr<uint32_t[]> block;
   try {
-    std::vector<std::optional<std::string>> copy(source.store_.begin(),
-                                                 source.store_.begin() + source.size_);
-    store_ = std::move(copy);
+    block.reset(new uint32_t[new_slots + new_pool / 4]);
   } catch (const std::bad_alloc&) {
     return QDN_OUT_OF_MEMORY;
   }
+  char* chars = reinterpret_cast<char*>(block.get() + new_slots);
+  uint32_t used = 0;
+  const size_t size = std::min<size_t>(static_cast<size_t>(size_), slot_capacity_);
+  if (!compact) {
+    std::copy_n(Slots(), size, block.get());
+    if (pool_used_ > 0) std::memcpy(chars, Pool(), pool_used_);
+    used = pool_used_;
+  }
+  for (size_t i = 0; compact && i < size; ++i) {
+    const uint32_t from = Slots()[i];
+    if (from == kEmptySlot) {
+      block[i] = kEmptySlot;
+      continue;
+    }
+    const uint32_t length = Footprint(from);
+    std::memcpy(chars + used, TextAt(from), length);
+    block[i] = used;
+    used += length;
+  }
+  std::fill(block.get() + size, block.get() + new_slots, kEmptySlot);
+  // text may lie in the old block: it is copied before that is freed.
+  if (text) {
+    std::memcpy(chars + used, text, need);
+    offset = used;
+    used += static_cast<uint32_t>(need);
+  }
+  block_ = std::move(block);
+  slot_capacity_ = static_cast<uint32_t>(new_slots);
+  pool_capacity_ = static_cast<uint32_t>(new_pool);
+  pool_used_ = used;
+  if (compact) garbage_ = 0;
+  return QDN_NO_ERROR;
+}
+
+void QDN_stringArray::FreeStorage() {
+  block_.reset();
+  slot_capacity_ = 0;
+  pool_capacity_ = 0;
+  pool_used_ = 0;
+  garbage_ = 0;
+}
+
+int QDN_stringArray::Assign(const QDN_stringArray& source) {
+  if (!source.IsReady()) return QDN_OBJECT_NOT_READY;
+  if (&source == this) return QDN_NO_ERROR;
+  CB_TRY(CopyStorage(source, source.size_));
   size_ = source.size_;
   count_ = source.count_;
   delta_ = source.delta_;
@@ -42,56 +157,47 @@ int QDN_stringArray::Assign(const QDN_stringArray& source) {
 }
 
 const char* QDN_stringArray::At(int i) const {
-  if (i < 0 || i >= size_) return nullptr;
-  const auto& slot = store_[static_cast<size_t>(i)];
-  return slot ? slot->c_str() : nullptr;
+  if (i < 0 || i >= size_ || static_cast<uint32_t>(i) >= slot_capacity_) return nullptr;
+  const uint32_t offset = Slots()[i];
+  return offset == kEmptySlot ? nullptr : TextAt(offset);
 }
 
 std::string_view QDN_stringArray::ViewAt(int i) const {
-  if (i < 0 || i >= size_) return {};
-  const auto& slot = store_[static_cast<size_t>(i)];
-  return slot ? std::string_view(*slot) : std::string_view();
+  const char* text = At(i);
+  return text ? std::string_view(text) : std::string_view();
 }
 
 int QDN_stringArray::SetAt(int index, const char* text) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   if (index < 0 || index >= size_) return QDN_OUT_OF_RANGE;
-  auto& slot = store_[static_cast<size_t>(index)];
-  if (text) {
-    slot.emplace(text);
-  } else {
-    slot.reset();
-  }
+  uint32_t offset = kEmptySlot;
+  CB_TRY(Store(static_cast<size_t>(size_), text, offset));
+  uint32_t& slot = Slots()[index];
+  if (slot != kEmptySlot) garbage_ += Footprint(slot);
+  slot = offset;
   Touch();
   return QDN_NO_ERROR;
 }
 
 int QDN_stringArray::Append(const char* text) { return InsertAt(count_, text); }
 
-int QDN_stringArray::Grow() {
-  if (size_ > INT_MAX - delta_) return QDN_OUT_OF_MEMORY;
-  const size_t n = static_cast<size_t>(size_ + delta_);
-  try {
-    if (n > store_.capacity()) store_.reserve(std::max(n, 2 * store_.capacity()));
-    store_.resize(n);
-  } catch (const std::bad_alloc&) {
-    return QDN_OUT_OF_MEMORY;
-  }
-  size_ += delta_;
-  return QDN_NO_ERROR;
-}
-
 int QDN_stringArray::InsertAt(int index, const char* text) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   if (index < 0 || index > count_) return QDN_OUT_OF_RANGE;
-  if (size_ == count_) CB_TRY(Grow());
-  auto first = store_.begin() + index;
-  std::move_backward(first, store_.begin() + count_, store_.begin() + count_ + 1);
-  if (text) {
-    first->emplace(text);
-  } else {
-    first->reset();
+  int size = size_;
+  if (size_ == count_) {
+    if (size_ > INT_MAX - delta_) return QDN_OUT_OF_MEMORY;
+    size = size_ + delta_;
   }
+  uint32_t offset = kEmptySlot;
+  CB_TRY(Store(static_cast<size_t>(size), text, offset));
+  size_ = size; // slots past the old size are empty
+  uint32_t* slots = Slots();
+  // The slot past the count may hold a text; it is overwritten, as a shift
+  // of the items would overwrite it.
+  if (slots[count_] != kEmptySlot) garbage_ += Footprint(slots[count_]);
+  std::memmove(slots + index + 1, slots + index, static_cast<size_t>(count_ - index) * 4);
+  slots[index] = offset;
   ++count_;
   Touch();
   return QDN_NO_ERROR;
@@ -99,23 +205,24 @@ int QDN_stringArray::InsertAt(int index, const char* text) {
 
 int QDN_stringArray::RemoveAt(int index) {
   if (!IsReady() || index < 0 || index >= count_) return QDN_OUT_OF_RANGE;
+  uint32_t* slots = Slots();
+  if (slots[index] != kEmptySlot) garbage_ += Footprint(slots[index]);
   --count_;
   if (IsOrdered()) {
-    std::move(store_.begin() + index + 1, store_.begin() + count_ + 1, store_.begin() + index);
+    std::memmove(slots + index, slots + index + 1, static_cast<size_t>(count_ - index) * 4);
   } else {
-    store_[static_cast<size_t>(index)] = std::move(store_[static_cast<size_t>(count_)]);
+    slots[index] = slots[count_];
   }
-  store_[static_cast<size_t>(count_)].reset();
+  slots[count_] = kEmptySlot;
   Touch();
   return QDN_NO_ERROR;
 }
 
 int QDN_stringArray::IndexOf(const char* text) const {
   if (!IsReady() || !text || count_ < 1) return QDN_OUT_OF_RANGE;
-  const std::string_view wanted(text);
   for (int i = 0; i < count_; ++i) {
-    const auto& slot = store_[static_cast<size_t>(i)];
-    if (slot && *slot == wanted) return i;
+    const uint32_t offset = Slots()[i];
+    if (offset != kEmptySlot && std::strcmp(TextAt(offset), text) == 0) return i;
   }
   return QDN_OUT_OF_RANGE;
 }
@@ -125,16 +232,20 @@ int QDN_stringArray::Resize(int n) {
   if (!IsReady()) Release(0);
   count_ = 0;
   if (n == size_) return QDN_NO_ERROR;
-  std::vector<std::optional<std::string>> fresh;
-  try {
-    fresh.resize(static_cast<size_t>(n));
-  } catch (const std::bad_alloc&) {
-    return QDN_OUT_OF_MEMORY;
+  std::unique_ptr<uint32_t[]> fresh;
+  if (n > 0) {
+    try {
+      fresh.reset(new uint32_t[static_cast<size_t>(n)]);
+    } catch (const std::bad_alloc&) {
+      return QDN_OUT_OF_MEMORY;
+    }
+    std::fill_n(fresh.get(), n, kEmptySlot);
   }
   const int delta = delta_;
   Release(0);
   delta_ = delta;
-  store_ = std::move(fresh);
+  block_ = std::move(fresh);
+  slot_capacity_ = static_cast<uint32_t>(n);
   size_ = n;
   Touch();
   CheckReadiness(0);
@@ -152,8 +263,9 @@ int QDN_stringArray::EnsureSize(int n) {
 
 void QDN_stringArray::Clear() {
   count_ = 0;
-  for (auto& slot : store_)
-    slot.reset();
+  std::fill_n(Slots(), slot_capacity_, kEmptySlot);
+  pool_used_ = 0;
+  garbage_ = 0;
   Touch();
 }
 
@@ -161,7 +273,11 @@ int QDN_stringArray::Adopt(QDN_stringArray& donor) {
   if (!donor.IsReady()) return QDN_OBJECT_NOT_READY;
   if (&donor == this) return QDN_NO_ERROR;
   Release(0);
-  store_ = std::move(donor.store_);
+  block_ = std::move(donor.block_);
+  slot_capacity_ = donor.slot_capacity_;
+  pool_capacity_ = donor.pool_capacity_;
+  pool_used_ = donor.pool_used_;
+  garbage_ = donor.garbage_;
   size_ = donor.size_;
   count_ = donor.count_;
   delta_ = donor.delta_;
@@ -174,23 +290,23 @@ int QDN_stringArray::Adopt(QDN_stringArray& donor) {
 int QDN_stringArray::Permute(const QDN_intArray& order) {
   const int n = PermutationLength(order, count_, size_);
   if (n < 0) return n;
-  std::vector<std::optional<std::string>> old(std::make_move_iterator(store_.begin()),
-                                              std::make_move_iterator(store_.begin() + n));
+  uint32_t* slots = Slots();
+  const std::vector<uint32_t> old(slots, slots + n);
   for (int i = 0; i < n; ++i)
-    store_[static_cast<size_t>(i)] = std::move(old[static_cast<size_t>(order.At(i))]);
+    slots[i] = old[static_cast<size_t>(order.At(i))];
   Touch();
   return QDN_NO_ERROR;
 }
 
 void QDN_stringArray::Release(int deep) {
-  std::vector<std::optional<std::string>>().swap(store_);
+  FreeStorage();
   Touch();
   QDN_array::Release(deep);
 }
 
 void QDN_stringArray::CheckReadiness(int) {
-  const bool ready =
-      delta_ > 0 && ((size_ == 0 && count_ == 0) || (size_ > 0 && count_ >= 0 && count_ <= size_ &&
-                                                     store_.size() >= static_cast<size_t>(size_)));
+  const bool ready = delta_ > 0 && ((size_ == 0 && count_ == 0) ||
+                                    (size_ > 0 && count_ >= 0 && count_ <= size_ &&
+                                     slot_capacity_ >= static_cast<uint32_t>(size_)));
   AssignFlag(kReady, ready);
 }

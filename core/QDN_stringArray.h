@@ -1,9 +1,8 @@
 #pragma once
 
-#include <optional>
-#include <string>
+#include <cstdint>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 #include "core/QDN_array.h"
 
@@ -12,6 +11,12 @@ class QDN_intArray;
 // Array of texts. Every slot is empty (null) or holds the array's own copy of
 // a text. Growth follows the double array: the addressable size grows by
 // delta, the storage behind it geometrically.
+//
+// Most arrays hold a few short texts (outcome names), so the storage is one
+// block: a 32-bit offset per slot, then the texts, each ended by a NUL. A
+// replaced or removed text stays in the block until the block is next
+// reallocated, which copies only the texts in use. A text returned by At
+// stays valid until the array next changes.
 class QDN_stringArray : public QDN_array {
 public:
   QDN_stringArray() = default;
@@ -50,11 +55,31 @@ protected:
   // whether a cache built over the texts is still current.
   unsigned long long Version() const { return version_; }
 
-  std::vector<std::optional<std::string>> store_;
-
 private:
-  [[nodiscard]] int Grow();
+  static constexpr uint32_t kEmptySlot = UINT32_MAX;
+
+  uint32_t* Slots() const { return block_.get(); }
+  char* Pool() const { return reinterpret_cast<char*>(block_.get() + slot_capacity_); }
+  const char* TextAt(uint32_t offset) const { return Pool() + offset; }
+  // Bytes the text at offset takes in the pool, its NUL included.
+  uint32_t Footprint(uint32_t offset) const;
+  // Makes room for slots slots and for text (when not null) and copies text
+  // into the pool, setting offset to where it starts. The old block is freed
+  // only after text is copied, so text may point into it. Slots past size_
+  // that a new block adds are empty. -42 when the block cannot be made.
+  [[nodiscard]] int Store(size_t slots, const char* text, uint32_t& offset);
+  // Copies the first size slots of source and the texts they hold into a
+  // new block of exactly that room.
+  [[nodiscard]] int CopyStorage(const QDN_stringArray& source, int size);
+  void FreeStorage();
   void Touch() { ++version_; }
 
+  // slot_capacity_ offsets, then pool_capacity_ bytes of texts.
+  std::unique_ptr<uint32_t[]> block_;
+  uint32_t slot_capacity_ = 0;
+  uint32_t pool_capacity_ = 0;
+  uint32_t pool_used_ = 0;
+  // Bytes of the pool held by texts no slot refers to.
+  uint32_t garbage_ = 0;
   unsigned long long version_ = 0;
 };

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -232,6 +235,145 @@ TEST(StringArrayTest, StoresCopiesAndNullSlots) {
   EXPECT_EQ(a.GetCount(), 1);
   a.Clear();
   EXPECT_EQ(a.GetCount(), 0);
+}
+
+TEST(StringArrayTest, TextsFromTheArrayItselfSurviveItsGrowth) {
+  QDN_stringArray a(0, 1);
+  ASSERT_EQ(a.Append("a fairly long first text"), QDN_NO_ERROR);
+  // Each insertion grows the storage while its text lies in the old one.
+  for (int i = 0; i < 20; ++i)
+    ASSERT_EQ(a.InsertAt(0, a.At(a.GetCount() - 1)), QDN_NO_ERROR);
+  ASSERT_EQ(a.GetCount(), 21);
+  for (int i = 0; i < 21; ++i)
+    EXPECT_STREQ(a.At(i), "a fairly long first text");
+  for (int i = 0; i < 200; ++i)
+    ASSERT_EQ(a.SetAt(i % 21, a.At((i + 1) % 21)), QDN_NO_ERROR);
+  EXPECT_STREQ(a.At(20), "a fairly long first text");
+  const std::string longer(1000, 'z');
+  ASSERT_EQ(a.SetAt(3, longer.c_str()), QDN_NO_ERROR);
+  ASSERT_EQ(a.SetAt(4, a.At(3)), QDN_NO_ERROR);
+  EXPECT_EQ(a.ViewAt(4), longer);
+}
+
+// Every operation against a plain list of optional texts, over random
+// sequences that replace, insert, remove and reorder many times.
+TEST(StringArrayTest, MatchesAPlainListThroughRandomChanges) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 20; ++round) {
+    QDN_stringArray a(0, 1 + round % 4);
+    if (round % 2) a.ClearOrdered(0);
+    std::vector<std::optional<std::string>> model; // size slots
+    int count = 0;
+    auto text = [&](int n) -> std::optional<std::string> {
+      if (n % 7 == 0) return std::nullopt;
+      return std::string(static_cast<size_t>(n % 40), static_cast<char>('a' + n % 26));
+    };
+    for (int step = 0; step < 400; ++step) {
+      const int n = static_cast<int>(random() % 1000);
+      const std::optional<std::string> t = text(n);
+      const char* c = t ? t->c_str() : nullptr;
+      switch (random() % 9) {
+      case 0:
+      case 1:
+      case 2: {
+        const int at = count ? n % (count + 1) : 0;
+        ASSERT_EQ(a.InsertAt(at, c), QDN_NO_ERROR);
+        if (count == static_cast<int>(model.size())) model.resize(model.size() + a.GetDelta());
+        std::move_backward(model.begin() + at, model.begin() + count, model.begin() + count + 1);
+        model[static_cast<size_t>(at)] = t;
+        ++count;
+        break;
+      }
+      case 3:
+      case 4:
+        if (!model.empty()) {
+          const int at = n % static_cast<int>(model.size());
+          ASSERT_EQ(a.SetAt(at, c), QDN_NO_ERROR);
+          model[static_cast<size_t>(at)] = t;
+        }
+        break;
+      case 5:
+        if (count) {
+          const int at = n % count;
+          ASSERT_EQ(a.RemoveAt(at), QDN_NO_ERROR);
+          --count;
+          if (a.IsOrdered()) {
+            std::move(model.begin() + at + 1, model.begin() + count + 1, model.begin() + at);
+          } else {
+            model[static_cast<size_t>(at)] = model[static_cast<size_t>(count)];
+          }
+          model[static_cast<size_t>(count)].reset();
+        }
+        break;
+      case 6: {
+        QDN_intArray order;
+        std::vector<int> perm(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+          perm[static_cast<size_t>(i)] = i;
+        std::shuffle(perm.begin(), perm.end(), random);
+        for (int v : perm)
+          (void)order.Append(v);
+        ASSERT_EQ(a.Permute(order), QDN_NO_ERROR);
+        const auto old = model;
+        for (int i = 0; i < count; ++i)
+          model[static_cast<size_t>(i)] = old[static_cast<size_t>(perm[static_cast<size_t>(i)])];
+        break;
+      }
+      case 7: {
+        QDN_stringArray copy(a);
+        ASSERT_EQ(a.Assign(copy), QDN_NO_ERROR);
+        if (n % 50 == 0) {
+          a.Clear();
+          for (auto& slot : model)
+            slot.reset();
+          count = 0;
+        }
+        break;
+      }
+      default:
+        if (count) {
+          const int at = n % count;
+          ASSERT_EQ(a.IndexOf(c), [&] {
+            for (int i = 0; c && i < count; ++i)
+              if (model[static_cast<size_t>(i)] == t) return i;
+            return QDN_OUT_OF_RANGE;
+          }()) << at;
+        }
+      }
+      ASSERT_EQ(a.GetSize(), static_cast<int>(model.size()));
+      ASSERT_EQ(a.GetCount(), count);
+      for (size_t i = 0; i < model.size(); ++i) {
+        ASSERT_EQ(a.At(static_cast<int>(i)) != nullptr, model[i].has_value())
+            << round << " " << step;
+        if (model[i]) {
+          ASSERT_EQ(a.ViewAt(static_cast<int>(i)), *model[i]) << round << " " << step;
+        }
+      }
+    }
+  }
+}
+
+TEST(StringArrayTest, ResizeKeepsTextsOnlyAtTheSameSize) {
+  QDN_stringArray a(3, 0);
+  ASSERT_EQ(a.SetAt(2, "kept"), QDN_NO_ERROR);
+  ASSERT_EQ(a.Resize(3), QDN_NO_ERROR);
+  EXPECT_STREQ(a.At(2), "kept");
+  EXPECT_EQ(a.GetCount(), 0);
+  ASSERT_EQ(a.EnsureSize(2), QDN_NO_ERROR);
+  EXPECT_STREQ(a.At(2), "kept");
+  ASSERT_EQ(a.Resize(4), QDN_NO_ERROR);
+  EXPECT_EQ(a.At(2), nullptr);
+  QDN_stringArray donor;
+  ASSERT_EQ(donor.Append("given"), QDN_NO_ERROR);
+  ASSERT_EQ(a.Adopt(donor), QDN_NO_ERROR);
+  EXPECT_STREQ(a.At(0), "given");
+  EXPECT_EQ(donor.GetSize(), 0);
+  EXPECT_EQ(donor.At(0), nullptr);
+  a.Release(0);
+  EXPECT_EQ(a.GetSize(), 0);
+  EXPECT_EQ(a.At(0), nullptr);
+  ASSERT_EQ(a.Append("again"), QDN_NO_ERROR);
+  EXPECT_STREQ(a.At(0), "again");
 }
 
 TEST(IdArrayTest, RefusesWhatIsNoIdentifier) {
