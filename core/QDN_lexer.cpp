@@ -450,29 +450,11 @@ int QDN_lexer::ScanNextToken(QDN_token& out) {
   return QDN_NO_ERROR;
 }
 
-void QDN_lexer::Consume() {
-  if (!peeked_) return;
-  if (index_ == count_ - 1) {
-    pos_ = pending_pos_;
-    line_ = pending_line_;
-    peeked_ = false;
-    return;
-  }
-  ++index_;
-  peeked_ = index_ < count_;
-}
-
 int QDN_lexer::StepBack() {
   if (index_ < 1) return QDN_OUT_OF_RANGE;
   --index_;
   peeked_ = false;
   return QDN_NO_ERROR;
-}
-
-QDN_token QDN_lexer::Current() const {
-  if (index_ < 0) return QDN_token{};
-  const Entry& entry = Slot(index_);
-  return QDN_token{entry.kind, TextOf(entry)};
 }
 
 bool QDN_lexer::AtEnd() {

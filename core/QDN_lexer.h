@@ -83,7 +83,17 @@ public:
     out.text = TextOf(entry);
     return QDN_NO_ERROR;
   }
-  void Consume();
+  void Consume() {
+    if (!peeked_) return;
+    if (index_ == count_ - 1) {
+      pos_ = pending_pos_;
+      line_ = pending_line_;
+      peeked_ = false;
+      return;
+    }
+    ++index_;
+    peeked_ = index_ < count_;
+  }
   // NextToken and Consume in one step for the readers of long lists: when
   // the next token is of kind a or kind b, it is consumed and given in out
   // (1); otherwise it is left peeked (0), or the status of NextToken.
@@ -102,7 +112,11 @@ public:
   // -2 when there is no earlier token to step back to.
   int StepBack();
   // The current token of the history (kind 90 when none).
-  QDN_token Current() const;
+  QDN_token Current() const {
+    if (index_ < 0) return QDN_token{};
+    const Entry& entry = Slot(index_);
+    return QDN_token{entry.kind, TextOf(entry)};
+  }
   // Number of lines read so far (the line of the scan position, from 1).
   int GetLinesRead() const { return peeked_ ? pending_line_ : line_; }
   bool AtEnd();

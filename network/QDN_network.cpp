@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -159,6 +160,10 @@ int QDN_network::SetNodeId(int handle, const char* id) {
   QDN_node* node = GetNode(handle);
   if (!node) return QDN_OUT_OF_RANGE;
   if (id && IsIdentifierInUse(id, handle)) return QDN_OUT_OF_RANGE;
+  // Files name each node twice (at its start and in its header): the
+  // identifier it already has is left as it is.
+  const char* current = node->GetId();
+  if (id && current && std::strcmp(current, id) == 0) return QDN_NO_ERROR;
   return node->GetInfo().header.SetId(id);
 }
 

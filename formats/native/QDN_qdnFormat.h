@@ -115,4 +115,6 @@ private:
   // Equations of strongly coupled nodes, set when the whole net is read.
   std::vector<std::pair<int, std::string>> coupled_equations_;
   int state_documentation_ = 0;
+  // Storage of the texts of header statements, kept from node to node.
+  std::string text_scratch_;
 };

@@ -155,7 +155,8 @@ int QDN_qdnFormat::ReadHeader(QDN_header& header, int node_handle) {
       }
       return status == QDN_NO_ERROR ? status : ReportError(status, QDN_GetLastErrorText());
     }
-    std::string text;
+    // Every node has its texts: they go through storage the reader keeps.
+    std::string& text = text_scratch_;
     if (from <= 1 && (status = ReadStringAssignment("NAME", text)) != QDN_NOT_THIS_STATEMENT) {
       CB_TRY(status);
       return ReportError(header.SetName(text.c_str()), {});
@@ -570,8 +571,10 @@ int QDN_qdnFormat::ReadProbabilities(int handle, const char* keyword) {
   QDN_nodeDefinition* definition = network_->GetNode(handle)->GetDefinition();
   if (!definition) return ReportError(QDN_WRONG_NODE_TYPE, {});
   QDN_doubleArray exact = Exact(values);
-  if (definition->GetType() == QDN_CPT || definition->GetType() == QDN_TRUTHTABLE ||
-      definition->GetType() == QDN_TABLE) {
+  if (!single_state_.empty() &&
+      (definition->GetType() == QDN_CPT || definition->GetType() == QDN_TRUTHTABLE ||
+       definition->GetType() == QDN_TABLE)) {
+    // Only a table whose node or parents the file gave one state is laid out anew.
     std::vector<double> cells(exact.Data(), exact.Data() + exact.GetCount());
     if (SpreadOverAddedStates(handle, definition->GetType() != QDN_TABLE, cells)) {
       exact.Clear();

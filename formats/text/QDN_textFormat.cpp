@@ -41,25 +41,25 @@ bool IsNamedKind(int kind) {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// QDN_EqualsIgnoringCase for a NUL-terminated text, without measuring it
-// first: readers try keyword after keyword on the same token, and most
-// trials fail at the first character.
-bool EqualsIgnoringCase(std::string_view token, const char* text) {
+// Whether the NUL-terminated text starts with token, without regard to
+// ASCII case (the whole of it when whole), without measuring text first:
+// readers try keyword after keyword on the same token, and most trials fail
+// at the first character.
+bool StartsWithIgnoringCase(const char* text, std::string_view token, bool whole) {
   for (const char c : token) {
     const char t = *text++;
     if (t == 0 || LowerAscii(c) != LowerAscii(t)) return false;
   }
-  return *text == 0;
+  return !whole || *text == 0;
 }
 
-// Whether token matches the expectation (kind, and text when given).
+// Whether token matches the expectation (kind, and text when given). A
+// punctuator expected matches a token of any punctuator kind that is its
+// beginning ("=" of "==").
 bool Matches(const QDN_token& token, int kind, const char* text) {
-  if (token.kind == kind) return !text || EqualsIgnoringCase(token.text, text);
-  if (kind == QDN_TOKEN_PUNCTUATOR && text && IsPunctuatorKind(token.kind)) {
-    const std::string_view expected(text);
-    return token.text.size() <= expected.size() &&
-           QDN_EqualsIgnoringCase(expected.substr(0, token.text.size()), token.text);
-  }
+  if (token.kind == kind) return !text || StartsWithIgnoringCase(text, token.text, true);
+  if (kind == QDN_TOKEN_PUNCTUATOR && text && IsPunctuatorKind(token.kind))
+    return StartsWithIgnoringCase(text, token.text, false);
   return false;
 }
 
@@ -197,8 +197,16 @@ int QDN_textFormat::NextKeyword(std::span<const std::string_view> keywords) {
   const int none = static_cast<int>(keywords.size());
   QDN_token token;
   if (Peek(token) < 0 || token.kind != QDN_TOKEN_IDENTIFIER) return none;
-  for (int i = 0; i < none; ++i)
-    if (QDN_EqualsIgnoringCase(token.text, keywords[static_cast<size_t>(i)])) return i;
+  // Keywords are told apart by their length and first letter before the
+  // whole is compared.
+  const size_t size = token.text.size();
+  const char first = LowerAscii(token.text.empty() ? '\0' : token.text[0]);
+  for (int i = 0; i < none; ++i) {
+    const std::string_view keyword = keywords[static_cast<size_t>(i)];
+    if (keyword.size() == size && LowerAscii(keyword[0]) == first &&
+        QDN_EqualsIgnoringCase(token.text, keyword))
+      return i;
+  }
   return none;
 }
 
