@@ -119,9 +119,21 @@ int QDN_textFormat::ReportUnknown(const char* what) {
 }
 
 int QDN_textFormat::Expect(int kind, const char* text) {
+  // The token expected is by far the most common case: it is taken without
+  // the message building of a failure.
   if (!lexer_) return QDN_Log(QDN_SYNTAX_ERROR, "ERROR: Unable to parse file");
   QDN_token token;
-  if (lexer_->NextToken(token) < 0) {
+  const int peeked = lexer_->NextToken(token);
+  if (peeked == QDN_NO_ERROR && Matches(token, kind, text)) {
+    lexer_->Consume();
+    return QDN_NO_ERROR;
+  }
+  return ReportUnexpected(kind, text, peeked, token);
+}
+
+int QDN_textFormat::ReportUnexpected(int kind, const char* text, int peeked,
+                                     const QDN_token& token) {
+  if (peeked < 0) {
     const char* name = TokenKindName(kind);
     std::string message;
     if (IsNamedKind(kind)) {
@@ -131,10 +143,6 @@ int QDN_textFormat::Expect(int kind, const char* text) {
       message = "ERROR: Unexpected End of File";
     }
     return ReportError(QDN_SYNTAX_ERROR, message);
-  }
-  if (Matches(token, kind, text)) {
-    lexer_->Consume();
-    return QDN_NO_ERROR;
   }
   std::string message = "ERROR: '";
   message += token.text;

@@ -277,6 +277,9 @@ protected:
   std::unordered_map<int, const void*> single_state_;
 
 private:
+  // The failure of Expect, kept out of its way: token (peeked with status
+  // peeked) is not the one expected, or there is none. Reports it: -127.
+  int ReportUnexpected(int kind, const char* text, int peeked, const QDN_token& token);
   // The format's assignment text, wrapped when values are.
   void WriteAssign();
   // "(" count items ")" wrapped, separated as the format's lists are.
