@@ -6,7 +6,6 @@
 #include <string>
 
 #include "core/QDN_errorLog.h"
-#include "core/QDN_readFile.h"
 #include "core/QDN_status.h"
 
 namespace {
@@ -150,9 +149,54 @@ QDN_lexer::QDN_lexer(QDN_lexerVariant variant) {
       stay_[state][c] = table_[state][kClasses[c]] == state;
 }
 
+int QDN_lexer::ReadPiece(std::string& window, size_t count) {
+  const size_t old_size = window.size();
+  window.resize(old_size + count);
+  const size_t got = std::fread(window.data() + old_size, 1, count, file_.get());
+  window.resize(old_size + got);
+  bool ended = got < count;
+  // A CRLF is kept whole: a window the file goes on after never ends with a CR.
+  while (!ended && !window.empty() && window.back() == '\r') {
+    const int c = std::fgetc(file_.get());
+    if (c == EOF) {
+      ended = true;
+    } else {
+      window.push_back(static_cast<char>(c));
+    }
+  }
+  if (!ended) return QDN_NO_ERROR;
+  const bool failed = std::ferror(file_.get()) != 0;
+  file_.reset();
+  more_ = false;
+  return failed ? QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED") : QDN_NO_ERROR;
+}
+
+void QDN_lexer::Refill() {
+  // Windows left are kept while a token of the history may point into them.
+  while (!retired_.empty() && retired_.front().first + kHistory <= pushes_) {
+    spare_ = std::move(retired_.front().second);
+    retired_.erase(retired_.begin());
+  }
+  const size_t keep = text_.size() - pos_;
+  std::string window = std::move(spare_);
+  spare_ = std::string();
+  window.assign(text_, pos_, keep);
+  // At least doubled, so that a token of any length costs linear time. A
+  // failure is logged and ends the input.
+  (void)ReadPiece(window, std::max(kFilePiece, keep));
+  retired_.emplace_back(pushes_, std::move(text_));
+  text_ = std::move(window);
+  pos_ = 0;
+}
+
 int QDN_lexer::OpenFile(const char* fileName) {
-  const int status = QDN_ReadFile(fileName, text_);
-  if (status < 0) return status;
+  text_.clear();
+  retired_.clear();
+  more_ = false;
+  file_.reset(fileName ? std::fopen(fileName, "rb") : nullptr);
+  if (!file_) return QDN_Log(QDN_FILE_IO_FAILED, "OPEN FILE FAILED");
+  more_ = true;
+  if (const int status = ReadPiece(text_, kFilePiece); status < 0) return status;
   file_mode_ = true;
   pos_ = pending_pos_ = 0;
   line_ = pending_line_ = 1;
@@ -163,6 +207,9 @@ int QDN_lexer::OpenFile(const char* fileName) {
 }
 
 int QDN_lexer::SetString(std::string_view text) {
+  file_.reset();
+  more_ = false;
+  retired_.clear();
   text_.assign(text);
   file_mode_ = false;
   pos_ = pending_pos_ = 0;
@@ -180,6 +227,7 @@ size_t QDN_lexer::SkipLineEnd(size_t i) {
 }
 
 QDN_lexer::Entry& QDN_lexer::Push() {
+  ++pushes_;
   if (count_ < kHistory) {
     ++count_;
   } else {
@@ -193,6 +241,7 @@ int QDN_lexer::SkipLineComment(size_t i) {
   while (i < text_.size() && !IsLineEnd(text_[i]))
     ++i;
   if (i >= text_.size()) {
+    if (more_) return kNeedMore;
     pending_pos_ = i;
     return QDN_NO_MORE_TOKENS;
   }
@@ -208,6 +257,7 @@ int QDN_lexer::SkipBlockComment(size_t i) {
     }
     if (IsLineEnd(text_[i])) i = SkipLineEnd(i) - 1;
   }
+  if (more_) return kNeedMore;
   pending_pos_ = text_.size();
   if (!file_mode_) return QDN_NO_MORE_TOKENS;
   return QDN_Log(QDN_UNEXPECTED_END_OF_FILE, "ERROR: UNEXPECTED END OF FILE. UNMATCHED '/*'");
@@ -231,6 +281,7 @@ int QDN_lexer::SkipNestedComment(size_t i) {
       ++i;
     }
   }
+  if (more_) return kNeedMore;
   pending_pos_ = text_.size();
   if (!file_mode_) return QDN_NO_MORE_TOKENS;
   return QDN_Log(QDN_UNEXPECTED_END_OF_FILE, "ERROR: UNEXPECTED END OF FILE. UNMATCHED '/#'");
@@ -246,7 +297,7 @@ int QDN_lexer::ScanString(size_t i) {
       Entry& entry = Push();
       entry.kind = QDN_TOKEN_STRING;
       entry.owned = false;
-      entry.offset = i;
+      entry.data = text_.data() + i;
       entry.length = end - i;
       return QDN_NO_ERROR;
     }
@@ -256,6 +307,8 @@ int QDN_lexer::ScanString(size_t i) {
   std::string& out = scratch_;
   out.clear();
   auto unterminated = [&] {
+    // The string may go on in the file's next piece.
+    if (more_) return kNeedMore;
     pending_pos_ = n;
     return QDN_Log(QDN_UNEXPECTED_END_OF_FILE,
                    "ERROR: UNEXPECTED END OF FILE. UNTERMINATED STRING");
@@ -339,9 +392,20 @@ int QDN_lexer::ScanString(size_t i) {
 }
 
 int QDN_lexer::Scan() {
-  // The text ends with a NUL (std::string), a separator that ends any token,
-  // so the scan needs no bound check but where a separator or a skipped
-  // character is met.
+  for (;;) {
+    const int status = ScanWindow();
+    if (status != kNeedMore) return status;
+    Refill();
+  }
+}
+
+int QDN_lexer::ScanWindow() {
+  // The window ends with a NUL (std::string), a separator that ends any
+  // token, so the scan needs no bound check but where a separator or a
+  // skipped character is met. Where the window ends and the file goes on,
+  // the scan starts again from pos_ in a larger window: what was skipped
+  // before it (blanks, comments, unknown characters already reported) is
+  // committed to pos_ and line_ first, so that nothing is reported twice.
   const char* const s = text_.c_str();
   const size_t n = text_.size();
   size_t i = pos_;
@@ -369,6 +433,11 @@ int QDN_lexer::Scan() {
         if (s[i + 1] == '\n') ++i;
         ++pending_line_;
       } else if (c == 0 && i >= n) {
+        if (more_) {
+          pos_ = i;
+          line_ = pending_line_;
+          return kNeedMore;
+        }
         pending_pos_ = n;
         return QDN_NO_MORE_TOKENS;
       }
@@ -389,6 +458,11 @@ int QDN_lexer::Scan() {
       }
       if (entry != kSkip) break;
       if (i >= n) {
+        if (more_) {
+          pos_ = i;
+          line_ = pending_line_;
+          return kNeedMore;
+        }
         pending_pos_ = n;
         return QDN_NO_MORE_TOKENS;
       }
@@ -396,20 +470,32 @@ int QDN_lexer::Scan() {
       start = i;
     }
     if (entry == kEnd) {
+      if (i >= n && more_) {
+        // The token may go on in the file.
+        pos_ = start;
+        line_ = pending_line_;
+        return kNeedMore;
+      }
       Entry& token = Push();
       token.kind = KindOfState(state);
       token.owned = false;
-      token.offset = start;
+      token.data = s + start;
       token.length = i - start;
       pending_pos_ = i;
       return QDN_NO_ERROR;
+    }
+    if (more_) {
+      // A string or comment that does not end in the window is read again
+      // from its start.
+      pos_ = start;
+      line_ = pending_line_;
     }
     if (entry == kString) return ScanString(i + 1);
     if (entry == kLineComment || entry == kBlockComment || entry == kNestedComment) {
       const int status = entry == kLineComment    ? SkipLineComment(i)
                          : entry == kBlockComment ? SkipBlockComment(i)
                                                   : SkipNestedComment(i);
-      if (status < 0) return status;
+      if (status != QDN_NO_ERROR) return status;
       i = pending_pos_;
       continue;
     }
@@ -422,12 +508,16 @@ int QDN_lexer::Scan() {
       Entry& token = Push();
       token.kind = KindOfState(state);
       token.owned = false;
-      token.offset = start;
+      token.data = s + start;
       token.length = i - start;
       pending_pos_ = i + 1;
       return QDN_NO_ERROR;
     }
     ++i;
+    if (more_) {
+      pos_ = i;
+      line_ = pending_line_;
+    }
   }
 }
 

@@ -2,8 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/QDN_status.h"
 
@@ -50,15 +53,19 @@ struct QDN_token {
   std::string_view text;
 };
 
-// Table-driven tokenizer of the text formats. It reads the whole input (a
-// file or a text in memory) into one buffer and scans it with one of five
-// transition tables. Lines end at LF, CR or CRLF alike, so files of any line
-// ending read the same and a carriage return never reaches a token. Tokens
-// and lines may be of any length. Peek (NextToken), Consume and StepBack work
-// over a history of the last five tokens.
+// Table-driven tokenizer of the text formats. It scans a text in memory, or
+// a file read piece by piece into a window that holds the rest of the
+// token being scanned and the next piece, with one of five transition
+// tables. Lines end at LF, CR or CRLF alike, so files of any line ending read
+// the same and a carriage return never reaches a token. Tokens and lines may
+// be of any length. Peek (NextToken), Consume and StepBack work over a
+// history of the last five tokens.
 class QDN_lexer {
 public:
   static constexpr int kHistory = 5;
+  // The size of a piece of a file read into the window: small enough to
+  // stay in the processor's caches, large enough that refills are rare.
+  static constexpr size_t kFilePiece = 256 * 1024;
 
   // Status() is -2 for a value that names no variant.
   explicit QDN_lexer(QDN_lexerVariant variant);
@@ -66,7 +73,9 @@ public:
   QDN_lexer& operator=(const QDN_lexer&) = delete;
 
   int Status() const { return status_; }
-  // Reads the file: 0, -102 for an empty file, -103 (logged "OPEN FILE FAILED").
+  // Opens the file and reads its first piece: 0, -102 for an empty file,
+  // -103 (logged "OPEN FILE FAILED"). A later piece that cannot be read is
+  // logged the same way and ends the input.
   int OpenFile(const char* fileName);
   // Scans text held in memory.
   int SetString(std::string_view text);
@@ -124,17 +133,19 @@ public:
 private:
   template <typename Accept> int TakeIf(Accept accept, QDN_token& out);
 
+  // A token: its text is in storage (owned) or in the window it was scanned
+  // from, which is kept while the token is in the history.
   struct Entry {
     int kind = QDN_TOKEN_NONE;
     bool owned = false;
-    size_t offset = 0;
+    const char* data = nullptr;
     size_t length = 0;
     std::string storage;
   };
 
   std::string_view TextOf(const Entry& entry) const {
     return entry.owned ? std::string_view(entry.storage)
-                       : std::string_view(text_.data() + entry.offset, entry.length);
+                       : std::string_view(entry.data, entry.length);
   }
   // The history is a ring of kSlots slots (a power of two, so that no
   // division is needed) of which the last kHistory are in use: entry k (0
@@ -147,8 +158,20 @@ private:
   }
   // NextToken when no token is peeked yet.
   int ScanNextToken(QDN_token& out);
-  // Scans one token from pos_ into a new history entry.
+  // Scans one token from pos_ into a new history entry, reading on in the
+  // file where the window ends before the token does.
   int Scan();
+  // Scan within the window: kNeedMore when the window ended where the file
+  // may go on (pos_ is then where the scan must start again).
+  int ScanWindow();
+  static constexpr int kNeedMore = 1;
+  // The window's rest from pos_ and the file's next piece become the
+  // window; at the end of the file (or a failed read) more_ turns false.
+  void Refill();
+  // Appends up to count bytes of the file to window (more when it would end
+  // with a CR); at the end of the file more_ turns false. 0, or -103 for a
+  // failed read (logged "OPEN FILE FAILED"; the input ends there).
+  int ReadPiece(std::string& window, size_t count);
   // Advances over one line end at i (LF, CR or CRLF), counting the line.
   size_t SkipLineEnd(size_t i);
   int ScanString(size_t i);
@@ -165,7 +188,19 @@ private:
   // stay_[state][c]: the character c keeps a token in state (runs of digits
   // and letters are scanned without the table).
   std::array<std::array<bool, 256>, 16> stay_{};
+  // The window (a text in memory is one window). It never ends with a
+  // carriage return while more_, so a CRLF is never split between windows.
   std::string text_;
+  struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  bool more_ = false; // the file goes on past the window
+  // Earlier windows that tokens of the history may point into, each with
+  // the number of tokens pushed when it was left; then one kept for reuse.
+  std::vector<std::pair<long long, std::string>> retired_;
+  std::string spare_;
+  long long pushes_ = 0;
   size_t pos_ = 0;         // committed scan position
   size_t pending_pos_ = 0; // position after the peeked token
   int line_ = 0;

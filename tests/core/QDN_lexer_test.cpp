@@ -257,3 +257,83 @@ TEST(LexerTest, HistoryKeepsTheLastFiveTokens) {
     }
   }
 }
+
+namespace {
+
+// Every token of the file with the line after it, and what was logged.
+struct Scanned {
+  std::vector<std::tuple<int, std::string, int>> tokens;
+  int status = 0;
+  size_t logged = 0;
+  bool operator==(const Scanned&) const = default;
+};
+
+Scanned ScanAll(QDN_lexer& lexer) {
+  Scanned out;
+  QDN_token token;
+  while ((out.status = lexer.NextToken(token)) == QDN_NO_ERROR) {
+    lexer.Consume();
+    out.tokens.emplace_back(token.kind, std::string(token.text), lexer.GetLinesRead());
+  }
+  out.logged = LoggedCount();
+  return out;
+}
+
+} // namespace
+
+// A file is read piece by piece: whatever stands across the end of a piece
+// (a token, a string with escapes, a comment, a CRLF, an unknown character)
+// reads as the same text in memory reads, with the same lines and messages.
+TEST(LexerTest, FilesReadInPiecesScanAsTheWholeText) {
+  const std::string constructs[] = {"name_of_some_length 12.5e-3 -7",
+                                    "\"plain text\" \"esc\\\"aped\\n\"",
+                                    "/* block\r\n comment */ x",
+                                    "/# nested /# deeper #/ #/ y",
+                                    "// line comment\r\nz",
+                                    "a\r\nb\rc\n\"s\\\r\n  t\"",
+                                    "p \xe9 q\xe9r",
+                                    "\"continued \\\r\n   text\""};
+  for (size_t c = 0; c < std::size(constructs); ++c) {
+    for (size_t shift = 0; shift < 24; ++shift) {
+      SCOPED_TRACE(testing::Message() << "construct " << c << ", shift " << shift);
+      std::string text(QDN_lexer::kFilePiece - shift, ' ');
+      text[0] = 'x';
+      text += constructs[c];
+      text += " end";
+      ClearLog();
+      QDN_lexer memory(V::kStandard);
+      (void)memory.SetString(text);
+      const Scanned expected = ScanAll(memory);
+      ClearLog();
+      const std::string path = WriteTempFile("pieces.txt", text);
+      QDN_lexer file(V::kStandard);
+      ASSERT_EQ(file.OpenFile(path.c_str()), QDN_NO_ERROR);
+      EXPECT_EQ(ScanAll(file), expected);
+    }
+  }
+}
+
+// Tokens longer than a piece stay whole, and those of the history before a
+// refill keep their text.
+TEST(LexerTest, TokensLongerThanAPieceStayWhole) {
+  const std::string name(3 * QDN_lexer::kFilePiece, 'n');
+  const std::string text = "first \"" + std::string(QDN_lexer::kFilePiece - 10, 's') + "\" " +
+                           name + " /*" + std::string(QDN_lexer::kFilePiece, '*') + "*/ last";
+  const std::string path = WriteTempFile("long_tokens.txt", text);
+  QDN_lexer lexer(V::kStandard);
+  ASSERT_EQ(lexer.OpenFile(path.c_str()), QDN_NO_ERROR);
+  QDN_token first, string, identifier, last;
+  ASSERT_EQ(lexer.NextToken(first), QDN_NO_ERROR);
+  lexer.Consume();
+  ASSERT_EQ(lexer.NextToken(string), QDN_NO_ERROR);
+  lexer.Consume();
+  ASSERT_EQ(lexer.NextToken(identifier), QDN_NO_ERROR);
+  lexer.Consume();
+  ASSERT_EQ(lexer.NextToken(last), QDN_NO_ERROR);
+  EXPECT_EQ(first.text, "first");
+  EXPECT_EQ(string.text.size(), QDN_lexer::kFilePiece - 10);
+  EXPECT_EQ(identifier.text, name);
+  EXPECT_EQ(last.text, "last");
+  lexer.Consume();
+  EXPECT_EQ(lexer.NextToken(last), QDN_NO_MORE_TOKENS);
+}
