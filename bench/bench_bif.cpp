@@ -18,7 +18,7 @@ const std::string kDiabetes = std::string(CALLBRIMA_CORPUS_DIR) + "/bif/agrum/Di
 // parent states, four million probabilities.
 std::string LargeBifFile() {
   static const std::string path = [] {
-    const std::string file = "/tmp/callbrima-bench-large.bif";
+    const std::string file = bench::TempPath("large.bif");
     std::ofstream out(file, std::ios::binary);
     out << "network unknown {\n}\n";
     for (int p = 0; p < 6; ++p) {

@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,33 @@
 extern char** environ;
 
 namespace bench {
+
+// The generated files of one benchmark process live in a folder of their
+// own, removed when the process ends, so two benchmarks run at the same time
+// never rewrite each other's input.
+class TempFolder {
+public:
+  TempFolder() {
+    char name[] = "/tmp/callbrima-bench-XXXXXX";
+    if (mkdtemp(name)) path_ = name;
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& path() const { return path_; }
+
+private:
+  std::string path_;
+};
+
+// A path for a generated file named name, in this process's folder.
+inline std::string TempPath(const std::string& name) {
+  static const TempFolder folder;
+  return folder.path() + "/" + name;
+}
 
 inline std::string ReadWhole(const std::string& path) {
   std::string text;
@@ -274,7 +302,7 @@ inline int LoadHook() {
 // Reports the peak memory of loading path over that of an empty load.
 inline void ReportPeakMemory(benchmark::State& state, const std::string& path, int format,
                              const char* extension) {
-  const std::string empty = std::string("/tmp/callbrima-bench-empty.") + extension;
+  const std::string empty = TempPath(std::string("empty.") + extension);
   {
     QDN_network net;
     (void)net.AddNode(18, "only");

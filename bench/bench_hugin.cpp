@@ -17,7 +17,7 @@ const std::string kBarley = std::string(CALLBRIMA_CORPUS_DIR) + "/hugin/problog/
 // million probabilities in one nested data table.
 std::string LargeHuginFile() {
   static const std::string path = [] {
-    const std::string file = "/tmp/callbrima-bench-large.net";
+    const std::string file = bench::TempPath("large.net");
     std::ofstream out(file);
     out << "net\n{\n    node_size = (80 40);\n}\n";
     std::string parents;

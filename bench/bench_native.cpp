@@ -19,7 +19,7 @@ namespace {
 // million probabilities, about 50 MB of text.
 const std::string& LargeFile() {
   static const std::string path = [] {
-    const std::string file = "/tmp/callbrima-bench-large.qdn";
+    const std::string file = bench::TempPath("large.qdn");
     QDN_network net;
     QDN_stringArray ten;
     for (int i = 0; i < 10; ++i)
@@ -58,7 +58,7 @@ static void BM_WriteNative(benchmark::State& state) {
   const std::string& path = LargeFile();
   QDN_network net;
   (void)net.ReadFile(path.c_str(), 4, 0);
-  const std::string out = "/tmp/callbrima-bench-out.qdn";
+  const std::string out = bench::TempPath("out.qdn");
   for (auto _ : state)
     benchmark::DoNotOptimize(net.WriteFile(out.c_str(), 4));
   state.SetBytesProcessed(state.iterations() * bench::FileSize(out));
@@ -77,7 +77,7 @@ namespace {
 
 // A chain of n two-state nodes, each the parent of the next.
 std::string ChainFile(int n) {
-  const std::string path = "/tmp/callbrima-bench-chain-" + std::to_string(n) + ".qdn";
+  const std::string path = bench::TempPath("chain-" + std::to_string(n) + ".qdn");
   std::ofstream out(path);
   out << "net big {\n";
   for (int i = 0; i < n; ++i) {

@@ -16,7 +16,7 @@ namespace {
 
 // The generator of the JVM load benchmark, line for line.
 std::string RichFile(int count) {
-  const std::string path = "/tmp/callbrima-bench-rich" + std::to_string(count) + ".qdn";
+  const std::string path = bench::TempPath("rich" + std::to_string(count) + ".qdn");
   std::string text = "net rich\n{\n HEADER =\n  {\n   ID = rich;\n";
   text += "   NAME = \"A generated network\";\n  };\n";
   for (int s = 0; s < count / 100; ++s) {

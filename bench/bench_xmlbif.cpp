@@ -47,13 +47,13 @@ std::string Generate(int nodes, int states, const std::string& path) {
 } // namespace
 
 static void BM_ReadXmlbif10000Nodes(benchmark::State& state) {
-  static const std::string path = Generate(10'000, 2, "/tmp/callbrima-bench-10000.xml03");
+  static const std::string path = Generate(10'000, 2, bench::TempPath("10000.xml03"));
   bench::TimedReads(state, path, 6);
 }
 BENCHMARK(BM_ReadXmlbif10000Nodes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 static void BM_ReadXmlbif50MB(benchmark::State& state) {
-  static const std::string path = Generate(44'000, 3, "/tmp/callbrima-bench-50mb.xml03");
+  static const std::string path = Generate(44'000, 3, bench::TempPath("50mb.xml03"));
   bench::TimedReads(state, path, 6);
 }
 BENCHMARK(BM_ReadXmlbif50MB)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -61,7 +61,7 @@ BENCHMARK(BM_ReadXmlbif50MB)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The read and Expat in turn; the best processor and wall times of each and
 // their ratios (Expat's time over the read's).
 static void BM_Xmlbif50MBVsExpat(benchmark::State& state) {
-  static const std::string path = Generate(44'000, 3, "/tmp/callbrima-bench-50mb.xml03");
+  static const std::string path = Generate(44'000, 3, bench::TempPath("50mb.xml03"));
   bench::CompareWithReference(
       state, path,
       [](const std::string& file) {
@@ -73,7 +73,7 @@ static void BM_Xmlbif50MBVsExpat(benchmark::State& state) {
 BENCHMARK(BM_Xmlbif50MBVsExpat)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 static void BM_Xmlbif50MBPeakMemory(benchmark::State& state) {
-  static const std::string path = Generate(44'000, 3, "/tmp/callbrima-bench-50mb.xml03");
+  static const std::string path = Generate(44'000, 3, bench::TempPath("50mb.xml03"));
   bench::ReportPeakMemory(state, path, 6, "xml03");
 }
 BENCHMARK(BM_Xmlbif50MBPeakMemory)->Iterations(1)->Unit(benchmark::kMillisecond);

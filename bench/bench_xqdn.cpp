@@ -25,7 +25,7 @@ constexpr int kNodes = 30'000;
 
 const std::string& File() {
   static const std::string path = [] {
-    const std::string file = "/tmp/callbrima-bench-50mb.xqdn";
+    const std::string file = bench::TempPath("50mb.xqdn");
     std::ofstream out(file);
     out << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<brima version=\"1.0\" "
            "id=\"generated\">\n\t<nodes>\n";
@@ -60,7 +60,7 @@ const std::string& File() {
 // The generated network as the writer saves it.
 const std::string& WrittenFile() {
   static const std::string path = [] {
-    const std::string file = "/tmp/callbrima-bench-60mb-written.xqdn";
+    const std::string file = bench::TempPath("60mb-written.xqdn");
     QDN_RegisterFormats();
     QDN_network net;
     if (net.ReadFile(File().c_str(), 8, 0) != 0 || net.WriteFile(file.c_str(), 8) != 0)
@@ -159,7 +159,7 @@ static void BM_WriteXqdn50MB(benchmark::State& state) {
   QDN_RegisterFormats();
   QDN_network net;
   if (net.ReadFile(File().c_str(), 8, 0) != 0) state.SkipWithError("read failed");
-  const std::string out = "/tmp/callbrima-bench-written.xqdn";
+  const std::string out = bench::TempPath("written.xqdn");
   for (auto _ : state)
     if (net.WriteFile(out.c_str(), 8) != 0) state.SkipWithError("write failed");
   state.SetBytesProcessed(state.iterations() * bench::FileSize(out));

@@ -53,7 +53,7 @@ inline void BuildDenseNetwork(QDN_network& net) {
 
 // The dense network written in format (4 native, 5 Hugin, 2 Netica, 3 MSBN).
 inline std::string DenseFile(int format, const char* extension) {
-  const std::string path = std::string("/tmp/callbrima-bench-dense.") + extension;
+  const std::string path = bench::TempPath(std::string("dense.") + extension);
   if (bench::FileSize(path) > 50'000'000) return path;
   QDN_network net;
   BuildDenseNetwork(net);
