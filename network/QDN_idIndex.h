@@ -9,6 +9,8 @@
 // (identifier hash, handle) pairs. It keeps no copy of the identifiers; the
 // caller compares each candidate's current identifier. A flat table keeps
 // look-ups to one or two cache lines on networks far larger than the caches.
+// A slot keeps 32 bits of the hash, which place it and filter candidates: 8
+// bytes a slot.
 class QDN_idIndex {
 public:
   void Clear() {
@@ -18,7 +20,7 @@ public:
 
   void Insert(std::string_view id, int handle) {
     if ((used_ + 1) * 2 > slots_.size()) Rebuild(slots_.size() < 16 ? 32 : (live_ + 1) * 4);
-    const uint64_t hash = Hash(id);
+    const uint32_t hash = Hash(id);
     for (size_t i = hash & Mask();; i = (i + 1) & Mask()) {
       Slot& slot = slots_[i];
       if (slot.handle == kEmpty || slot.handle == kErased) {
@@ -33,7 +35,7 @@ public:
   // Removes the entry of handle entered under id; false when there is none.
   bool Erase(std::string_view id, int handle) {
     if (slots_.empty()) return false;
-    const uint64_t hash = Hash(id);
+    const uint32_t hash = Hash(id);
     for (size_t i = hash & Mask(); slots_[i].handle != kEmpty; i = (i + 1) & Mask()) {
       if (slots_[i].hash == hash && slots_[i].handle == handle) {
         slots_[i].handle = kErased;
@@ -48,7 +50,7 @@ public:
   // stops early when visit returns false.
   template <typename Visit> void ForEach(std::string_view id, Visit visit) const {
     if (slots_.empty()) return;
-    const uint64_t hash = Hash(id);
+    const uint32_t hash = Hash(id);
     for (size_t i = hash & Mask(); slots_[i].handle != kEmpty; i = (i + 1) & Mask())
       if (slots_[i].hash == hash && slots_[i].handle >= 0 && !visit(slots_[i].handle)) return;
   }
@@ -57,11 +59,14 @@ private:
   static constexpr int kEmpty = -1;
   static constexpr int kErased = -2;
   struct Slot {
-    uint64_t hash = 0;
+    uint32_t hash = 0;
     int handle = kEmpty;
   };
 
-  static uint64_t Hash(std::string_view id) { return std::hash<std::string_view>{}(id); }
+  static uint32_t Hash(std::string_view id) {
+    const uint64_t hash = std::hash<std::string_view>{}(id);
+    return static_cast<uint32_t>(hash ^ (hash >> 32));
+  }
   size_t Mask() const { return slots_.size() - 1; }
 
   void Rebuild(size_t minimum) {
