@@ -147,6 +147,16 @@ QDN_lexer::QDN_lexer(QDN_lexerVariant variant) {
   for (size_t state = 1; state < table_.size(); ++state)
     for (size_t c = 0; c < 256; ++c)
       stay_[state][c] = table_[state][kClasses[c]] == state;
+  // A character whose state ends the token at any next character is a token
+  // by itself.
+  for (size_t c = 0; c < 256; ++c) {
+    const uint8_t state = table_[0][kClasses[c]];
+    if (state < 1 || state > 15) continue;
+    bool ends = true;
+    for (const uint8_t entry : table_[state])
+      ends = ends && entry == kEnd;
+    if (ends) single_[c] = static_cast<uint8_t>(KindOfState(state));
+  }
 }
 
 int QDN_lexer::ReadPiece(std::string& window, size_t count) {
@@ -442,6 +452,15 @@ int QDN_lexer::ScanWindow() {
         return QDN_NO_MORE_TOKENS;
       }
       ++i;
+    }
+    if (const uint8_t kind = single_[static_cast<uint8_t>(s[i])]) {
+      Entry& token = Push();
+      token.kind = kind;
+      token.owned = false;
+      token.data = s + i;
+      token.length = 1;
+      pending_pos_ = i + 1;
+      return QDN_NO_ERROR;
     }
     size_t start = i;
     int state = 0;

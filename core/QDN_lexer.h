@@ -188,6 +188,9 @@ private:
   // stay_[state][c]: the character c keeps a token in state (runs of digits
   // and letters are scanned without the table).
   std::array<std::array<bool, 256>, 16> stay_{};
+  // single_[c]: the kind of the token c makes by itself (punctuation that
+  // no character can follow in a token), else 0.
+  std::array<uint8_t, 256> single_{};
   // The window (a text in memory is one window). It never ends with a
   // carriage return while more_, so a CRLF is never split between windows.
   std::string text_;
