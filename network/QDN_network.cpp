@@ -132,7 +132,7 @@ int QDN_network::IsIdentifierInUse(const char* id, int exceptHandle) const {
   bool used = false;
   ids_.ForEach(id, [&](int handle) {
     const char* current = At(handle).node->GetId();
-    used = handle != exceptHandle && current && std::string_view(current) == id;
+    used = handle != exceptHandle && current && std::strcmp(current, id) == 0;
     return !used;
   });
   return used ? 1 : submodels_.IsSubmodelIdInUse(id);
@@ -143,7 +143,7 @@ int QDN_network::FindNode(const char* id) const {
   int found = QDN_OUT_OF_RANGE;
   ids_.ForEach(id, [&](int handle) {
     const char* current = At(handle).node->GetId();
-    if (current && std::string_view(current) == id && (found < 0 || handle < found)) found = handle;
+    if (current && std::strcmp(current, id) == 0 && (found < 0 || handle < found)) found = handle;
     return true;
   });
   return found;

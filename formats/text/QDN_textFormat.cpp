@@ -186,7 +186,11 @@ int QDN_textFormat::NextIsString() {
 int QDN_textFormat::NextIsPunctuator(const char* text) {
   QDN_token token;
   CB_TRY(Peek(token));
-  return IsPunctuatorKind(token.kind) && token.text == text ? 1 : 0;
+  // Compared without measuring text: this is asked after every statement.
+  if (!IsPunctuatorKind(token.kind)) return 0;
+  for (const char c : token.text)
+    if (*text++ != c || c == 0) return 0;
+  return *text == 0 ? 1 : 0;
 }
 
 int QDN_textFormat::NextIsNumber() {
