@@ -49,6 +49,21 @@ static void BM_AppendStrings(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendStrings)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
+// Replacing texts in a long array, over and over: each text replaced stays
+// in the array's storage until the storage is next remade, which must not
+// happen so often that the replacements turn quadratic in the array's size.
+static void BM_ReplaceStrings(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    QDN_stringArray values(n, 0);
+    for (int i = 0; i < n; ++i)
+      (void)values.SetAt((i * 7) % 16, i % 2 ? "odd" : "even");
+    benchmark::DoNotOptimize(values.At(0));
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ReplaceStrings)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
 // Identifier lists check uniqueness on every append; it must stay linear.
 static void BM_AppendIdentifiers(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));

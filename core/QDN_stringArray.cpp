@@ -85,8 +85,10 @@ int QDN_stringArray::Store(size_t slots, const char* text, uint32_t& offset) {
     return QDN_NO_ERROR;
   }
   // A new block: the slots grow geometrically, the pool to twice the texts
-  // it keeps, so a run of appends or replacements costs linear time. A pool
-  // that is mostly in use is copied as it is; otherwise only the texts in use.
+  // it keeps and at least a byte a slot, so the copy a new block costs is
+  // paid for by the texts stored before the next one, and a run of appends
+  // or replacements takes linear time. A pool that is mostly in use is
+  // copied as it is; otherwise only the texts in use.
   const bool compact = garbage_ > pool_used_ / 4;
   const size_t live = compact ? pool_used_ - garbage_ : pool_used_;
   if (need > kMaxPool - live) return QDN_OUT_OF_MEMORY;
@@ -95,7 +97,8 @@ int QDN_stringArray::Store(size_t slots, const char* text, uint32_t& offset) {
     new_slots = std::max(slots, std::min<size_t>(2 * size_t{slot_capacity_}, INT_MAX));
   size_t new_pool = pool_capacity_;
   if (need > pool_capacity_ - pool_used_)
-    new_pool = RoundToWords(std::min(std::max<size_t>(16, 2 * (live + need)), kMaxPool));
+    new_pool =
+        RoundToWords(std::min(std::max({size_t{16}, 2 * (live + need), new_slots}), kMaxPool));
   std::unique_ptr<uint32_t[]> block;
   try {
     block.reset(new uint32_t[new_slots + new_pool / 4]);
