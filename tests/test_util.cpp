@@ -22,14 +22,35 @@ namespace {
 
 } // namespace
 
+namespace {
+
+// The folder of one test process, removed with what the tests left in it when
+// the process ends. A child the process forks leaves it alone.
+class TestFolder {
+public:
+  TestFolder()
+      : owner_(::getpid()), path_(std::filesystem::temp_directory_path() /
+                                  ("callbrima-tests-" + std::to_string(owner_))) {
+    std::filesystem::create_directories(path_);
+  }
+  TestFolder(const TestFolder&) = delete;
+  TestFolder& operator=(const TestFolder&) = delete;
+  ~TestFolder() {
+    std::error_code ignored;
+    if (::getpid() == owner_) std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+private:
+  pid_t owner_;
+  std::filesystem::path path_;
+};
+
+} // namespace
+
 std::string TempPath(std::string_view name) {
-  static const std::filesystem::path dir = [] {
-    auto path =
-        std::filesystem::temp_directory_path() / ("callbrima-tests-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(path);
-    return path;
-  }();
-  return (dir / std::string(name)).string();
+  static const TestFolder folder;
+  return (folder.path() / std::string(name)).string();
 }
 
 std::string WriteTempFile(std::string_view name, std::string_view bytes) {
