@@ -20,8 +20,15 @@ QDN_extraDefinition::QDN_extraDefinition(QDN_network*, int handle, int outcomes)
   Rebuild(outcomes);
 }
 
+template <typename Move> void QDN_extraDefinition::RemakeRecords(int count, Move move) {
+  std::unique_ptr<Outcome[]> fresh;
+  if (count > 0) fresh = std::make_unique<Outcome[]>(static_cast<size_t>(count));
+  if (fresh) move(fresh.get(), outcomes_.get());
+  outcomes_ = std::move(fresh);
+}
+
 QDN_extraDefinition::Outcome& QDN_extraDefinition::GetOutcome(int i) {
-  if (!HasRecords()) outcomes_.resize(static_cast<size_t>(outcome_count_));
+  if (!HasRecords()) outcomes_ = std::make_unique<Outcome[]>(static_cast<size_t>(outcome_count_));
   return outcomes_[static_cast<size_t>(i)];
 }
 
@@ -41,8 +48,8 @@ int QDN_extraDefinition::SetFaultStateIndices(const QDN_intArray& indices) {
   for (int i = 0; i < indices.GetCount(); ++i)
     if (indices.At(i) < 0 || indices.At(i) >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
   if (HasRecords())
-    for (Outcome& outcome : outcomes_)
-      outcome.fault = false;
+    for (int i = 0; i < GetNumberOfOutcomes(); ++i)
+      outcomes_[static_cast<size_t>(i)].fault = false;
   for (int i = 0; i < indices.GetCount(); ++i)
     GetOutcome(indices.At(i)).fault = true;
   return QDN_NO_ERROR;
@@ -77,7 +84,7 @@ int QDN_extraDefinition::SetFaultLabel(int outcome, const char* label) {
 }
 
 void QDN_extraDefinition::Rebuild(int outcomes) {
-  std::vector<Outcome>().swap(outcomes_);
+  outcomes_.reset();
   outcome_count_ = outcomes > 0 ? outcomes : 0;
   default_state = 0;
   CheckReadiness(0);
@@ -85,10 +92,11 @@ void QDN_extraDefinition::Rebuild(int outcomes) {
 
 int QDN_extraDefinition::InsertOutcome(int position) {
   if (position < 0 || position > GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
-  if (HasRecords()) {
-    outcomes_.emplace_back();
-    std::rotate(outcomes_.begin() + position, outcomes_.end() - 1, outcomes_.end());
-  }
+  if (outcomes_)
+    RemakeRecords(outcome_count_ + 1, [&](Outcome* fresh, Outcome* old) {
+      std::move(old, old + position, fresh);
+      std::move(old + position, old + outcome_count_, fresh + position + 1);
+    });
   ++outcome_count_;
   if (default_state >= position && GetNumberOfOutcomes() > 1) ++default_state;
   return QDN_NO_ERROR;
@@ -96,7 +104,11 @@ int QDN_extraDefinition::InsertOutcome(int position) {
 
 int QDN_extraDefinition::RemoveOutcome(int position) {
   if (position < 0 || position >= GetNumberOfOutcomes()) return QDN_OUT_OF_RANGE;
-  if (HasRecords()) outcomes_.erase(outcomes_.begin() + position);
+  if (outcomes_)
+    RemakeRecords(outcome_count_ - 1, [&](Outcome* fresh, Outcome* old) {
+      std::move(old, old + position, fresh);
+      std::move(old + position + 1, old + outcome_count_, fresh + position);
+    });
   --outcome_count_;
   if (default_state > position) --default_state;
   if (default_state >= GetNumberOfOutcomes()) default_state = 0;
@@ -106,14 +118,14 @@ int QDN_extraDefinition::RemoveOutcome(int position) {
 int QDN_extraDefinition::ReorderOutcomes(const QDN_intArray& order) {
   const int n = GetNumberOfOutcomes();
   if (PermutationLength(order, n, n) != n) return QDN_OUT_OF_RANGE;
-  const bool records = HasRecords() && n > 0;
-  std::vector<Outcome> old = std::move(outcomes_);
-  outcomes_.clear();
+  if (outcomes_)
+    RemakeRecords(n, [&](Outcome* fresh, Outcome* old) {
+      for (int i = 0; i < n; ++i)
+        fresh[i] = std::move(old[order.At(i)]);
+    });
   int new_default = 0;
-  for (int i = 0; i < n; ++i) {
-    if (records) outcomes_.push_back(std::move(old[static_cast<size_t>(order.At(i))]));
+  for (int i = 0; i < n; ++i)
     if (order.At(i) == default_state) new_default = i;
-  }
   default_state = new_default;
   return QDN_NO_ERROR;
 }

@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/QDN_doubleArray.h"
 #include "core/QDN_intArray.h"
@@ -84,10 +83,13 @@ public:
 
 private:
   // True when outcomes_ holds the records (always, for no outcomes).
-  bool HasRecords() const { return outcomes_.size() == static_cast<size_t>(outcome_count_); }
+  bool HasRecords() const { return outcomes_ || outcome_count_ == 0; }
+  // Replaces the records by count fresh ones, into which move(fresh, old)
+  // moves what is kept; no records are made for no outcomes.
+  template <typename Move> void RemakeRecords(int count, Move move);
 
   int handle_;
   int outcome_count_ = 0;
-  // Empty, or one record per outcome.
-  std::vector<Outcome> outcomes_;
+  // Null, or one record per outcome.
+  std::unique_ptr<Outcome[]> outcomes_;
 };
