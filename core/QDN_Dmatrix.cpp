@@ -207,13 +207,18 @@ int QDN_Dmatrix::Fill(double value) {
   return QDN_NO_ERROR;
 }
 
-int QDN_Dmatrix::Normalize() {
-  if (!IsReady()) return QDN_OBJECT_NOT_READY;
-  const int n = GetNumberOfDimensions();
-  if (n == 0) return QDN_NO_ERROR;
-  const int run = Dim(n - 1);
-  double* cells = items_.Data();
-  for (int start = 0; start < GetSize(); start += run) {
+bool QDN_Dmatrix::RunsSumToOne(const double* cells, long long count, int run) {
+  for (long long start = 0; start < count; start += run) {
+    double sum = 0;
+    for (int k = 0; k < run; ++k)
+      sum += cells[start + k];
+    if (sum != 1.0) return false;
+  }
+  return true;
+}
+
+void QDN_Dmatrix::NormalizeRuns(double* cells, long long count, int run) {
+  for (long long start = 0; start < count; start += run) {
     double sum = 0;
     for (int k = 0; k < run; ++k)
       sum += cells[start + k];
@@ -226,6 +231,13 @@ int QDN_Dmatrix::Normalize() {
     for (int k = 0; k < run; ++k)
       cells[start + k] *= scale;
   }
+}
+
+int QDN_Dmatrix::Normalize() {
+  if (!IsReady()) return QDN_OBJECT_NOT_READY;
+  const int n = GetNumberOfDimensions();
+  if (n == 0) return QDN_NO_ERROR;
+  NormalizeRuns(items_.Data(), GetSize(), Dim(n - 1));
   return QDN_NO_ERROR;
 }
 
@@ -267,36 +279,71 @@ template <typename Filler> int QDN_Dmatrix::Rebuild(const std::vector<int>& size
 }
 
 int QDN_Dmatrix::InsertDimension(int position, int size) {
+  return InsertDimension(position, size, false);
+}
+
+int QDN_Dmatrix::InsertNormalizedDimension(int position, int size) {
+  return InsertDimension(position, size, true);
+}
+
+int QDN_Dmatrix::InsertDimension(int position, int size, bool normalize) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   const int n = GetNumberOfDimensions();
   if (position < 0 || position > n || size < 1) return QDN_OUT_OF_RANGE;
-  QDN_intArray sizes; // inside the object for the usual few dimensions
-  (void)sizes.Resize(n + 1);
+  // The new shape, inside the frame for the usual few dimensions.
+  int local[kInlineRank + 1];
+  std::vector<int> spilled;
+  int* sizes = local;
+  if (n + 1 > kInlineRank + 1) {
+    try {
+      spilled.resize(static_cast<size_t>(n) + 1);
+    } catch (const std::bad_alloc&) {
+      return QDN_OUT_OF_MEMORY;
+    }
+    sizes = spilled.data();
+  }
   for (int i = 0; i <= n; ++i)
-    (void)sizes.Append(i < position ? Dim(i) : i == position ? size : Dim(i - 1));
-  const long long cells = CellCount(sizes.Data(), n + 1);
+    sizes[i] = i < position ? Dim(i) : i == position ? size : Dim(i - 1);
+  const long long cells = CellCount(sizes, n + 1);
   if (cells < 0 || !Afford(cells)) return QDN_OUT_OF_RANGE;
-  // The new cells repeat each block of the old ones size times; they are
-  // appended to fresh storage of exactly the new size (each cell written
-  // once) and swapped in, the shape then follows.
+  // The new cells repeat each block of the old ones size times, into fresh
+  // storage of exactly the new size that is then swapped in; the shape
+  // follows. Blocks of a few cells are copied into storage made at its full
+  // size; long ones are appended, so that each of their cells is written once.
+  const long long outer = n > 0 ? Span(0, position) : 0;
+  const long long inner = n > 0 ? Span(position, n) : 0;
+  const double* old = items_.Data();
   std::vector<double> fresh;
   try {
-    fresh.reserve(static_cast<size_t>(cells));
-    if (n > 0) {
-      const long long outer = Span(0, position), inner = Span(position, n);
-      const double* old = items_.Data();
+    if (n == 0 || inner < kShortBlock) {
+      fresh.resize(static_cast<size_t>(cells));
+      double* out = fresh.data();
+      for (long long o = 0; o < outer; ++o)
+        for (int k = 0; k < size; ++k, out += inner)
+          std::copy_n(old + o * inner, inner, out);
+    } else {
+      fresh.reserve(static_cast<size_t>(cells));
       for (long long o = 0; o < outer; ++o)
         for (int k = 0; k < size; ++k)
           fresh.insert(fresh.end(), old + o * inner, old + (o + 1) * inner);
-    } else {
-      fresh.resize(static_cast<size_t>(cells));
     }
   } catch (const std::bad_alloc&) {
     return QDN_OUT_OF_MEMORY;
   }
+  // Normalizing: when the new dimension comes before the last one, every run
+  // of the new table is a copy of an old run, so a block whose runs each sum
+  // to exactly 1 (which Normalize leaves alone) is looked at once, not once
+  // per copy. Other blocks and other positions normalize every copy.
+  const int run = n > 0 ? Dim(n - 1) : 0;
+  if (normalize && n > 0 && position < n) {
+    for (long long o = 0; o < outer; ++o)
+      if (!RunsSumToOne(old + o * inner, inner, run))
+        NormalizeRuns(fresh.data() + o * size * inner, size * inner, run);
+  }
   CB_TRY(items_.SwapValues(fresh));
-  SetShape(sizes.Data(), n + 1);
+  SetShape(sizes, n + 1);
   CheckReadiness(1);
+  if (normalize && (n == 0 || position == n)) return Normalize();
   return QDN_NO_ERROR;
 }
 

@@ -66,6 +66,9 @@ public:
   int Sum(const QDN_Dmatrix& a, const QDN_Dmatrix& b);
 
   int InsertDimension(int position, int size);
+  // InsertDimension followed by Normalize, with the same result; runs that
+  // the insertion only repeats are summed once instead of once per copy.
+  int InsertNormalizedDimension(int position, int size);
   int AddDimension(int size) { return InsertDimension(GetNumberOfDimensions(), size); }
   int RemoveDimension(int dim, int keep);
   int RemoveDimension(int dim) { return RemoveDimension(dim, 0); }
@@ -92,6 +95,14 @@ public:
   static long long CellCount(const int* sizes, int n);
 
 private:
+  // Blocks shorter than this are copied into storage made at full size.
+  static constexpr long long kShortBlock = 64;
+
+  int InsertDimension(int position, int size, bool normalize);
+  // Normalize over count cells in runs of run cells.
+  static void NormalizeRuns(double* cells, long long count, int run);
+  // True when every run of run cells among count sums to exactly 1.
+  static bool RunsSumToOne(const double* cells, long long count, int run);
   // Product of the sizes of dimensions [first, last).
   long long Span(int first, int last) const;
   const int* Dims() const { return rank_ > kInlineRank ? shape_.heap : shape_.inline_sizes; }

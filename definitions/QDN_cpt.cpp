@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "core/QDN_doubleArray.h"
@@ -20,7 +21,32 @@ QDN_cpt::QDN_cpt(QDN_network* network, int handle) : QDN_nodeDefinition(network,
 
 QDN_cpt::QDN_cpt(QDN_network* network, int handle, NoTable) : QDN_nodeDefinition(network, handle) {}
 
+namespace {
+
+// The outcomes every new table starts with, as EnsureTwoOutcomes("State")
+// names them in an empty list: copying them spares making and checking the
+// names for every node.
+const QDN_idArray& DefaultOutcomes() {
+  static const QDN_idArray names = [] {
+    QDN_idArray made;
+    (void)made.AppendUniqueId("State", 0);
+    (void)made.AppendUniqueId("State", 1);
+    return made;
+  }();
+  return names;
+}
+
+} // namespace
+
 void QDN_cpt::EnsureTwoOutcomes(const char* stem) {
+  // A fresh list (no slots, the default growth step) takes the copy, which
+  // equals what the appends below would make of it.
+  const QDN_idArray& defaults = DefaultOutcomes();
+  if (ids_.GetSize() == 0 && ids_.GetDelta() == defaults.GetDelta() && ids_.IsReady() &&
+      std::strcmp(stem, "State") == 0 && ids_.Assign(defaults) == QDN_NO_ERROR) {
+    outcomes_ = ids_.GetCount();
+    return;
+  }
   outcomes_ = ids_.GetCount();
   while (outcomes_ < 2) {
     if (ids_.AppendUniqueId(stem, outcomes_) != QDN_NO_ERROR) break;
@@ -46,8 +72,7 @@ int QDN_cpt::AddParent(int parent) {
   if (position < 0) return position;
   const int n = ParentOutcomes(parent);
   if (n < 1) return QDN_NO_ERROR;
-  CB_TRY(table_.InsertDimension(position, n));
-  (void)table_.Normalize();
+  CB_TRY(table_.InsertNormalizedDimension(position, n));
   CheckReadiness(0);
   return QDN_NO_ERROR;
 }

@@ -237,7 +237,7 @@ int QDN_nodeDefinition::TellOutcomesRebuilt(int old_outcomes) const {
 
 void QDN_nodeDefinition::AddEveryParent() {
   const QDN_intArray* parents = Parents();
-  if (!parents) return;
+  if (!parents || parents->GetCount() == 0) return;
   // Parents are read through a copy: AddParent must not see the list change.
   const QDN_intArray list(*parents);
   for (int i = 0; i < list.GetCount(); ++i)

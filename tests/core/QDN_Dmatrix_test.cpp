@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstring>
+#include <limits>
 #include <vector>
 
 #include "core/QDN_status.h"
@@ -233,4 +235,52 @@ TEST(DmatrixTest, ManyDimensions) {
   taken.Release(0);
   EXPECT_EQ(taken.GetNumberOfDimensions(), 0);
   EXPECT_TRUE(taken.IsReady());
+}
+
+// Inserting a normalized dimension gives, bit for bit, what inserting and
+// then normalizing gives: over short and long blocks, at every position
+// (the last one changes the runs), with runs that sum to 1, to 0, to
+// something else, and with a NaN.
+TEST(DmatrixTest, InsertNormalizedDimensionEqualsInsertThenNormalize) {
+  struct Case {
+    std::vector<int> sizes;
+    int position, size;
+  };
+  const std::vector<Case> cases = {{{3}, 0, 2},        {{3}, 1, 2},       {{2, 3}, 1, 3},
+                                   {{2, 3}, 2, 4},     {{4, 80}, 1, 2},   {{2, 2, 70}, 0, 3},
+                                   {{2, 2, 70}, 2, 2}, {{5, 3, 2}, 2, 3}, {{2, 2}, 0, 1}};
+  for (const Case& c : cases) {
+    for (int fill = 0; fill < 4; ++fill) {
+      QDN_intArray sizes;
+      for (int size : c.sizes)
+        (void)sizes.Append(size);
+      QDN_Dmatrix m;
+      ASSERT_EQ(m.Setup(sizes), QDN_NO_ERROR);
+      const int run = c.sizes.back();
+      for (int i = 0; i < m.GetSize(); ++i) {
+        const int block = i / run;
+        // Whole runs of 1/run (sum 1), of zeros, of counting numbers, or a mix per block.
+        const int kind = fill < 3 ? fill : block % 3;
+        m.At(i) = kind == 0 ? 1.0 / run : kind == 1 ? 0.0 : i + 0.5;
+      }
+      if (fill == 3) m.At(m.GetSize() - 1) = std::numeric_limits<double>::quiet_NaN();
+      QDN_Dmatrix expected(m);
+      ASSERT_EQ(expected.InsertDimension(c.position, c.size), QDN_NO_ERROR);
+      ASSERT_EQ(expected.Normalize(), QDN_NO_ERROR);
+      ASSERT_EQ(m.InsertNormalizedDimension(c.position, c.size), QDN_NO_ERROR);
+      EXPECT_EQ(Shape(m), Shape(expected));
+      EXPECT_EQ(m.GetItems().GetCount(), expected.GetItems().GetCount());
+      ASSERT_EQ(m.GetSize(), expected.GetSize());
+      EXPECT_EQ(std::memcmp(m.GetItems().Data(), expected.GetItems().Data(),
+                            sizeof(double) * static_cast<size_t>(m.GetSize())),
+                0)
+          << "shape of " << c.sizes.size() << " dimensions, position " << c.position << ", fill "
+          << fill;
+    }
+  }
+  QDN_Dmatrix empty;
+  ASSERT_EQ(empty.InsertNormalizedDimension(0, 4), QDN_NO_ERROR);
+  EXPECT_EQ(CellsOf(empty), (std::vector<double>{0.25, 0.25, 0.25, 0.25}));
+  EXPECT_EQ(empty.InsertNormalizedDimension(3, 2), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(empty.InsertNormalizedDimension(0, 0), QDN_OUT_OF_RANGE);
 }

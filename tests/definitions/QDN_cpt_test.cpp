@@ -39,6 +39,14 @@ TEST(CptTest, NewNodeIsUniformOverTwoOutcomes) {
   EXPECT_TRUE(net.GetNode(h)->IsReady());
   EXPECT_EQ(Names(Cpt(net, h)), (std::vector<std::string>{"State0", "State1"}));
   EXPECT_EQ(CellsOf(*Cpt(net, h).GetTable()), (std::vector<double>{0.5, 0.5}));
+  // The default names are laid out as appending them one by one lays them out.
+  QDN_idArray appended;
+  ASSERT_EQ(appended.AppendUniqueId("State", 0), QDN_NO_ERROR);
+  ASSERT_EQ(appended.AppendUniqueId("State", 1), QDN_NO_ERROR);
+  const QDN_idArray& names = *Cpt(net, h).GetOutcomesNames();
+  EXPECT_EQ(names.GetSize(), appended.GetSize());
+  EXPECT_EQ(names.GetDelta(), appended.GetDelta());
+  EXPECT_EQ(Cpt(net, h).GetTable()->GetItems().GetCount(), 2);
   EXPECT_EQ(DefinitionTypeFromName("CPT"), QDN_CPT);
   EXPECT_EQ(DefinitionTypeFromName("cpt"), QDN_OUT_OF_RANGE);
   EXPECT_EQ(net.GetNode(h)->GetValue()->GetType(), 3);
