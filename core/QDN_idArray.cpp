@@ -97,20 +97,29 @@ void QDN_idArray::CheckConsistency(int) {
     ClearFlag(kConsistent);
     return;
   }
-  // Short lists (outcome names) compare each pair once; long ones count
-  // through the index.
-  const bool short_list = count_ <= kIndexThreshold;
+  // Short lists (outcome names) compare each pair once, each text measured
+  // once; long ones count through the index.
+  if (count_ <= kIndexThreshold) {
+    std::string_view views[kIndexThreshold];
+    for (int i = 0; i < count_; ++i) {
+      const char* text = At(i);
+      if (!text || !IsValidIdentifier(views[i] = text)) {
+        ClearFlag(kConsistent);
+        return;
+      }
+      for (int j = 0; j < i; ++j) {
+        if (views[j] == views[i]) {
+          ClearFlag(kConsistent);
+          return;
+        }
+      }
+    }
+    SetFlag(kConsistent);
+    return;
+  }
   for (int i = 0; i < count_; ++i) {
     const char* text = At(i);
-    bool valid = text && IsValidIdentifier(text);
-    if (valid && short_list) {
-      const std::string_view view = ViewAt(i);
-      for (int j = i + 1; valid && j < count_; ++j)
-        valid = !At(j) || ViewAt(j) != view;
-    } else if (valid) {
-      valid = Occurrences(text) == 1;
-    }
-    if (!valid) {
+    if (!text || !IsValidIdentifier(text) || Occurrences(text) != 1) {
       ClearFlag(kConsistent);
       return;
     }

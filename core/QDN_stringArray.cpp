@@ -159,17 +159,6 @@ int QDN_stringArray::Assign(const QDN_stringArray& source) {
   return QDN_NO_ERROR;
 }
 
-const char* QDN_stringArray::At(int i) const {
-  if (i < 0 || i >= size_ || static_cast<uint32_t>(i) >= slot_capacity_) return nullptr;
-  const uint32_t offset = Slots()[i];
-  return offset == kEmptySlot ? nullptr : TextAt(offset);
-}
-
-std::string_view QDN_stringArray::ViewAt(int i) const {
-  const char* text = At(i);
-  return text ? std::string_view(text) : std::string_view();
-}
-
 int QDN_stringArray::SetAt(int index, const char* text) {
   if (!IsReady()) return QDN_OBJECT_NOT_READY;
   if (index < 0 || index >= size_) return QDN_OUT_OF_RANGE;

@@ -26,9 +26,16 @@ public:
   ~QDN_stringArray() override = default;
 
   // The text of slot i, or nullptr for an empty slot or an index outside [0, size).
-  const char* At(int i) const;
+  const char* At(int i) const {
+    if (i < 0 || i >= size_ || static_cast<uint32_t>(i) >= slot_capacity_) return nullptr;
+    const uint32_t offset = Slots()[i];
+    return offset == kEmptySlot ? nullptr : TextAt(offset);
+  }
   // The text of slot i as a view (empty for an empty slot).
-  std::string_view ViewAt(int i) const;
+  std::string_view ViewAt(int i) const {
+    const char* text = At(i);
+    return text ? std::string_view(text) : std::string_view();
+  }
 
   int Assign(const QDN_stringArray& source);
   // -2 when index is outside [0, size); a null text empties the slot.

@@ -412,18 +412,18 @@ void QDN_cpt::CheckConsistency(int deep) {
     return;
   }
   const int run = outcomes_ > 0 ? outcomes_ : 1;
+  const int size = table_.GetSize();
   const double* cells = table_.GetItems().Data();
-  for (int start = 0; start < table_.GetSize(); start += run) {
+  for (int start = 0; start < size; start += run) {
+    const int end = run < size - start ? start + run : size;
     double sum = 0;
-    for (int k = 0; k < run && start + k < table_.GetSize(); ++k) {
+    bool negative = false;
+    for (int k = start; k < end; ++k) {
       // A NaN cell fails this test too.
-      if (!(cells[start + k] >= 0)) {
-        ClearFlag(kConsistent);
-        return;
-      }
-      sum += cells[start + k];
+      negative |= !(cells[k] >= 0);
+      sum += cells[k];
     }
-    if (!(sum >= 0.999995 && sum <= 1.000005)) {
+    if (negative || !(sum >= 0.999995 && sum <= 1.000005)) {
       ClearFlag(kConsistent);
       return;
     }
