@@ -209,14 +209,15 @@ int QDN_textFormat::NextKeyword(std::span<const std::string_view> keywords) {
   const int none = static_cast<int>(keywords.size());
   QDN_token token;
   if (Peek(token) < 0 || token.kind != QDN_TOKEN_IDENTIFIER) return none;
-  // Keywords are told apart by their length and first letter before the
-  // whole is compared.
+  // The length and the first and last letters tell the keywords of a
+  // statement apart; the trial that starts there compares the whole.
   const size_t size = token.text.size();
-  const char first = LowerAscii(token.text.empty() ? '\0' : token.text[0]);
+  if (size == 0) return none;
+  const char first = LowerAscii(token.text.front()), last = LowerAscii(token.text.back());
   for (int i = 0; i < none; ++i) {
     const std::string_view keyword = keywords[static_cast<size_t>(i)];
-    if (keyword.size() == size && LowerAscii(keyword[0]) == first &&
-        QDN_EqualsIgnoringCase(token.text, keyword))
+    if (keyword.size() == size && LowerAscii(keyword.front()) == first &&
+        LowerAscii(keyword.back()) == last)
       return i;
   }
   return none;

@@ -100,11 +100,12 @@ public:
   int NextIsPunctuator(const char* text);
   int NextIsNumber();
   int NextIsInteger();
-  // The position in keywords of the one the next token is (an Identifier
-  // equal to it without regard to ASCII case, as Match compares), or their
-  // count when it is none of them. Statement readers that try keyword after
-  // keyword start at the one that is next: the trials before it would fail
-  // without effect.
+  // The position in keywords of the first one the next token may be (an
+  // Identifier of its length and first and last letters, without regard to
+  // ASCII case), or their count when it can be none of them. Statement
+  // readers that try keyword after keyword start there: the trials before
+  // it would fail without effect, and the trials from it compare whole
+  // keywords as before.
   int NextKeyword(std::span<const std::string_view> keywords);
   // The next token's text when it is exactly text (case-sensitive).
   bool NextTextIs(std::string_view text);

@@ -245,3 +245,28 @@ TEST(QdnFormatTest, StatementsItCannotTakeAreReportedWithTheirLine) {
   ASSERT_EQ(Read(net, "bnet n { };"), QDN_NO_ERROR);
   EXPECT_TRUE(LogContains("(line 1) : ERROR: 'bnet' : 'net' expected"));
 }
+
+// Statement keywords are matched without regard to case; a word that looks
+// like a keyword (same length and outer letters) is no keyword; a statement
+// tried after one that gave up is still read.
+TEST(QdnFormatTest, KeywordsAreFoundWhateverTheirCase) {
+  QDN_network net;
+  ClearLog();
+  ASSERT_EQ(Read(net, R"(net n {
+  node a { type = CPT; Header = { name = "lower"; cOMMENT = "mixed"; };
+           screen = { position = { center_x = 5; HEIGHT = 7; }; };
+           TARGIT = TRUE; TIPE = CPT;
+           definition = { NAMECHOICES = (u, v); probabilities = (0.25, 0.75); }; };
+};)"),
+            QDN_NO_ERROR);
+  const QDN_node& a = *net.GetNode(net.FindNode("a"));
+  EXPECT_STREQ(a.GetName(), "lower");
+  EXPECT_STREQ(a.GetInfo().header.GetComment(), "mixed");
+  EXPECT_EQ(a.GetInfo().screen.position.x0, 5);
+  EXPECT_EQ(a.GetInfo().screen.position.y1, 7);
+  EXPECT_TRUE(LogContains("(line 4) : ERROR: 'TARGIT' : Unknown Node Statement"));
+  EXPECT_TRUE(LogContains("(line 4) : ERROR: 'TIPE' : Unknown Node Statement"));
+  ASSERT_NE(a.GetDefinition(), nullptr);
+  EXPECT_EQ(a.GetDefinition()->GetNumberOfOutcomes(), 2);
+  EXPECT_EQ(net.IsTarget(net.FindNode("a")), 0);
+}
