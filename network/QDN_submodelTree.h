@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -73,7 +74,13 @@ private:
   std::vector<Slot> slots_;
   std::array<QDN_screenInfo, 13> node_defaults_;
   QDN_screenInfo default_submodel_screen_;
+  // Hashes identifiers given as any text, so a look-up by a C string makes
+  // no std::string.
+  struct IdHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
   // Identifier -> slot index of each submodel holding it.
-  std::unordered_multimap<std::string, int> ids_;
+  std::unordered_multimap<std::string, int, IdHash, std::equal_to<>> ids_;
   int next_free_hint_ = 1;
 };
