@@ -1,11 +1,6 @@
 #include "network/QDN_userProperties.h"
 
-#include <new>
-
 #include "core/QDN_status.h"
-
-QDN_userProperties::QDN_userProperties(const QDN_userProperties& other)
-    : QDN_object(other), lists_(other.lists_ ? std::make_unique<Lists>(*other.lists_) : nullptr) {}
 
 QDN_userProperties& QDN_userProperties::operator=(const QDN_userProperties& other) {
   (void)CopyFrom(other);
@@ -13,16 +8,6 @@ QDN_userProperties& QDN_userProperties::operator=(const QDN_userProperties& othe
 }
 
 QDN_userProperties::~QDN_userProperties() = default;
-
-int QDN_userProperties::MakeLists() {
-  if (lists_) return QDN_NO_ERROR;
-  try {
-    lists_ = std::make_unique<Lists>();
-  } catch (const std::bad_alloc&) {
-    return QDN_OUT_OF_MEMORY;
-  }
-  return QDN_NO_ERROR;
-}
 
 int QDN_userProperties::FindProperty(const char* name) const {
   return lists_ ? lists_->names.IndexOf(name) : QDN_OUT_OF_RANGE;
@@ -43,7 +28,7 @@ int QDN_userProperties::InsertProperty(int index, const char* name, const char* 
     CB_TRY(RemoveProperty(existing));
     if (existing < index) --index;
   }
-  CB_TRY(MakeLists());
+  CB_TRY(lists_.Make());
   CB_TRY(lists_->names.InsertAt(index, name));
   if (int status = lists_->values.InsertAt(index, value); status < 0) {
     (void)lists_->names.RemoveAt(index);
@@ -54,7 +39,7 @@ int QDN_userProperties::InsertProperty(int index, const char* name, const char* 
 
 int QDN_userProperties::AppendProperty(const char* name, const char* value) {
   if (!name || !IsValidIdentifier(name) || FindProperty(name) >= 0) return QDN_OUT_OF_RANGE;
-  CB_TRY(MakeLists());
+  CB_TRY(lists_.Make());
   CB_TRY(lists_->names.Append(name));
   if (int status = lists_->values.Append(value); status < 0) {
     (void)lists_->names.RemoveAt(lists_->names.GetCount() - 1);
@@ -69,7 +54,7 @@ int QDN_userProperties::CopyFrom(const QDN_userProperties& source) {
     lists_.reset();
     return QDN_NO_ERROR;
   }
-  CB_TRY(MakeLists());
+  CB_TRY(lists_.Make());
   CB_TRY(lists_->names.Assign(source.lists_->names));
   return lists_->values.Assign(source.lists_->values);
 }
@@ -101,9 +86,6 @@ void QDN_userProperties::CheckConsistency(int deep) {
              lists_->names.IsConsistent() && lists_->names.GetCount() == lists_->values.GetCount());
 }
 
-QDN_documentation::QDN_documentation(const QDN_documentation& other)
-    : QDN_object(other), lists_(other.lists_ ? std::make_unique<Lists>(*other.lists_) : nullptr) {}
-
 QDN_documentation& QDN_documentation::operator=(const QDN_documentation& other) {
   (void)CopyFrom(other);
   return *this;
@@ -111,18 +93,8 @@ QDN_documentation& QDN_documentation::operator=(const QDN_documentation& other) 
 
 QDN_documentation::~QDN_documentation() = default;
 
-int QDN_documentation::MakeLists() {
-  if (lists_) return QDN_NO_ERROR;
-  try {
-    lists_ = std::make_unique<Lists>();
-  } catch (const std::bad_alloc&) {
-    return QDN_OUT_OF_MEMORY;
-  }
-  return QDN_NO_ERROR;
-}
-
 int QDN_documentation::Add(const char* title, const char* path) {
-  CB_TRY(MakeLists());
+  CB_TRY(lists_.Make());
   CB_TRY(lists_->titles.Append(title));
   if (int status = lists_->paths.Append(path); status < 0) {
     (void)lists_->titles.RemoveAt(lists_->titles.GetCount() - 1);
@@ -137,7 +109,7 @@ int QDN_documentation::CopyFrom(const QDN_documentation& source) {
     lists_.reset();
     return QDN_NO_ERROR;
   }
-  CB_TRY(MakeLists());
+  CB_TRY(lists_.Make());
   CB_TRY(lists_->titles.Assign(source.lists_->titles));
   return lists_->paths.Assign(source.lists_->paths);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <memory>
-
 #include "core/QDN_idArray.h"
+#include "core/QDN_lazy.h"
 #include "core/QDN_object.h"
 #include "core/QDN_stringArray.h"
 
@@ -12,7 +11,7 @@
 class QDN_userProperties : public QDN_object {
 public:
   QDN_userProperties() = default;
-  QDN_userProperties(const QDN_userProperties& other);
+  QDN_userProperties(const QDN_userProperties& other) = default;
   QDN_userProperties& operator=(const QDN_userProperties& other);
   ~QDN_userProperties() override;
 
@@ -42,10 +41,8 @@ private:
     QDN_idArray names;
     QDN_stringArray values;
   };
-  // The lists, made when first written; -3 when they cannot be.
-  [[nodiscard]] int MakeLists();
-
-  std::unique_ptr<Lists> lists_;
+  // Made when first written.
+  QDN_lazy<Lists> lists_;
 };
 
 // Ordered documentation links: one title and one path each. Like the user
@@ -53,7 +50,7 @@ private:
 class QDN_documentation : public QDN_object {
 public:
   QDN_documentation() = default;
-  QDN_documentation(const QDN_documentation& other);
+  QDN_documentation(const QDN_documentation& other) = default;
   QDN_documentation& operator=(const QDN_documentation& other);
   ~QDN_documentation() override;
 
@@ -71,7 +68,5 @@ private:
     QDN_stringArray titles;
     QDN_stringArray paths;
   };
-  [[nodiscard]] int MakeLists();
-
-  std::unique_ptr<Lists> lists_;
+  QDN_lazy<Lists> lists_;
 };
