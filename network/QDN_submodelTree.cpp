@@ -57,6 +57,10 @@ bool QDN_submodelTree::IsUsed(int index) const {
 }
 
 void QDN_submodelTree::IdChanged(const char* old_id, const char* new_id) {
+  // An identifier set to the text it already had (files name a submodel at
+  // its start and again in its header) leaves every entry valid; rebuilding
+  // the index here would make reading n submodels quadratic.
+  if (old_id && new_id && std::string_view(old_id) == new_id) return;
   // The entry of the renamed submodel is the one whose header no longer holds old_id.
   if (old_id) {
     const auto [first, last] = ids_.equal_range(old_id);

@@ -74,3 +74,23 @@ TEST(SubmodelTreeTest, DefaultScreensByType) {
   const int s = net.GetSubmodels().AddSubmodel(16384, nullptr);
   EXPECT_EQ(net.GetSubmodels().GetSubmodel(s)->screen.color, 42);
 }
+
+TEST(SubmodelTreeTest, IdentifierIndexFollowsRepeatedSetsAndRenames) {
+  QDN_network net;
+  QDN_submodelTree& tree = net.GetSubmodels();
+  const int a = tree.AddSubmodel(16384, "a");
+  const int b = tree.AddSubmodel(16384, "b");
+  ASSERT_GT(a, 0);
+  ASSERT_GT(b, 0);
+  // Files give a submodel its identifier at its start and again in its header.
+  ASSERT_EQ(tree.GetSubmodel(a)->header.SetId("a"), QDN_NO_ERROR);
+  EXPECT_EQ(tree.FindSubmodel("a"), a);
+  EXPECT_EQ(tree.FindSubmodel("b"), b);
+  ASSERT_EQ(tree.GetSubmodel(a)->header.SetId("c"), QDN_NO_ERROR);
+  EXPECT_LT(tree.FindSubmodel("a"), 0);
+  EXPECT_EQ(tree.FindSubmodel("c"), a);
+  ASSERT_EQ(tree.GetSubmodel(b)->header.SetId("a"), QDN_NO_ERROR);
+  EXPECT_EQ(tree.FindSubmodel("a"), b);
+  EXPECT_EQ(tree.IsSubmodelIdInUse("b"), 0);
+  EXPECT_EQ(tree.IsSubmodelIdInUse("c"), 1);
+}
