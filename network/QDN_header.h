@@ -45,7 +45,7 @@ public:
   void Release(int deep) override;
 
 private:
-  static const char* Get(const QDN_optionalText& text) { return text ? text->c_str() : nullptr; }
+  static const char* Get(const QDN_optionalText& text) { return text.c_str(); }
 
   // First, so they fill the base's padding.
   bool has_id_ = false;

@@ -141,7 +141,7 @@ std::string DescribeNetwork(QDN_network& net, int digits) {
     if (const QDN_extraDefinition* x = node.GetExtraDefinition()) {
       out << "\n extra " << x->troubleType << " " << x->ranked << x->mandatory << x->set_as_default
           << " showas " << x->show_as << " default " << x->default_state << " question "
-          << (x->question ? Text(x->question->c_str()) : "null");
+          << (x->question ? Text(x->question.c_str()) : "null");
       for (int i = 0; i < x->GetNumberOfOutcomes(); ++i) {
         const auto& o = x->GetOutcome(i);
         out << " [" << o.fault << " " << (o.fault_name ? *o.fault_name : "-") << " "

@@ -247,7 +247,7 @@ void QDN_xqdnReader::StoreRepairedLabel(QDN_extraDefinition& extra, const std::s
   QDN_idArray others;
   for (int i = 0; i < extra.GetNumberOfOutcomes(); ++i)
     if (i != norix_state_ && extra.GetOutcome(i).fault_label)
-      (void)others.Append(extra.GetOutcome(i).fault_label->c_str());
+      (void)others.Append(extra.GetOutcome(i).fault_label.c_str());
   std::string repaired;
   if (others.CreateUniqueId(label.c_str(), -1, repaired) != QDN_NO_ERROR ||
       extra.SetFaultLabel(norix_state_, repaired.c_str()) != QDN_NO_ERROR)

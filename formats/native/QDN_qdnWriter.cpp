@@ -306,7 +306,7 @@ void QDN_qdnFormat::WriteExtraDefinition(const QDN_node& node) {
     QDN_stringArray list;
     for (int i = 0; i < outcomes; ++i) {
       const auto& text = extra->GetOutcome(i).*field;
-      out_.Check(list.Append(text ? text->c_str() : ""));
+      out_.Check(list.Append(text ? text.c_str() : ""));
     }
     return list;
   };

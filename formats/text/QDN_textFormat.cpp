@@ -916,7 +916,7 @@ std::vector<std::string> QDN_textFormat::OriginalOutcomeTexts(const QDN_idArray&
         extra && i < extra->GetNumberOfOutcomes() && extra->GetOutcome(i).long_name
             ? &extra->GetOutcome(i).long_name
             : nullptr;
-    std::string repaired = original ? **original : std::string();
+    std::string repaired(original ? **original : std::string_view());
     const bool use = original && (!carried || carried(**original)) &&
                      QDN_idArray::MakeValidId(repaired) == QDN_NO_ERROR &&
                      repaired == ids.ViewAt(i) && used.insert(**original).second;
