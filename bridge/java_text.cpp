@@ -1,6 +1,7 @@
 #include "bridge/java_text.h"
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -41,6 +42,10 @@ void AppendModified(std::string& out, uint32_t code) {
 } // namespace
 
 std::string ToModifiedUtf8(std::string_view text) {
+  bool plain = true;
+  for (char c : text)
+    plain = plain && c != 0 && static_cast<uint8_t>(c) < 0x80;
+  if (plain) return std::string(text);
   std::string out;
   out.reserve(text.size() + 8);
   if (const auto codes = DecodeUtf8(text)) {
@@ -51,6 +56,16 @@ std::string ToModifiedUtf8(std::string_view text) {
       AppendModified(out, static_cast<uint8_t>(c));
   }
   return out;
+}
+
+const char* ToModifiedUtf8(const char* text, std::string& storage) {
+  const char* end = text;
+  while (*end != 0 && static_cast<uint8_t>(*end) < 0x80)
+    ++end;
+  if (*end == 0) return text;
+  storage =
+      ToModifiedUtf8(std::string_view(text, static_cast<size_t>(end - text) + std::strlen(end)));
+  return storage.c_str();
 }
 
 namespace {

@@ -11,6 +11,11 @@
 // half, or C0 80 for NUL) keeps them, so that Java gets back what it gave.
 std::string ToModifiedUtf8(std::string_view text);
 
+// The modified UTF-8 of NUL-terminated stored text, for NewStringUTF: text
+// itself when it is plain ASCII (the same in both encodings, and C text has
+// no NUL), otherwise its conversion kept in storage.
+const char* ToModifiedUtf8(const char* text, std::string& storage);
+
 // Converts the modified UTF-8 of a Java string to the standard UTF-8 the
 // library stores and the file system sees: a surrogate pair, which Java
 // encodes as two 3-byte sequences, becomes one 4-byte sequence. Everything

@@ -8,6 +8,7 @@
 #include "bridge/bridge_state.h"
 #include "bridge/java_text.h"
 #include "bridge/jni_support.h"
+#include "bridge/shared_strings.h"
 #include "core/QDN_Dmatrix.h"
 #include "core/QDN_idArray.h"
 #include "core/QDN_intArray.h"
@@ -30,24 +31,36 @@ JNIEnv* Env() { return Bridge().env; }
 
 // A Java string of stored text; null (exception pending) when the VM fails.
 jstring JavaString(const char* text) {
-  return Env()->NewStringUTF(ToModifiedUtf8(text ? text : "").c_str());
+  std::string storage;
+  return Env()->NewStringUTF(ToModifiedUtf8(text ? text : "", storage));
 }
 
-// String[] of count texts; text(i) gives item i (null for none).
-template <typename Text> jobjectArray JavaStrings(int count, Text text) {
+// String[] of count items; item(i) gives a WalkString, or a null ref with
+// none pending to leave the slot empty.
+template <typename Item> jobjectArray JavaStrings(int count, Item item) {
   JNIEnv* env = Env();
   jobjectArray array = env->NewObjectArray(count, Bridge().string_class, Bridge().empty_string);
   if (!array) return nullptr;
   for (int i = 0; i < count; ++i) {
-    const char* item = text(i);
-    if (!item) continue;
-    jstring value = JavaString(item);
-    if (!value) return nullptr;
-    env->SetObjectArrayElement(array, i, value);
-    env->DeleteLocalRef(value);
+    const WalkString value = item(i);
+    if (!value.ref) {
+      if (env->ExceptionCheck()) return nullptr;
+      continue;
+    }
+    env->SetObjectArrayElement(array, i, value.ref);
+    if (value.local) env->DeleteLocalRef(value.ref);
     if (env->ExceptionCheck()) return nullptr;
   }
   return array;
+}
+
+// String[] of count stored texts through the walk's shared strings; text(i)
+// gives item i (null for none).
+template <typename Text> jobjectArray SharedTexts(SharedStrings& strings, int count, Text text) {
+  return JavaStrings(count, [&](int i) {
+    const char* item = text(i);
+    return item ? strings.Text(item) : WalkString{};
+  });
 }
 
 jintArray JavaInts(const std::vector<jint>& values) {
@@ -70,16 +83,16 @@ jdoubleArray JavaDoubles(const double* values, int count) {
   return env->ExceptionCheck() ? nullptr : array;
 }
 
-int SendProperties(const QDN_network& network) {
+int SendProperties(const QDN_network& network, SharedStrings& strings) {
   const QDN_userProperties& properties = network.GetProperties();
   for (int i = 0; i < properties.GetCount(); ++i) {
     LocalFrame frame(Env(), 4);
     if (!frame.ok()) return kStop;
-    jstring name = JavaString(properties.GetName(i));
-    if (!name) return kStop;
-    jstring value = JavaString(properties.GetValue(i));
-    if (!value) return kStop;
-    Env()->CallVoidMethod(Bridge().host, Bridge().put_network_parameter, name, value);
+    const WalkString name = strings.Text(properties.GetName(i));
+    if (!name.ref) return kStop;
+    const WalkString value = strings.Text(properties.GetValue(i));
+    if (!value.ref) return kStop;
+    Env()->CallVoidMethod(Bridge().host, Bridge().put_network_parameter, name.ref, value.ref);
     if (Env()->ExceptionCheck()) return kStop;
   }
   return kContinue;
@@ -189,23 +202,23 @@ struct NodeArguments {
 // Outcome names, descriptor and parent identifiers; false (exception
 // pending) when the VM fails.
 bool MakeStructure(const QDN_network& network, int handle, const std::vector<jint>& descriptor,
-                   NodeArguments& out) {
+                   SharedStrings& strings, NodeArguments& out) {
   const QDN_idArray* outcomes = network.GetNode(handle)->GetDefinition()->GetOutcomesNames();
-  out.outcome_names =
-      JavaStrings(outcomes ? outcomes->GetCount() : 0, [&](int i) { return outcomes->At(i); });
+  out.outcome_names = SharedTexts(strings, outcomes ? outcomes->GetCount() : 0,
+                                  [&](int i) { return outcomes->At(i); });
   if (!out.outcome_names) return false;
   out.descriptor = JavaInts(descriptor);
   if (!out.descriptor) return false;
   const QDN_intArray& parents = network.GetParents(handle, 0);
   bool bad_parent = false;
-  out.parent_ids = JavaStrings(parents.GetCount(), [&](int i) -> const char* {
+  out.parent_ids = JavaStrings(parents.GetCount(), [&](int i) {
     const QDN_node* parent = bad_parent ? nullptr : network.GetNode(parents.At(i));
     if (!parent && !bad_parent) {
       bad_parent = true;
       Warn("C++ error: MakeNodeIDList() called on bad QDN_intArray, either contains invalid node "
            "handles or not initialized to the right length.");
     }
-    return parent ? (parent->GetId() ? parent->GetId() : "") : nullptr;
+    return parent ? strings.NodeId(parents.At(i), parent->GetId(), true) : WalkString{};
   });
   return out.parent_ids != nullptr;
 }
@@ -227,23 +240,25 @@ bool MakeTables(QDN_nodeDefinition& definition, NodeArguments& out) {
   return out.probabilities != nullptr;
 }
 
-// The node's properties, name and identifier.
-bool MakeTexts(const QDN_node& node, NodeArguments& out) {
+// The node's properties, name and identifier (kept for the children to
+// come when it has any).
+bool MakeTexts(const QDN_network& network, int handle, SharedStrings& strings, NodeArguments& out) {
+  const QDN_node& node = *network.GetNode(handle);
   const QDN_userProperties& properties = node.GetInfo().properties;
   out.property_names =
-      JavaStrings(properties.GetCount(), [&](int i) { return properties.GetName(i); });
+      SharedTexts(strings, properties.GetCount(), [&](int i) { return properties.GetName(i); });
   if (!out.property_names) return false;
   out.property_values =
-      JavaStrings(properties.GetCount(), [&](int i) { return properties.GetValue(i); });
+      SharedTexts(strings, properties.GetCount(), [&](int i) { return properties.GetValue(i); });
   if (!out.property_values) return false;
   out.name = JavaString(node.GetName());
   if (!out.name) return false;
-  out.id = JavaString(node.GetId());
+  out.id = strings.NodeId(handle, node.GetId(), network.GetNumberOfChildren(handle, 0) > 0).ref;
   return out.id != nullptr;
 }
 
 // One node to the host, its local references in a frame of their own.
-int SendNode(QDN_network& network, int handle) {
+int SendNode(QDN_network& network, int handle, SharedStrings& strings) {
   QDN_node& node = *network.GetNode(handle);
   QDN_nodeDefinition* definition = node.GetDefinition();
   const int type = definition ? definition->GetType() : 0;
@@ -256,8 +271,8 @@ int SendNode(QDN_network& network, int handle) {
   LocalFrame frame(Env(), kNodeFrame);
   if (!frame.ok()) return kStop;
   NodeArguments args;
-  if (!MakeStructure(network, handle, descriptor, args) || !MakeTables(*definition, args) ||
-      !MakeTexts(node, args))
+  if (!MakeStructure(network, handle, descriptor, strings, args) ||
+      !MakeTables(*definition, args) || !MakeTexts(network, handle, strings, args))
     return kStop;
   Env()->CallVoidMethod(Bridge().host, Bridge().load_node, args.name, args.id, args.outcome_names,
                         args.descriptor, args.parent_ids, args.probabilities, args.strengths,
@@ -268,9 +283,10 @@ int SendNode(QDN_network& network, int handle) {
 } // namespace
 
 bool SendNetwork(QDN_network& network) {
-  if (SendProperties(network) != kContinue) return false;
+  SharedStrings strings(Env());
+  if (SendProperties(network, strings) != kContinue) return false;
   if (SendSubmodels(network) != kContinue) return false;
   for (int h = network.GetFirstNode(); h >= 0; h = network.GetNextNode(h))
-    if (SendNode(network, h) != kContinue) return false;
+    if (SendNode(network, h, strings) != kContinue) return false;
   return true;
 }

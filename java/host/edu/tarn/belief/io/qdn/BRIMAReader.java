@@ -38,6 +38,11 @@ import java.util.Map;
  * network its own way; the library looks the callbacks up by name and signature, so an
  * override must keep both. Calling {@code super} keeps the collecting.
  *
+ * <p>Within one load, a text that repeats (an outcome name, a property name or value, a
+ * node identifier that is also a parent identifier) may arrive as one and the same
+ * {@code String} object; compare texts with {@code equals}. Arrays are new for every
+ * callback.
+ *
  * <p>Format numbers: 0 chooses by the file's extension; 1 Ergo ({@code .erg}), 2 Netica
  * ({@code .dne}), 3 MSBN ({@code .dsc}), 4 native text ({@code .qdn}), 5 Hugin
  * ({@code .net}), 6 XMLBIF 0.3 ({@code .xml03}), 7 KI ({@code .dxp}), 8 native XML

@@ -1,5 +1,6 @@
 package edu.tarn.belief.io.qdn;
 
+import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.util.Arrays;
@@ -230,6 +231,154 @@ public class BridgeTest extends TestSupport {
     check(message == null && result[0], "null rows leave the node as it was");
   }
 
+  /** Text whose ISO-8859-1 bytes are the UTF-8 of text, for writing UTF-8 into a file. */
+  static String utf8Bytes(String text) {
+    return new String(text.getBytes(StandardCharsets.UTF_8), StandardCharsets.ISO_8859_1);
+  }
+
+  /**
+   * Outcome names, property names and values that repeat arrive equal at every node; from
+   * their second occurrence on, the same String may be handed out again, and a parent
+   * identifier may be the parent's own identifier String.
+   */
+  void repeatedTextsArriveEqual() throws Exception {
+    StringBuilder text = new StringBuilder("net shared { USER_PROPERTIES = { unit = \"kg\"; };\n");
+    for (int i = 0; i < 4; ++i) {
+      text.append(cpt("n" + i, i == 0 ? "" : "n" + (i - 1), "low, high",
+          i == 0 ? "0.5, 0.5" : "0.1, 0.9, 0.8, 0.2",
+          "USER_PROPERTIES = { unit = \"kg\"; source = \"survey\"; };"));
+    }
+    Path file = write("shared.qdn", text.append("};").toString());
+    BRIMAReader reader = new BRIMAReader();
+    check(reader.loadQDN(file.toString(), 0) == 16384, "shared-text network loads");
+    check("kg".equals(reader.networkParameters.get("unit")), "network property value");
+    boolean equal = true;
+    for (BRIMAReader.Node node : reader.nodes) {
+      equal &= Arrays.equals(node.outcomes, new Object[] {"low", "high"})
+          && Arrays.equals(node.propertyNames, new String[] {"unit", "source"})
+          && Arrays.equals(node.propertyValues, new String[] {"kg", "survey"});
+    }
+    check(equal && reader.nodes.size() == 4, "repeated texts arrive equal at every node");
+    BRIMAReader.Node b = reader.nodes.get(2);
+    BRIMAReader.Node c = reader.nodes.get(3);
+    check(b.outcomes[0] == c.outcomes[0] && b.outcomes[1] == c.outcomes[1]
+        && b.propertyNames[0] == c.propertyNames[0] && b.propertyValues[1] == c.propertyValues[1],
+        "a repeated text is one shared String");
+    check(c.parents[0] == b.id && "n2".equals(c.parents[0]),
+        "a parent identifier is the parent's own identifier String");
+    check(reader.nodes.get(0).name != reader.nodes.get(1).name, "names are not shared");
+  }
+
+  /**
+   * Text the cache may hold and text it refuses (long, non-ASCII, invalid UTF-8, beyond the
+   * Basic Multilingual Plane) arrive as their own characters at every occurrence.
+   */
+  void textsArriveExactlyAtEveryOccurrence() throws Exception {
+    String emoji = "\uD83D\uDE00";
+    String longText = "a long property value that no cache slot holds, ".repeat(4);
+    String[] values = {"caf\u00e9", emoji + " and \uD834\uDD1E", longText,
+        longText + "caf\u00e9 " + emoji, "", "plain"};
+    // UTF-8 in the file, except the Latin-1 byte of an invalid UTF-8 text.
+    String[] stored = new String[values.length];
+    for (int v = 0; v < values.length; ++v) {
+      stored[v] = utf8Bytes(values[v]);
+    }
+    String latin1 = "Stra\u00dfe";
+    StringBuilder text = new StringBuilder("net texts {\n");
+    for (int i = 0; i < 5; ++i) {
+      StringBuilder properties = new StringBuilder("USER_PROPERTIES = { ");
+      for (int v = 0; v < values.length; ++v) {
+        properties.append("p").append(v).append(" = \"").append(stored[v]).append("\"; ");
+      }
+      properties.append("raw = \"").append(latin1).append("\"; };");
+      text.append("node t").append(i).append(" { TYPE = CPT; HEADER = { ID = t").append(i)
+          .append("; NAME = \"").append(stored[i % values.length]).append("\"; };")
+          .append(" DEFINITION = { NAMESTATES = (s").append(i % 2).append(", on);")
+          .append(" PROBABILITIES = (0.5, 0.5); }; ").append(properties).append(" };\n");
+    }
+    Path file = write("texts.qdn", text.append("};").toString());
+    BRIMAReader reader = new BRIMAReader();
+    check(reader.loadQDN(file.toString(), 0) == 16384, "text network loads");
+    boolean exact = reader.nodes.size() == 5;
+    for (int i = 0; exact && i < 5; ++i) {
+      BRIMAReader.Node node = reader.nodes.get(i);
+      for (int v = 0; v < values.length; ++v) {
+        exact &= values[v].equals(node.propertyValues[v]);
+      }
+      exact &= latin1.equals(node.propertyValues[values.length])
+          && values[i % values.length].equals(node.name)
+          && Arrays.equals(node.outcomes, new Object[] {"s" + (i % 2), "on"});
+    }
+    check(exact, "every occurrence of every text arrives as written");
+  }
+
+  /**
+   * More distinct texts than the walk shares, and parents far behind their children, still
+   * arrive exactly.
+   */
+  void moreTextsThanTheCacheHolds() throws Exception {
+    int count = 6000;
+    StringBuilder text = new StringBuilder("net many {\n");
+    for (int i = 0; i < count; ++i) {
+      String parents = i == 0 ? "" : i == 1 ? "m0" : "m0, m" + (i - 1);
+      String table = i == 0 ? "0.5, 0.5"
+          : i == 1 ? "0.5, 0.5, 0.5, 0.5" : "0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5, 0.5";
+      text.append(cpt("m" + i, parents, "s" + i + ", s" + (i + 1) % 3, table,
+          "USER_PROPERTIES = { q" + i + " = \"value " + i + "\"; unit = \"kg\"; };"));
+    }
+    Path file = write("many.qdn", text.append("};").toString());
+    BRIMAReader reader = new BRIMAReader();
+    check(reader.loadQDN(file.toString(), 0) == 16384, "many-text network loads");
+    boolean exact = reader.nodes.size() == count;
+    for (int i = 0; exact && i < count; ++i) {
+      BRIMAReader.Node node = reader.nodes.get(i);
+      String[] parents = i == 0 ? new String[0]
+          : i == 1 ? new String[] {"m0"} : new String[] {"m0", "m" + (i - 1)};
+      exact &= ("m" + i).equals(node.id) && Arrays.equals(node.parents, parents)
+          && Arrays.equals(node.outcomes, new Object[] {"s" + i, "s" + (i + 1) % 3})
+          && Arrays.equals(node.propertyNames, new String[] {"q" + i, "unit"})
+          && Arrays.equals(node.propertyValues, new String[] {"value " + i, "kg"});
+      if (!exact) {
+        check(false, "node " + i + " arrives exactly: " + node.id + " "
+            + Arrays.toString(node.parents) + " " + Arrays.toString(node.outcomes) + " "
+            + node.properties());
+      }
+    }
+    check(exact, "6,000 nodes of distinct texts arrive exactly");
+  }
+
+  /** A walk that stops after sharing began leaves no JNI misuse (checked by -Xcheck:jni). */
+  void walkStopsWhileSharing() throws Exception {
+    StringBuilder text = new StringBuilder("net stop {\n");
+    for (int i = 0; i < 5; ++i) {
+      text.append(cpt("k" + i, i == 0 ? "" : "k" + (i - 1), "x, y",
+          i == 0 ? "0.5, 0.5" : "0.5, 0.5, 0.5, 0.5", "USER_PROPERTIES = { u = \"v\"; };"));
+    }
+    Path ok = write("stop.qdn", text + "};");
+    Path list = write("stop-list.qdn", text + "node d { TYPE = LIST; };\n};");
+    BRIMAReader stopping = new BRIMAReader() {
+      @Override
+      public void loadNode(String name, String id, Object[] outcomes, int[] descriptor,
+          String[] parents, double[] probabilities, int[] strengths, String[] propertyNames,
+          String[] propertyValues) {
+        super.loadNode(name, id, outcomes, descriptor, parents, probabilities, strengths,
+            propertyNames, propertyValues);
+        if (nodes.size() == 4) {
+          throw new IllegalStateException("stop at four");
+        }
+      }
+    };
+    check("stop at four".equals(thrown(() -> stopping.loadQDN(ok.toString(), 0)))
+        && stopping.nodes.size() == 4, "host exception after shared texts stays pending");
+    BRIMAReader reader = new BRIMAReader();
+    String message = thrown(() -> reader.loadQDN(list.toString(), 0));
+    check("C++ error: Network contains unsupported QDN node type: LIST.".equals(message)
+        && reader.nodes.size() == 5, "unsupported type after shared texts: " + message);
+    BRIMAReader again = new BRIMAReader();
+    check(again.loadQDN(ok.toString(), 0) == 16384 && again.nodes.size() == 5
+        && "v".equals(again.nodes.get(4).propertyValues[0]), "the next walk starts afresh");
+  }
+
   void largeNetworkLoads() throws Exception {
     int count = 100000;
     Path file = write("big.qdn", chainNetwork(count));
@@ -246,6 +395,10 @@ public class BridgeTest extends TestSupport {
     walkDeliversTreeNodesAndDescriptors();
     unsupportedTypeAndThrowingHost();
     updateRoundTrip();
+    repeatedTextsArriveEqual();
+    textsArriveExactlyAtEveryOccurrence();
+    moreTextsThanTheCacheHolds();
+    walkStopsWhileSharing();
     largeNetworkLoads();
     return finish();
   }
