@@ -9,6 +9,7 @@ import java.nio.file.StandardCopyOption;
 import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.Collections;
+import java.util.HashMap;
 import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Locale;
@@ -307,7 +308,15 @@ public class BRIMAReader {
   /** When set, {@link #loadNode} throws this after recording the node (for tests). */
   public RuntimeException throwOnNode;
 
-  private final Map<String, Node> nodesById = new LinkedHashMap<>();
+  // The index behind node(String): loadNode only queues a node with its
+  // identifier, and the first look-up after a load indexes the queued ones, so a
+  // load that nobody looks up in costs no hashing (on a large network the index's
+  // table no longer fits the caches). Look-ups write, so they hold a lock: threads
+  // may look up in a loaded reader at once, as they could when loads indexed.
+  private final Object indexLock = new Object();
+  private final Map<String, Node> nodesById = new HashMap<>();
+  private final List<String> unindexedIds = new ArrayList<>();
+  private final List<Node> unindexedNodes = new ArrayList<>();
 
   /** Creates a reader with nothing collected. */
   public BRIMAReader() {}
@@ -316,6 +325,8 @@ public class BRIMAReader {
   public void clear() {
     nodes.clear();
     nodesById.clear();
+    unindexedIds.clear();
+    unindexedNodes.clear();
     submodels.clear();
     networkParameters.clear();
   }
@@ -327,7 +338,14 @@ public class BRIMAReader {
    * @return the node with that identifier, or null
    */
   public Node node(String id) {
-    return nodesById.get(id);
+    synchronized (indexLock) {
+      for (int i = 0; i < unindexedNodes.size(); ++i) {
+        nodesById.putIfAbsent(unindexedIds.get(i), unindexedNodes.get(i));
+      }
+      unindexedIds.clear();
+      unindexedNodes.clear();
+      return nodesById.get(id);
+    }
   }
 
   /**
@@ -366,7 +384,8 @@ public class BRIMAReader {
     node.propertyNames = propertyNames;
     node.propertyValues = propertyValues;
     nodes.add(node);
-    nodesById.putIfAbsent(id, node);
+    unindexedIds.add(id);
+    unindexedNodes.add(node);
     if (throwOnNode != null) {
       throw throwOnNode;
     }

@@ -379,6 +379,64 @@ public class BridgeTest extends TestSupport {
         && "v".equals(again.nodes.get(4).propertyValues[0]), "the next walk starts afresh");
   }
 
+  /**
+   * node(id) finds the first node delivered with that identifier: after a load, across
+   * loads into one reader, from inside a callback, after clear(), and from several threads.
+   */
+  void nodesFoundByIdentifier() throws Exception {
+    StringBuilder text = new StringBuilder("net ids {\n");
+    for (int i = 0; i < 300; ++i) {
+      text.append(cpt("v" + i, i == 0 ? "" : "v" + (i - 1), "x, y",
+          i == 0 ? "0.5, 0.5" : "0.5, 0.5, 0.5, 0.5", ""));
+    }
+    Path file = write("ids.qdn", text.append("};").toString());
+    int[] parentsFound = new int[1];
+    BRIMAReader reader = new BRIMAReader() {
+      @Override
+      public void loadNode(String name, String id, Object[] outcomes, int[] descriptor,
+          String[] parents, double[] probabilities, int[] strengths, String[] propertyNames,
+          String[] propertyValues) {
+        super.loadNode(name, id, outcomes, descriptor, parents, probabilities, strengths,
+            propertyNames, propertyValues);
+        if (node(id) == nodes.get(nodes.size() - 1)
+            && (parents.length == 0 || node(parents[0]) == nodes.get(nodes.size() - 2))) {
+          ++parentsFound[0];
+        }
+      }
+    };
+    check(reader.loadQDN(file.toString(), 0) == 16384 && parentsFound[0] == 300,
+        "a callback finds the node and its parent: " + parentsFound[0]);
+    BRIMAReader.Node first = reader.nodes.get(7);
+    check(reader.loadQDN(file.toString(), 0) == 16384 && reader.nodes.size() == 600
+        && reader.node("v7") == first && reader.node("absent") == null,
+        "a second load into the reader keeps the first node of an identifier");
+    reader.clear();
+    check(reader.node("v7") == null, "clear forgets the identifiers");
+    BRIMAReader plain = new BRIMAReader();
+    plain.loadQDN(file.toString(), 0);
+    boolean[] found = new boolean[4];
+    Thread[] threads = new Thread[found.length];
+    for (int t = 0; t < threads.length; ++t) {
+      final int which = t;
+      threads[t] = new Thread(() -> {
+        boolean all = true;
+        for (int i = 299; i >= 0; --i) {
+          all &= plain.node("v" + i) == plain.nodes.get(i);
+        }
+        found[which] = all;
+      });
+    }
+    for (Thread thread : threads) {
+      thread.start();
+    }
+    boolean all = true;
+    for (int t = 0; t < threads.length; ++t) {
+      threads[t].join();
+      all &= found[t];
+    }
+    check(all, "threads look up in one loaded reader at once");
+  }
+
   void largeNetworkLoads() throws Exception {
     int count = 100000;
     Path file = write("big.qdn", chainNetwork(count));
@@ -399,6 +457,7 @@ public class BridgeTest extends TestSupport {
     textsArriveExactlyAtEveryOccurrence();
     moreTextsThanTheCacheHolds();
     walkStopsWhileSharing();
+    nodesFoundByIdentifier();
     largeNetworkLoads();
     return finish();
   }
