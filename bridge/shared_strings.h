@@ -33,9 +33,10 @@ public:
   SharedStrings& operator=(const SharedStrings&) = delete;
   ~SharedStrings();
 
-  // A string of stored text (null: ""). A text is shared from its second
-  // occurrence on; a slot that keeps being hit survives other texts that fall
-  // on it for a while (each hit buys one collision).
+  // A string of stored text (null: ""). The string made for a text's second
+  // occurrence is kept and serves every later one; a slot that keeps being hit
+  // survives other texts that fall on it for a while (each hit buys one
+  // collision).
   WalkString Text(const char* text);
 
   // The identifier of node handle (null: ""). With keep, a new string is
