@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -20,10 +21,7 @@
 // has none and refuses every node.
 QDN_network::QDN_network() { (void)Initialize(50, 50); }
 
-QDN_network::~QDN_network() {
-  for (Record& record : records_)
-    if (record.node) record.node->GetInfo().header.SetListener(nullptr);
-}
+QDN_network::~QDN_network() { ClearRecords(); }
 
 void QDN_network::ResetSettings() {
   node_count_ = 0;
@@ -264,12 +262,36 @@ int QDN_network::DeleteNode(int handle) {
   return QDN_NO_ERROR;
 }
 
+namespace {
+
+// The C library's allocator keeps freed small blocks aside, unmerged, until a
+// large allocation sweeps them all into its free lists. After the nodes of a
+// network far larger than the caches are freed, that sweep would come with
+// the next large allocation and walk every block again from memory; a large
+// allocation after every few hundred nodes has it merge the blocks just
+// freed, while they are still in the cache.
+void MergeFreedBlocks() {
+  void* volatile block = std::malloc(4096);
+  std::free(block);
+}
+
+} // namespace
+
+// Headers tell their listener of identifier changes only, never when they are
+// destroyed, so the nodes go without being detached first: one walk, in
+// handle order, which is also the order their objects were allocated in.
+void QDN_network::ClearRecords() {
+  constexpr int kNodesPerMerge = 256;
+  const int capacity = GetCapacity();
+  for (int h = 0; h < capacity; ++h) {
+    At(h) = Record{};
+    if (h % kNodesPerMerge == kNodesPerMerge - 1 || h + 1 == capacity) MergeFreedBlocks();
+  }
+}
+
 int QDN_network::DeleteAllNodes() {
   (void)submodels_.DeleteAllSubmodels();
-  for (Record& record : records_) {
-    if (record.node) record.node->GetInfo().header.SetListener(nullptr);
-    record = Record{};
-  }
+  ClearRecords();
   ResetSettings();
   node_order_.Release(0);
   return QDN_NO_ERROR;

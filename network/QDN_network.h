@@ -180,6 +180,8 @@ private:
   const Record& At(int handle) const { return records_[static_cast<size_t>(handle)]; }
   int FindFreeRecord();
   void PrefetchNodeAfter(int handle) const;
+  // Destroys every node; the records stay, empty.
+  void ClearRecords();
   // True when child reaches parent along ordinary arcs (the arc parent ->
   // child would close a cycle).
   bool WouldCloseCycle(int parent, int child) const;

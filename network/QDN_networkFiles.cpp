@@ -89,8 +89,7 @@ int QDN_network::WriteFile(const char* fileName, int formatNumber) {
 }
 
 void QDN_network::Release(int deep) {
-  for (Record& record : records_)
-    if (record.node) record.node->GetInfo().header.SetListener(nullptr);
+  ClearRecords();
   records_.clear();
   if (deep) {
     creation_.Release(deep);

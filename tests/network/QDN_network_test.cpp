@@ -7,6 +7,7 @@
 
 #include "core/QDN_errorLog.h"
 #include "core/QDN_status.h"
+#include "definitions/QDN_nodeDefinition.h"
 #include "network/QDN_node.h"
 #include "test_util.h"
 
@@ -173,6 +174,34 @@ TEST(NetworkTest, ReadingEmptiesTheNetworkOnlyForAKnownFormat) {
   EXPECT_EQ(net.GetNumberOfNodes(), 0);
   EXPECT_STREQ(net.GetSubmodels().GetSubmodel(16384)->header.GetId(), "Sub0");
   EXPECT_EQ(net.AddNode(0, "keep"), 0);
+}
+
+// Emptying frees the nodes in groups; the identifiers of the freed nodes are
+// free again and renaming the new nodes keeps the index right.
+TEST(NetworkTest, EmptyingManyNodesFreesTheirIdentifiers) {
+  QDN_network net;
+  auto fill = [&net] {
+    for (int i = 0; i < 600; ++i) {
+      std::string id = std::to_string(i);
+      id.insert(0, 1, 'n');
+      ASSERT_EQ(net.AddNode(QDN_CPT, id.c_str()), i);
+    }
+    for (int i = 1; i < 600; ++i)
+      ASSERT_EQ(net.AddArc(i - 1, i, i % 7 == 0 ? 1 : 0), QDN_NO_ERROR);
+    ASSERT_EQ(net.SetNodeId(599, "last"), QDN_NO_ERROR);
+  };
+  fill();
+  ASSERT_EQ(net.DeleteAllNodes(), QDN_NO_ERROR);
+  EXPECT_EQ(net.FindNode("n1"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(net.FindNode("last"), QDN_OUT_OF_RANGE);
+  fill();
+  ASSERT_EQ(net.Initialize(10, 10), QDN_NO_ERROR);
+  EXPECT_EQ(net.GetNumberOfNodes(), 0);
+  EXPECT_EQ(net.FindNode("n599"), QDN_OUT_OF_RANGE);
+  fill();
+  EXPECT_EQ(net.FindNode("last"), 599);
+  EXPECT_EQ(net.FindNode("n599"), QDN_OUT_OF_RANGE);
+  EXPECT_EQ(net.GetNumberOfParents(7, 1), 1);
 }
 
 TEST(NetworkTest, SettingsRefuseOutOfRangeValues) {
