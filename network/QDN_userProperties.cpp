@@ -1,5 +1,9 @@
 #include "network/QDN_userProperties.h"
 
+#include <string_view>
+#include <unordered_set>
+
+#include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
 
 QDN_userProperties& QDN_userProperties::operator=(const QDN_userProperties& other) {
@@ -9,81 +13,52 @@ QDN_userProperties& QDN_userProperties::operator=(const QDN_userProperties& othe
 
 QDN_userProperties::~QDN_userProperties() = default;
 
-int QDN_userProperties::FindProperty(const char* name) const {
-  return lists_ ? lists_->names.IndexOf(name) : QDN_OUT_OF_RANGE;
-}
+int QDN_userProperties::FindProperty(const char* name) const { return pairs_.FindFirst(name); }
 
-int QDN_userProperties::RemoveProperty(int index) {
-  if (index < 0 || index >= GetCount()) return QDN_OUT_OF_RANGE;
-  CB_TRY(lists_->names.RemoveAt(index));
-  return lists_->values.RemoveAt(index);
-}
+int QDN_userProperties::RemoveProperty(int index) { return pairs_.Remove(index); }
 
 int QDN_userProperties::InsertProperty(int index, const char* name, const char* value) {
   if (!name || !IsValidIdentifier(name)) return QDN_OUT_OF_RANGE;
   if (index < 0 || index > GetCount()) return QDN_OUT_OF_RANGE;
   const int existing = FindProperty(name);
   if (existing >= 0) {
-    if (existing == index) return lists_->values.SetAt(index, value);
-    CB_TRY(RemoveProperty(existing));
+    if (existing == index) return pairs_.SetSecond(index, value);
+    // The removed texts stay readable until the insert below is done, so
+    // name and value may be the removed pair's own.
+    CB_TRY(pairs_.Remove(existing));
     if (existing < index) --index;
   }
-  CB_TRY(lists_.Make());
-  CB_TRY(lists_->names.InsertAt(index, name));
-  if (int status = lists_->values.InsertAt(index, value); status < 0) {
-    (void)lists_->names.RemoveAt(index);
-    return status;
-  }
-  return QDN_NO_ERROR;
+  return pairs_.Insert(index, name, value);
 }
 
 int QDN_userProperties::AppendProperty(const char* name, const char* value) {
   if (!name || !IsValidIdentifier(name) || FindProperty(name) >= 0) return QDN_OUT_OF_RANGE;
-  CB_TRY(lists_.Make());
-  CB_TRY(lists_->names.Append(name));
-  if (int status = lists_->values.Append(value); status < 0) {
-    (void)lists_->names.RemoveAt(lists_->names.GetCount() - 1);
-    return status;
-  }
-  return QDN_NO_ERROR;
+  return pairs_.Insert(GetCount(), name, value);
 }
 
 int QDN_userProperties::CopyFrom(const QDN_userProperties& source) {
-  if (&source == this) return QDN_NO_ERROR;
-  if (!source.lists_) {
-    lists_.reset();
-    return QDN_NO_ERROR;
-  }
-  CB_TRY(lists_.Make());
-  CB_TRY(lists_->names.Assign(source.lists_->names));
-  return lists_->values.Assign(source.lists_->values);
+  return pairs_.Assign(source.pairs_);
 }
 
 void QDN_userProperties::Release(int deep) {
-  lists_.reset();
+  pairs_.Clear();
   QDN_object::Release(deep);
 }
 
-void QDN_userProperties::CheckReadiness(int deep) {
-  if (!lists_) {
-    SetFlag(kReady);
-    return;
-  }
-  if (deep) {
-    lists_->names.CheckReadiness(deep);
-    lists_->values.CheckReadiness(deep);
-  }
-  AssignFlag(kReady, lists_->names.IsReady() && lists_->values.IsReady());
-}
+void QDN_userProperties::CheckReadiness(int) { SetFlag(kReady); }
 
 void QDN_userProperties::CheckConsistency(int deep) {
-  if (!lists_) {
-    SetFlag(kConsistent);
-    return;
+  // Every change keeps the names identifiers and pairwise different; a deep
+  // check looks again.
+  bool consistent = true;
+  if (deep) {
+    std::unordered_set<std::string_view> seen;
+    for (int i = 0; consistent && i < GetCount(); ++i) {
+      const char* name = GetName(i);
+      consistent = name && IsValidIdentifier(name) && seen.insert(name).second;
+    }
   }
-  if (deep) lists_->names.CheckConsistency(deep);
-  AssignFlag(kConsistent,
-             lists_->names.IsConsistent() && lists_->names.GetCount() == lists_->values.GetCount());
+  AssignFlag(kConsistent, consistent);
 }
 
 QDN_documentation& QDN_documentation::operator=(const QDN_documentation& other) {
@@ -94,43 +69,18 @@ QDN_documentation& QDN_documentation::operator=(const QDN_documentation& other) 
 QDN_documentation::~QDN_documentation() = default;
 
 int QDN_documentation::Add(const char* title, const char* path) {
-  CB_TRY(lists_.Make());
-  CB_TRY(lists_->titles.Append(title));
-  if (int status = lists_->paths.Append(path); status < 0) {
-    (void)lists_->titles.RemoveAt(lists_->titles.GetCount() - 1);
-    return status;
-  }
-  return QDN_NO_ERROR;
+  return links_.Insert(GetCount(), title, path);
 }
 
 int QDN_documentation::CopyFrom(const QDN_documentation& source) {
-  if (&source == this) return QDN_NO_ERROR;
-  if (!source.lists_) {
-    lists_.reset();
-    return QDN_NO_ERROR;
-  }
-  CB_TRY(lists_.Make());
-  CB_TRY(lists_->titles.Assign(source.lists_->titles));
-  return lists_->paths.Assign(source.lists_->paths);
+  return links_.Assign(source.links_);
 }
 
 void QDN_documentation::Release(int deep) {
-  lists_.reset();
+  links_.Clear();
   QDN_object::Release(deep);
 }
 
-void QDN_documentation::CheckReadiness(int deep) {
-  if (!lists_) {
-    SetFlag(kReady);
-    return;
-  }
-  if (deep) {
-    lists_->titles.CheckReadiness(deep);
-    lists_->paths.CheckReadiness(deep);
-  }
-  AssignFlag(kReady, lists_->titles.IsReady() && lists_->paths.IsReady());
-}
+void QDN_documentation::CheckReadiness(int) { SetFlag(kReady); }
 
-void QDN_documentation::CheckConsistency(int) {
-  AssignFlag(kConsistent, !lists_ || lists_->titles.GetCount() == lists_->paths.GetCount());
-}
+void QDN_documentation::CheckConsistency(int) { SetFlag(kConsistent); }

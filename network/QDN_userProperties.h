@@ -1,13 +1,11 @@
 #pragma once
 
-#include "core/QDN_idArray.h"
-#include "core/QDN_lazy.h"
 #include "core/QDN_object.h"
-#include "core/QDN_stringArray.h"
+#include "core/QDN_textPairs.h"
 
 // Ordered name/value pairs; names are identifiers, unique within the list.
-// Most nodes have none: the lists are made with the first pair, and a list
-// never made reads as an empty one.
+// Most nodes have none: the pairs cost a pointer until the first is added,
+// and then share one heap block.
 class QDN_userProperties : public QDN_object {
 public:
   QDN_userProperties() = default;
@@ -15,9 +13,9 @@ public:
   QDN_userProperties& operator=(const QDN_userProperties& other);
   ~QDN_userProperties() override;
 
-  int GetCount() const { return lists_ ? lists_->names.GetCount() : 0; }
-  const char* GetName(int i) const { return lists_ ? lists_->names.At(i) : nullptr; }
-  const char* GetValue(int i) const { return lists_ ? lists_->values.At(i) : nullptr; }
+  int GetCount() const { return pairs_.Count(); }
+  const char* GetName(int i) const { return pairs_.First(i); }
+  const char* GetValue(int i) const { return pairs_.Second(i); }
   // Index of the pair with that name, or -2.
   int FindProperty(const char* name) const;
   int RemoveProperty(int index);
@@ -37,16 +35,11 @@ public:
   void CheckConsistency(int deep) override;
 
 private:
-  struct Lists {
-    QDN_idArray names;
-    QDN_stringArray values;
-  };
-  // Made when first written.
-  QDN_lazy<Lists> lists_;
+  QDN_textPairs pairs_;
 };
 
-// Ordered documentation links: one title and one path each. Like the user
-// properties, the lists are made with the first link.
+// Ordered documentation links: one title and one path each, kept like the
+// user properties.
 class QDN_documentation : public QDN_object {
 public:
   QDN_documentation() = default;
@@ -54,9 +47,9 @@ public:
   QDN_documentation& operator=(const QDN_documentation& other);
   ~QDN_documentation() override;
 
-  int GetCount() const { return lists_ ? lists_->titles.GetCount() : 0; }
-  const char* GetTitle(int i) const { return lists_ ? lists_->titles.At(i) : nullptr; }
-  const char* GetPath(int i) const { return lists_ ? lists_->paths.At(i) : nullptr; }
+  int GetCount() const { return links_.Count(); }
+  const char* GetTitle(int i) const { return links_.First(i); }
+  const char* GetPath(int i) const { return links_.Second(i); }
   int Add(const char* title, const char* path);
   int CopyFrom(const QDN_documentation& source);
   void Release(int deep) override;
@@ -64,9 +57,5 @@ public:
   void CheckConsistency(int deep) override;
 
 private:
-  struct Lists {
-    QDN_stringArray titles;
-    QDN_stringArray paths;
-  };
-  QDN_lazy<Lists> lists_;
+  QDN_textPairs links_;
 };

@@ -92,6 +92,19 @@ TEST(UserPropertiesTest, AddingAnExistingNameMovesThePair) {
   EXPECT_STREQ(props.GetName(1), "q");
   props.CheckConsistency(1);
   EXPECT_TRUE(props.IsConsistent());
+  // Texts taken from the list itself, also from the pair being moved.
+  ASSERT_EQ(props.AddProperty(props.GetName(0), props.GetValue(1)), QDN_NO_ERROR);
+  EXPECT_STREQ(props.GetName(1), "p");
+  EXPECT_STREQ(props.GetValue(1), "9");
+  ASSERT_EQ(props.AddProperty("r", props.GetName(0)), QDN_NO_ERROR);
+  ASSERT_EQ(props.InsertProperty(2, "r", props.GetValue(2)), QDN_NO_ERROR);
+  ASSERT_EQ(props.AddProperty("v", nullptr), QDN_NO_ERROR);
+  ASSERT_EQ(props.RemoveProperty(0), QDN_NO_ERROR);
+  ASSERT_EQ(props.GetCount(), 3);
+  EXPECT_STREQ(props.GetName(0), "p");
+  EXPECT_STREQ(props.GetValue(1), "q");
+  EXPECT_EQ(props.GetValue(2), nullptr);
+  EXPECT_EQ(props.FindProperty(nullptr), QDN_OUT_OF_RANGE);
 }
 
 TEST(UserPropertiesTest, ListsNeverFilledReadAsEmpty) {

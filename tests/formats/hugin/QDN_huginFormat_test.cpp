@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/QDN_Dmatrix.h"
+#include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
 #include "definitions/QDN_nodeDefinition.h"
 #include "network/QDN_extraDefinition.h"
