@@ -49,11 +49,22 @@ void QDN_userProperties::CheckReadiness(int) { SetFlag(kReady); }
 
 void QDN_userProperties::CheckConsistency(int deep) {
   // Every change keeps the names identifiers and pairwise different; a deep
-  // check looks again.
+  // check looks again. A few names (the usual case) are compared pair by
+  // pair, more through a set.
+  constexpr int kFew = 16;
+  const int count = GetCount();
   bool consistent = true;
-  if (deep) {
+  if (deep && count <= kFew) {
+    std::string_view names[kFew];
+    for (int i = 0; consistent && i < count; ++i) {
+      const char* name = GetName(i);
+      consistent = name && IsValidIdentifier(names[i] = name);
+      for (int j = 0; consistent && j < i; ++j)
+        consistent = names[j] != names[i];
+    }
+  } else if (deep) {
     std::unordered_set<std::string_view> seen;
-    for (int i = 0; consistent && i < GetCount(); ++i) {
+    for (int i = 0; consistent && i < count; ++i) {
       const char* name = GetName(i);
       consistent = name && IsValidIdentifier(name) && seen.insert(name).second;
     }

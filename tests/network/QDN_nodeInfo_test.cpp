@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "core/QDN_errorLog.h"
 #include "core/QDN_intArray.h"
 #include "core/QDN_reservedValues.h"
@@ -105,6 +107,14 @@ TEST(UserPropertiesTest, AddingAnExistingNameMovesThePair) {
   EXPECT_STREQ(props.GetValue(1), "q");
   EXPECT_EQ(props.GetValue(2), nullptr);
   EXPECT_EQ(props.FindProperty(nullptr), QDN_OUT_OF_RANGE);
+  for (int i = 0; i < 20; ++i) {
+    std::string name = "x";
+    name += std::to_string(i);
+    ASSERT_EQ(props.AppendProperty(name.c_str(), "1"), QDN_NO_ERROR);
+  }
+  props.CheckConsistency(1);
+  EXPECT_TRUE(props.IsConsistent());
+  EXPECT_EQ(props.FindProperty("x19"), 22);
 }
 
 TEST(UserPropertiesTest, ListsNeverFilledReadAsEmpty) {
