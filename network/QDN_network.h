@@ -180,6 +180,14 @@ private:
   const Record& At(int handle) const { return records_[static_cast<size_t>(handle)]; }
   int FindFreeRecord();
   void PrefetchNodeAfter(int handle) const;
+  // The checks a read ends with; see the definition.
+  void CheckAfterRead();
+  // Consistency of the network's own parts (not its nodes).
+  bool PartsAreConsistent(int deep);
+  // Consistency of the nodes from handle first on, up to the first
+  // inconsistent one, which is logged.
+  void CheckNodesFrom(int first, int deep);
+  void ReportInconsistentNode(const QDN_node& node);
   // Destroys every node; the records stay, empty.
   void ClearRecords();
   // True when child reaches parent along ordinary arcs (the arc parent ->

@@ -72,9 +72,8 @@ int QDN_network::ReadFile(const char* fileName, int formatNumber, int flags) {
   dropped_nodes_ = 0;
   if (status == QDN_NO_ERROR && !budget.Exceeded()) {
     const int read = node_count_;
-    CheckReadiness(1);
+    CheckAfterRead();
     dropped_nodes_ = read - node_count_;
-    CheckConsistency(1);
   }
   if (budget.Exceeded()) status = ReportCellBudget(*this, budget);
   return status;
@@ -148,30 +147,100 @@ void QDN_network::CheckReadiness(int deep) {
   SetFlag(kReady);
 }
 
-void QDN_network::CheckConsistency(int deep) {
+bool QDN_network::PartsAreConsistent(int deep) {
   if (deep) {
     creation_.CheckConsistency(deep);
     properties_.CheckConsistency(deep);
     submodels_.CheckConsistency(deep);
     node_order_.CheckConsistency(deep);
   }
-  if (!creation_.IsConsistent() || !properties_.IsConsistent() || !submodels_.IsConsistent() ||
-      !node_order_.IsConsistent()) {
+  return creation_.IsConsistent() && properties_.IsConsistent() && submodels_.IsConsistent() &&
+         node_order_.IsConsistent();
+}
+
+void QDN_network::CheckConsistency(int deep) {
+  if (!PartsAreConsistent(deep)) {
     ClearFlag(kConsistent);
     return;
   }
-  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) {
+  CheckNodesFrom(0, deep);
+}
+
+void QDN_network::CheckNodesFrom(int first, int deep) {
+  for (int h = GetNextNode(first - 1); h >= 0; h = GetNextNode(h)) {
     QDN_node* node = GetNode(h);
     PrefetchNodeAfter(h);
     if (deep) node->CheckConsistency(deep);
     if (!node->IsConsistent()) {
-      const std::string message = std::string("ERROR: Node [") +
-                                  (node->GetId() ? node->GetId() : "") +
-                                  "] is not consistent. Inference may not be correct";
-      QDN_Log(QDN_NOT_CONSISTENT, message.c_str());
-      ClearFlag(kConsistent);
+      ReportInconsistentNode(*node);
       return;
     }
   }
   SetFlag(kConsistent);
+}
+
+void QDN_network::ReportInconsistentNode(const QDN_node& node) {
+  const std::string message = std::string("ERROR: Node [") + (node.GetId() ? node.GetId() : "") +
+                              "] is not consistent. Inference may not be correct";
+  QDN_Log(QDN_NOT_CONSISTENT, message.c_str());
+  ClearFlag(kConsistent);
+}
+
+// CheckReadiness(1) then CheckConsistency(1), with one walk over the nodes
+// where it can: a node's consistency is checked right after its readiness,
+// while its objects are in the cache, as long as no later step of the walk
+// can change it. Removing an unready node changes only the definitions of
+// its children, so a node whose parents all come before it (and are kept or
+// gone already) is final. From the first node with a later parent, the
+// consistency of the rest is checked after the walk, as CheckConsistency
+// would. The network's own parts depend on no node: they are checked first.
+// Flags, removed nodes and log entries come out as from the two calls.
+void QDN_network::CheckAfterRead() {
+  creation_.CheckReadiness(1);
+  properties_.CheckReadiness(1);
+  submodels_.CheckReadiness(1);
+  node_order_.CheckReadiness(1);
+  const bool parts_consistent = PartsAreConsistent(1);
+  bool ready = true;
+  // First node whose consistency is left for after the walk; -1 when every
+  // kept node was checked in the walk.
+  int rest = -1;
+  const QDN_node* inconsistent = nullptr;
+  bool checking = parts_consistent;
+  for (int h = GetFirstNode(); h >= 0; h = GetNextNode(h)) {
+    QDN_node* node = GetNode(h);
+    PrefetchNodeAfter(h);
+    node->CheckReadiness(1);
+    if (!node->IsReady()) {
+      if (DeleteNode(h) == QDN_NO_ERROR) continue;
+      ready = false;
+      if (checking) rest = h;
+      break;
+    }
+    if (!checking) continue;
+    const QDN_intArray& parents = At(h).parents;
+    bool settled = true;
+    for (int i = 0; i < parents.GetCount() && settled; ++i)
+      settled = parents.At(i) < h;
+    if (!settled) {
+      rest = h;
+      checking = false;
+      continue;
+    }
+    node->CheckConsistency(1);
+    if (!node->IsConsistent()) {
+      inconsistent = node;
+      checking = false;
+    }
+  }
+  AssignFlag(kReady, ready);
+  if (!parts_consistent) {
+    ClearFlag(kConsistent);
+  } else if (inconsistent) {
+    ReportInconsistentNode(*inconsistent);
+  } else if (rest >= 0) {
+    CheckNodesFrom(rest, 1);
+  } else {
+    SetFlag(kConsistent);
+  }
 }
