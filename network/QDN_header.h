@@ -1,10 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "core/QDN_object.h"
-#include "core/QDN_optionalText.h"
 
 // Told when an identifier changes, so an owner can keep its look-up index.
 class QDN_idListener {
@@ -17,8 +18,9 @@ protected:
 
 // Identifier, name and comment of a node, submodel or network. Each text is
 // absent (null) until set. The identifier is always set on a node and short,
-// so it is kept inline; the comment is rare and costs a pointer while unset.
-// A name equal to the identifier, the common case, is not stored twice.
+// so it is kept inline. The name and the comment share one heap block, and
+// cost a pointer while neither is set. A name equal to the identifier, the
+// common case, is not stored twice.
 class QDN_header : public QDN_object {
 public:
   QDN_header() = default;
@@ -38,23 +40,30 @@ public:
   int CopyFrom(const QDN_header& source);
 
   const char* GetId() const { return has_id_ ? id_.c_str() : nullptr; }
-  const char* GetName() const { return name_is_id_ ? id_.c_str() : Get(name_); }
-  const char* GetComment() const { return Get(comment_); }
+  const char* GetName() const { return name_is_id_ ? id_.c_str() : StoredName(); }
+  const char* GetComment() const;
 
   void SetListener(QDN_idListener* listener) { listener_ = listener; }
   void Release(int deep) override;
 
 private:
-  static const char* Get(const QDN_optionalText& text) { return text.c_str(); }
+  static constexpr uint32_t kAbsent = UINT32_MAX;
+
+  // The name kept in the block (null while unset or shared with the identifier).
+  const char* StoredName() const;
+  // Replaces the block by one holding name and comment (either may be null,
+  // and may point into the old block).
+  void StoreTexts(const char* name, const char* comment);
 
   // First, so they fill the base's padding.
   bool has_id_ = false;
   bool name_is_id_ = false;
   // Set by SetId; empty while has_id_ is false.
   std::string id_;
-  // Unset while name_is_id_ (the name reads as the identifier).
-  QDN_optionalText name_;
-  QDN_optionalText comment_;
+  // Null while neither text is set; else two 32-bit lengths (kAbsent for a
+  // text not set), then each set text, the name first, ended by a NUL. The
+  // name is not set while name_is_id_ (it reads as the identifier).
+  std::unique_ptr<char[]> texts_;
   QDN_idListener* listener_ = nullptr;
 };
 

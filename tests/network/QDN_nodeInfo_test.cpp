@@ -55,6 +55,44 @@ TEST(HeaderTest, NameSharedWithTheIdentifierKeepsItsText) {
   EXPECT_EQ(other.GetName(), nullptr);
 }
 
+TEST(HeaderTest, NameAndCommentChangeApartAndFromEachOther) {
+  QDN_header header;
+  EXPECT_EQ(header.GetComment(), nullptr);
+  ASSERT_EQ(header.SetComment("a comment"), QDN_NO_ERROR);
+  EXPECT_EQ(header.GetName(), nullptr);
+  ASSERT_EQ(header.SetName(""), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetName(), "");
+  EXPECT_STREQ(header.GetComment(), "a comment");
+  // Texts taken from the header itself.
+  ASSERT_EQ(header.SetName(header.GetComment() + 2), QDN_NO_ERROR);
+  ASSERT_EQ(header.SetComment(header.GetName()), QDN_NO_ERROR);
+  ASSERT_EQ(header.SetName(header.GetName() + 1), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetName(), "omment");
+  EXPECT_STREQ(header.GetComment(), "comment");
+  ASSERT_EQ(header.SetComment(nullptr), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetName(), "omment");
+  EXPECT_EQ(header.GetComment(), nullptr);
+  // A name shared with the identifier leaves the comment alone.
+  ASSERT_EQ(header.SetComment(std::string(300, 'c').c_str()), QDN_NO_ERROR);
+  ASSERT_EQ(header.SetId("omment"), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetName(), "omment");
+  EXPECT_EQ(std::string(header.GetComment()), std::string(300, 'c'));
+  ASSERT_EQ(header.SetId("next"), QDN_NO_ERROR);
+  EXPECT_STREQ(header.GetName(), "omment");
+  EXPECT_EQ(std::string(header.GetComment()), std::string(300, 'c'));
+  QDN_header copy(header);
+  ASSERT_EQ(header.SetName(nullptr), QDN_NO_ERROR);
+  EXPECT_STREQ(copy.GetName(), "omment");
+  EXPECT_EQ(std::string(copy.GetComment()), std::string(300, 'c'));
+  EXPECT_EQ(header.GetName(), nullptr);
+  ASSERT_EQ(copy.CopyFrom(header), QDN_NO_ERROR);
+  EXPECT_EQ(copy.GetName(), nullptr);
+  copy = copy;
+  EXPECT_EQ(std::string(copy.GetComment()), std::string(300, 'c'));
+  copy.Release(0);
+  EXPECT_EQ(copy.GetComment(), nullptr);
+}
+
 TEST(ScreenInfoTest, DefaultsFillOnlyUnsetFields) {
   QDN_screenInfo fresh;
   EXPECT_EQ(fresh.position, QDN_rectangle{});
