@@ -16,6 +16,16 @@ const QDN_documentation& QDN_extraDefinition::Outcome::Documentation() const {
   return documentation_ ? *documentation_ : kNone;
 }
 
+QDN_doubleArray& QDN_extraDefinition::Costs() {
+  if (!costs_) costs_ = std::make_unique<QDN_doubleArray>();
+  return *costs_;
+}
+
+const QDN_doubleArray& QDN_extraDefinition::Costs() const {
+  static const QDN_doubleArray kNone;
+  return costs_ ? *costs_ : kNone;
+}
+
 QDN_extraDefinition::QDN_extraDefinition(QDN_network*, int handle, int outcomes) : handle_(handle) {
   Rebuild(outcomes);
 }

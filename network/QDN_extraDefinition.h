@@ -35,8 +35,10 @@ public:
   // The mandatory outcome, -1 when none is named.
   int mandatory_value = -1;
   QDN_optionalText question;
-  // Observation costs as listed by formats that give plain cost values.
-  QDN_doubleArray costs;
+  // Observation costs as listed by formats that give plain cost values;
+  // made on first use (almost no node has them), read as empty until then.
+  QDN_doubleArray& Costs();
+  const QDN_doubleArray& Costs() const;
 
   // Per-outcome data; every list has one entry per outcome.
   struct Outcome {
@@ -90,6 +92,7 @@ private:
 
   int handle_;
   int outcome_count_ = 0;
+  std::unique_ptr<QDN_doubleArray> costs_;
   // Null, or one record per outcome.
   std::unique_ptr<Outcome[]> outcomes_;
 };

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/QDN_Dmatrix.h"
@@ -211,7 +212,7 @@ int QDN_kiFormat::ReadClassType(int& handle) {
     saved_extra.ranked = extra->ranked;
     saved_extra.mandatory_value = extra->mandatory_value;
     saved_extra.question = extra->question;
-    CB_TRY(saved_extra.costs.Assign(extra->costs));
+    CB_TRY(saved_extra.costs.Assign(std::as_const(*extra).Costs()));
   }
   (void)network_->DeleteNode(handle);
   handle = network_->AddNode(QDN_NOISY_MAX, id.c_str());
@@ -228,7 +229,7 @@ int QDN_kiFormat::ReadClassType(int& handle) {
     target->mandatory = saved_extra.mandatory;
     target->ranked = saved_extra.ranked;
     target->question = saved_extra.question;
-    (void)target->costs.Assign(saved_extra.costs);
+    (void)target->Costs().Assign(saved_extra.costs);
     target->mandatory_value = saved_extra.mandatory_value;
   }
   return QDN_NO_ERROR;
@@ -289,10 +290,11 @@ int QDN_kiFormat::ReadDiagnosticStatement(QDN_extraDefinition* extra) {
     double cost = 0;
     CB_TRY(ReadReal(cost));
     if (extra) {
-      if (extra->costs.GetCount() == 0) {
-        CB_TRY(extra->costs.Append(cost));
+      QDN_doubleArray& costs = extra->Costs();
+      if (costs.GetCount() == 0) {
+        CB_TRY(costs.Append(cost));
       } else {
-        extra->costs.At(0) = cost;
+        costs.At(0) = cost;
       }
     }
     return QDN_NO_ERROR;

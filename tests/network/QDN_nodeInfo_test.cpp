@@ -203,6 +203,9 @@ TEST(ExtraDefinitionTest, OutcomesWithoutRecordsFollowChangesToo) {
   EXPECT_FALSE(view.GetOutcome(1).fault);
   EXPECT_FALSE(view.GetOutcome(1).long_name);
   EXPECT_EQ(view.GetOutcome(1).Documentation().GetCount(), 0);
+  EXPECT_EQ(view.Costs().GetCount(), 0);
+  ASSERT_EQ(extra.Costs().Append(1.5), QDN_NO_ERROR);
+  EXPECT_DOUBLE_EQ(view.Costs().At(0), 1.5);
   // The default state follows an outcome inserted before it.
   ASSERT_EQ(extra.InsertOutcome(0), QDN_NO_ERROR);
   EXPECT_EQ(extra.default_state, 1);

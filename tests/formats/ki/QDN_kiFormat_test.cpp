@@ -86,6 +86,10 @@ TEST(KiFormatTest, ReadsNodesStatesAndDiagnosticRoles) {
   EXPECT_EQ(flow.GetExtraDefinition()->troubleType, QDN_extraDefinition::kAuxiliary);
   EXPECT_TRUE(flow.GetExtraDefinition()->ranked);
   EXPECT_EQ(power.GetExtraDefinition()->GetOutcome(1).fault, true);
+  const QDN_extraDefinition& power_extra = *power.GetExtraDefinition();
+  ASSERT_EQ(power_extra.Costs().GetCount(), 1);
+  EXPECT_DOUBLE_EQ(power_extra.Costs().At(0), 2.5);
+  EXPECT_EQ(flow.GetExtraDefinition()->Costs().GetCount(), 0);
   EXPECT_EQ(Node(net, "Valve").GetExtraDefinition()->GetOutcome(0).fault_name, "&node is &state");
 
   // Two state blocks for three outcomes: the third keeps its default identifier.
