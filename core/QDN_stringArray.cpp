@@ -38,23 +38,31 @@ uint32_t QDN_stringArray::Footprint(uint32_t offset) const {
 }
 
 int QDN_stringArray::CopyStorage(const QDN_stringArray& source, int size) {
-  const size_t slots =
-      std::min<size_t>(size > 0 ? static_cast<size_t>(size) : 0, source.slot_capacity_);
+  size_t slots = std::min<size_t>(size > 0 ? static_cast<size_t>(size) : 0, source.slot_capacity_);
   const uint32_t* from = source.Slots();
+  // Empty slots past the count and the last text are left out: they read as
+  // empty, and a change that reaches them makes room first.
+  while (slots > static_cast<size_t>(std::max(source.count_, 0)) && from[slots - 1] == kEmptySlot)
+    --slots;
   size_t bytes = 0;
   for (size_t i = 0; i < slots; ++i)
     if (from[i] != kEmptySlot) bytes += source.Footprint(from[i]);
   if (bytes > kMaxPool) return QDN_OUT_OF_MEMORY;
   const size_t pool = RoundToWords(bytes);
-  std::unique_ptr<uint32_t[]> block;
-  if (slots + pool > 0) {
+  // The copy is built apart: source is another array, but the words in
+  // place are shared with the pointer to this array's old block.
+  const bool in_place = slots + pool / 4 <= kInlineWords;
+  uint32_t words[kInlineWords];
+  std::unique_ptr<uint32_t[]> heap;
+  if (!in_place) {
     try {
-      block.reset(new uint32_t[slots + pool / 4]);
+      heap.reset(new uint32_t[slots + pool / 4]);
     } catch (const std::bad_alloc&) {
       return QDN_OUT_OF_MEMORY;
     }
   }
-  char* chars = reinterpret_cast<char*>(block.get() + slots);
+  uint32_t* block = in_place ? words : heap.get();
+  char* chars = reinterpret_cast<char*>(block + slots);
   uint32_t used = 0;
   for (size_t i = 0; i < slots; ++i) {
     if (from[i] == kEmptySlot) {
@@ -66,7 +74,13 @@ int QDN_stringArray::CopyStorage(const QDN_stringArray& source, int size) {
     block[i] = used;
     used += length;
   }
-  block_ = std::move(block);
+  if (in_place) {
+    FreeStorage();
+    std::memcpy(storage_.words, words, sizeof words);
+    in_place_ = 1;
+  } else {
+    TakeHeap(std::move(heap));
+  }
   slot_capacity_ = static_cast<uint32_t>(slots);
   pool_capacity_ = static_cast<uint32_t>(pool);
   pool_used_ = used;
@@ -131,7 +145,7 @@ int QDN_stringArray::Store(size_t slots, const char* text, uint32_t& offset) {
     offset = used;
     used += static_cast<uint32_t>(need);
   }
-  block_ = std::move(block);
+  TakeHeap(std::move(block));
   slot_capacity_ = static_cast<uint32_t>(new_slots);
   pool_capacity_ = static_cast<uint32_t>(new_pool);
   pool_used_ = used;
@@ -140,11 +154,19 @@ int QDN_stringArray::Store(size_t slots, const char* text, uint32_t& offset) {
 }
 
 void QDN_stringArray::FreeStorage() {
-  block_.reset();
+  if (!in_place_) delete[] storage_.heap;
+  storage_.heap = nullptr;
+  in_place_ = 0;
   slot_capacity_ = 0;
   pool_capacity_ = 0;
   pool_used_ = 0;
   garbage_ = 0;
+}
+
+void QDN_stringArray::TakeHeap(std::unique_ptr<uint32_t[]> block) {
+  if (!in_place_) delete[] storage_.heap;
+  storage_.heap = block.release();
+  in_place_ = 0;
 }
 
 int QDN_stringArray::Assign(const QDN_stringArray& source) {
@@ -236,7 +258,7 @@ int QDN_stringArray::Resize(int n) {
   const int delta = delta_;
   Release(0);
   delta_ = delta;
-  block_ = std::move(fresh);
+  TakeHeap(std::move(fresh));
   slot_capacity_ = static_cast<uint32_t>(n);
   size_ = n;
   Touch();
@@ -265,7 +287,11 @@ int QDN_stringArray::Adopt(QDN_stringArray& donor) {
   if (!donor.IsReady()) return QDN_OBJECT_NOT_READY;
   if (&donor == this) return QDN_NO_ERROR;
   Release(0);
-  block_ = std::move(donor.block_);
+  // The storage moves as it is: words in place hold offsets, not pointers.
+  storage_ = donor.storage_;
+  in_place_ = donor.in_place_;
+  donor.storage_.heap = nullptr;
+  donor.in_place_ = 0;
   slot_capacity_ = donor.slot_capacity_;
   pool_capacity_ = donor.pool_capacity_;
   pool_used_ = donor.pool_used_;
@@ -282,6 +308,8 @@ int QDN_stringArray::Adopt(QDN_stringArray& donor) {
 int QDN_stringArray::Permute(const QDN_intArray& order) {
   const int n = PermutationLength(order, count_, size_);
   if (n < 0) return n;
+  uint32_t unused = kEmptySlot;
+  CB_TRY(Store(static_cast<size_t>(n), nullptr, unused));
   uint32_t* slots = Slots();
   const std::vector<uint32_t> old(slots, slots + n);
   for (int i = 0; i < n; ++i)
@@ -299,6 +327,6 @@ void QDN_stringArray::Release(int deep) {
 void QDN_stringArray::CheckReadiness(int) {
   const bool ready = delta_ > 0 && ((size_ == 0 && count_ == 0) ||
                                     (size_ > 0 && count_ >= 0 && count_ <= size_ &&
-                                     slot_capacity_ >= static_cast<uint32_t>(size_)));
+                                     slot_capacity_ >= static_cast<uint32_t>(count_)));
   AssignFlag(kReady, ready);
 }

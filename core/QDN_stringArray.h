@@ -16,14 +16,17 @@ class QDN_intArray;
 // block: a 32-bit offset per slot, then the texts, each ended by a NUL. A
 // replaced or removed text stays in the block until the block is next
 // reallocated, which copies only the texts in use. A text returned by At
-// stays valid until the array next changes.
+// stays valid until the array next changes. A copy leaves out the empty
+// slots past the count and the last text (they read as empty until a change
+// reaches them), and one that then fits in a few words (two short outcome
+// names) is kept inside the array, with no heap block.
 class QDN_stringArray : public QDN_array {
 public:
   QDN_stringArray() = default;
   QDN_stringArray(int size, int delta);
   QDN_stringArray(const QDN_stringArray& other);
   QDN_stringArray& operator=(const QDN_stringArray& other);
-  ~QDN_stringArray() override = default;
+  ~QDN_stringArray() override { FreeStorage(); }
 
   // The text of slot i, or nullptr for an empty slot or an index outside [0, size).
   const char* At(int i) const {
@@ -64,9 +67,13 @@ protected:
 
 private:
   static constexpr uint32_t kEmptySlot = UINT32_MAX;
+  // Words of storage kept inside the array.
+  static constexpr size_t kInlineWords = 6;
 
-  uint32_t* Slots() const { return block_.get(); }
-  char* Pool() const { return reinterpret_cast<char*>(block_.get() + slot_capacity_); }
+  uint32_t* Slots() const {
+    return in_place_ ? const_cast<uint32_t*>(storage_.words) : storage_.heap;
+  }
+  char* Pool() const { return reinterpret_cast<char*>(Slots() + slot_capacity_); }
   const char* TextAt(uint32_t offset) const { return Pool() + offset; }
   // Bytes the text at offset takes in the pool, its NUL included.
   uint32_t Footprint(uint32_t offset) const;
@@ -76,14 +83,21 @@ private:
   // that a new block adds are empty. -42 when the block cannot be made.
   [[nodiscard]] int Store(size_t slots, const char* text, uint32_t& offset);
   // Copies the first size slots of source and the texts they hold into a
-  // new block of exactly that room.
+  // new block of exactly that room, kept in place when it fits.
   [[nodiscard]] int CopyStorage(const QDN_stringArray& source, int size);
   void FreeStorage();
+  // Frees the old storage and takes block (a heap block, or null).
+  void TakeHeap(std::unique_ptr<uint32_t[]> block);
   void Touch() { ++version_; }
 
-  // slot_capacity_ offsets, then pool_capacity_ bytes of texts.
-  std::unique_ptr<uint32_t[]> block_;
-  uint32_t slot_capacity_ = 0;
+  // slot_capacity_ offsets, then pool_capacity_ bytes of texts: in words
+  // while in_place_, else in the heap block (null for no room).
+  union Storage {
+    uint32_t* heap;
+    uint32_t words[kInlineWords];
+  } storage_ = {nullptr};
+  uint32_t slot_capacity_ : 31 = 0;
+  uint32_t in_place_ : 1 = 0;
   uint32_t pool_capacity_ = 0;
   uint32_t pool_used_ = 0;
   // Bytes of the pool held by texts no slot refers to.

@@ -255,6 +255,58 @@ TEST(StringArrayTest, TextsFromTheArrayItselfSurviveItsGrowth) {
   EXPECT_EQ(a.ViewAt(4), longer);
 }
 
+TEST(StringArrayTest, ShortCopiesKeptInPlaceBehaveAsAnyOther) {
+  QDN_stringArray names;
+  ASSERT_EQ(names.Append("low"), QDN_NO_ERROR);
+  ASSERT_EQ(names.Append("high"), QDN_NO_ERROR);
+  QDN_stringArray copy(names); // small enough to be kept in place
+  EXPECT_STREQ(copy.At(0), "low");
+  EXPECT_STREQ(copy.At(1), "high");
+  EXPECT_EQ(copy.GetCount(), 2);
+  // A text of the copy itself goes in while the copy moves to the heap.
+  ASSERT_EQ(copy.Append(copy.At(1)), QDN_NO_ERROR);
+  ASSERT_EQ(copy.SetAt(0, copy.At(2)), QDN_NO_ERROR);
+  EXPECT_STREQ(copy.At(0), "high");
+  EXPECT_STREQ(copy.At(2), "high");
+  QDN_stringArray in_place;
+  ASSERT_EQ(in_place.Assign(names), QDN_NO_ERROR);
+  ASSERT_EQ(in_place.SetAt(0, in_place.At(1)), QDN_NO_ERROR);
+  ASSERT_EQ(in_place.RemoveAt(1), QDN_NO_ERROR);
+  EXPECT_STREQ(in_place.At(0), "high");
+  EXPECT_EQ(in_place.At(1), nullptr);
+  // Assigned over a heap block and back.
+  ASSERT_EQ(copy.Assign(names), QDN_NO_ERROR);
+  EXPECT_EQ(copy.GetCount(), 2);
+  EXPECT_STREQ(copy.At(1), "high");
+  QDN_stringArray big;
+  ASSERT_EQ(big.Append("a text too long to be kept in place"), QDN_NO_ERROR);
+  ASSERT_EQ(copy.Assign(big), QDN_NO_ERROR);
+  EXPECT_STREQ(copy.At(0), "a text too long to be kept in place");
+  const QDN_stringArray& same = names;
+  copy = names;
+  copy = copy;
+  EXPECT_EQ(copy.Assign(same), QDN_NO_ERROR);
+  EXPECT_STREQ(copy.At(0), "low");
+  // Adopted and permuted in place.
+  QDN_stringArray taker;
+  ASSERT_EQ(taker.Append("old"), QDN_NO_ERROR);
+  ASSERT_EQ(taker.Adopt(copy), QDN_NO_ERROR);
+  EXPECT_EQ(copy.At(0), nullptr);
+  QDN_intArray order;
+  (void)order.Append(1);
+  (void)order.Append(0);
+  ASSERT_EQ(taker.Permute(order), QDN_NO_ERROR);
+  EXPECT_STREQ(taker.At(0), "high");
+  EXPECT_STREQ(taker.At(1), "low");
+  taker.Clear();
+  EXPECT_EQ(taker.At(0), nullptr);
+  ASSERT_EQ(taker.Append("after"), QDN_NO_ERROR);
+  EXPECT_STREQ(taker.At(0), "after");
+  QDN_stringArray empty_copy{QDN_stringArray()};
+  EXPECT_EQ(empty_copy.GetCount(), 0);
+  EXPECT_EQ(empty_copy.At(0), nullptr);
+}
+
 // Every operation against a plain list of optional texts, over random
 // sequences that replace, insert, remove and reorder many times.
 TEST(StringArrayTest, MatchesAPlainListThroughRandomChanges) {
