@@ -46,6 +46,11 @@ public:
     return false;
   }
 
+  // Starts fetching the slot where id's entries begin.
+  void Prefetch(std::string_view id) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[Hash(id) & Mask()]);
+  }
+
   // Calls visit(handle) for every entry whose identifier hashes as id's;
   // stops early when visit returns false.
   template <typename Visit> void ForEach(std::string_view id, Visit visit) const {

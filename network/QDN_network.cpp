@@ -127,13 +127,17 @@ void QDN_network::IdChanged(const char* old_id, const char* new_id) {
 
 int QDN_network::IsIdentifierInUse(const char* id, int exceptHandle) const {
   if (!id) return 0;
+  // On a large network both look-ups miss the caches: the node index slot
+  // is fetched while the submodels are searched.
+  ids_.Prefetch(id);
+  if (submodels_.IsSubmodelIdInUse(id)) return 1;
   bool used = false;
   ids_.ForEach(id, [&](int handle) {
     const char* current = At(handle).node->GetId();
     used = handle != exceptHandle && current && std::strcmp(current, id) == 0;
     return !used;
   });
-  return used ? 1 : submodels_.IsSubmodelIdInUse(id);
+  return used ? 1 : 0;
 }
 
 int QDN_network::FindNode(const char* id) const {
