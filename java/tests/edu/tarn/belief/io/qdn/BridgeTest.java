@@ -83,6 +83,20 @@ public class BridgeTest extends TestSupport {
     check(!Files.exists(out), "no file written after a failed read");
   }
 
+  /** A reader that collects each node, then runs afterNode on it. */
+  abstract static class Watching extends BRIMAReader {
+    abstract void afterNode(String id, String[] parents);
+
+    @Override
+    public void loadNode(String name, String id, Object[] outcomes, int[] descriptor,
+        String[] parents, double[] probabilities, int[] strengths, String[] propertyNames,
+        String[] propertyValues) {
+      super.loadNode(name, id, outcomes, descriptor, parents, probabilities, strengths,
+          propertyNames, propertyValues);
+      afterNode(id, parents);
+    }
+  }
+
   static String cpt(String id, String parents, String states, String probabilities,
       String extra) {
     return "node " + id + " { TYPE = CPT; HEADER = { ID = " + id + "; NAME = \"" + id
@@ -356,13 +370,9 @@ public class BridgeTest extends TestSupport {
     }
     Path ok = write("stop.qdn", text + "};");
     Path list = write("stop-list.qdn", text + "node d { TYPE = LIST; };\n};");
-    BRIMAReader stopping = new BRIMAReader() {
+    BRIMAReader stopping = new Watching() {
       @Override
-      public void loadNode(String name, String id, Object[] outcomes, int[] descriptor,
-          String[] parents, double[] probabilities, int[] strengths, String[] propertyNames,
-          String[] propertyValues) {
-        super.loadNode(name, id, outcomes, descriptor, parents, probabilities, strengths,
-            propertyNames, propertyValues);
+      void afterNode(String id, String[] parents) {
         if (nodes.size() == 4) {
           throw new IllegalStateException("stop at four");
         }
@@ -391,13 +401,9 @@ public class BridgeTest extends TestSupport {
     }
     Path file = write("ids.qdn", text.append("};").toString());
     int[] parentsFound = new int[1];
-    BRIMAReader reader = new BRIMAReader() {
+    BRIMAReader reader = new Watching() {
       @Override
-      public void loadNode(String name, String id, Object[] outcomes, int[] descriptor,
-          String[] parents, double[] probabilities, int[] strengths, String[] propertyNames,
-          String[] propertyValues) {
-        super.loadNode(name, id, outcomes, descriptor, parents, probabilities, strengths,
-            propertyNames, propertyValues);
+      void afterNode(String id, String[] parents) {
         if (node(id) == nodes.get(nodes.size() - 1)
             && (parents.length == 0 || node(parents[0]) == nodes.get(nodes.size() - 2))) {
           ++parentsFound[0];
