@@ -8,15 +8,7 @@
 
 #include "core/QDN_intArray.h"
 #include "core/QDN_status.h"
-
-namespace {
-
-// The pool's largest size: every offset stays below the empty-slot mark.
-constexpr size_t kMaxPool = UINT32_MAX - 3;
-
-size_t RoundToWords(size_t bytes) { return (bytes + 3) / 4 * 4; }
-
-} // namespace
+#include "core/QDN_textPool.h"
 
 QDN_stringArray::QDN_stringArray(int size, int delta) : QDN_array(delta) {
   (void)Resize(size);
@@ -34,7 +26,7 @@ QDN_stringArray& QDN_stringArray::operator=(const QDN_stringArray& other) {
 }
 
 uint32_t QDN_stringArray::Footprint(uint32_t offset) const {
-  return static_cast<uint32_t>(std::strlen(TextAt(offset)) + 1);
+  return QDN_textPool::Footprint(Pool(), offset);
 }
 
 int QDN_stringArray::CopyStorage(const QDN_stringArray& source, int size) {
@@ -44,11 +36,9 @@ int QDN_stringArray::CopyStorage(const QDN_stringArray& source, int size) {
   // empty, and a change that reaches them makes room first.
   while (slots > static_cast<size_t>(std::max(source.count_, 0)) && from[slots - 1] == kEmptySlot)
     --slots;
-  size_t bytes = 0;
-  for (size_t i = 0; i < slots; ++i)
-    if (from[i] != kEmptySlot) bytes += source.Footprint(from[i]);
-  if (bytes > kMaxPool) return QDN_OUT_OF_MEMORY;
-  const size_t pool = RoundToWords(bytes);
+  const size_t bytes = QDN_textPool::Bytes(from, slots, source.Pool());
+  if (bytes > QDN_textPool::kMaxBytes) return QDN_OUT_OF_MEMORY;
+  const size_t pool = QDN_textPool::RoundToWords(bytes);
   // The copy is built apart: source is another array, but the words in
   // place are shared with the pointer to this array's old block.
   const bool in_place = slots + pool / 4 <= kInlineWords;
@@ -62,18 +52,8 @@ int QDN_stringArray::CopyStorage(const QDN_stringArray& source, int size) {
     }
   }
   uint32_t* block = in_place ? words : heap.get();
-  char* chars = reinterpret_cast<char*>(block + slots);
-  uint32_t used = 0;
-  for (size_t i = 0; i < slots; ++i) {
-    if (from[i] == kEmptySlot) {
-      block[i] = kEmptySlot;
-      continue;
-    }
-    const uint32_t length = source.Footprint(from[i]);
-    std::memcpy(chars + used, source.TextAt(from[i]), length);
-    block[i] = used;
-    used += length;
-  }
+  const uint32_t used = QDN_textPool::Compact(from, slots, source.Pool(), block,
+                                              reinterpret_cast<char*>(block + slots));
   if (in_place) {
     FreeStorage();
     std::memcpy(storage_.words, words, sizeof words);
@@ -105,14 +85,14 @@ int QDN_stringArray::Store(size_t slots, const char* text, uint32_t& offset) {
   // copied as it is; otherwise only the texts in use.
   const bool compact = garbage_ > pool_used_ / 4;
   const size_t live = compact ? pool_used_ - garbage_ : pool_used_;
-  if (need > kMaxPool - live) return QDN_OUT_OF_MEMORY;
+  if (need > QDN_textPool::kMaxBytes - live) return QDN_OUT_OF_MEMORY;
   size_t new_slots = slot_capacity_;
   if (slots > new_slots)
     new_slots = std::max(slots, std::min<size_t>(2 * size_t{slot_capacity_}, INT_MAX));
   size_t new_pool = pool_capacity_;
   if (need > pool_capacity_ - pool_used_)
-    new_pool =
-        RoundToWords(std::min(std::max({size_t{16}, 2 * (live + need), new_slots}), kMaxPool));
+    new_pool = QDN_textPool::RoundToWords(
+        std::min(std::max({size_t{16}, 2 * (live + need), new_slots}), QDN_textPool::kMaxBytes));
   std::unique_ptr<uint32_t[]> block;
   try {
     block.reset(new uint32_t[new_slots + new_pool / 4]);
@@ -122,21 +102,12 @@ int QDN_stringArray::Store(size_t slots, const char* text, uint32_t& offset) {
   char* chars = reinterpret_cast<char*>(block.get() + new_slots);
   uint32_t used = 0;
   const size_t size = std::min<size_t>(static_cast<size_t>(size_), slot_capacity_);
-  if (!compact) {
+  if (compact) {
+    used = QDN_textPool::Compact(Slots(), size, Pool(), block.get(), chars);
+  } else {
     std::copy_n(Slots(), size, block.get());
     if (pool_used_ > 0) std::memcpy(chars, Pool(), pool_used_);
     used = pool_used_;
-  }
-  for (size_t i = 0; compact && i < size; ++i) {
-    const uint32_t from = Slots()[i];
-    if (from == kEmptySlot) {
-      block[i] = kEmptySlot;
-      continue;
-    }
-    const uint32_t length = Footprint(from);
-    std::memcpy(chars + used, TextAt(from), length);
-    block[i] = used;
-    used += length;
   }
   std::fill(block.get() + size, block.get() + new_slots, kEmptySlot);
   // text may lie in the old block: it is copied before that is freed.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/QDN_array.h"
+#include "core/QDN_textPool.h"
 
 class QDN_intArray;
 
@@ -66,7 +67,7 @@ protected:
   unsigned long long Version() const { return version_; }
 
 private:
-  static constexpr uint32_t kEmptySlot = UINT32_MAX;
+  static constexpr uint32_t kEmptySlot = QDN_textPool::kNoText;
   // Words of storage kept inside the array.
   static constexpr size_t kInlineWords = 6;
 
@@ -75,7 +76,8 @@ private:
   }
   char* Pool() const { return reinterpret_cast<char*>(Slots() + slot_capacity_); }
   const char* TextAt(uint32_t offset) const { return Pool() + offset; }
-  // Bytes the text at offset takes in the pool, its NUL included.
+  // Bytes the text at offset takes in the pool, its NUL included (0 for an
+  // empty slot).
   uint32_t Footprint(uint32_t offset) const;
   // Makes room for slots slots and for text (when not null) and copies text
   // into the pool, setting offset to where it starts. The old block is freed

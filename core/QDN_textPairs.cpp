@@ -7,15 +7,13 @@
 #include <utility>
 
 #include "core/QDN_status.h"
+#include "core/QDN_textPool.h"
 
 namespace {
 
-// The pool's largest size: every offset stays below the null mark.
-constexpr size_t kMaxPool = UINT32_MAX - 3;
+constexpr size_t kMaxPool = QDN_textPool::kMaxBytes;
 // The most pairs: two slots each, counted in an int.
 constexpr size_t kMaxPairs = INT_MAX / 2;
-
-size_t RoundToWords(size_t bytes) { return (bytes + 3) / 4 * 4; }
 
 size_t Length(const char* text) { return text ? std::strlen(text) + 1 : 0; }
 
@@ -31,7 +29,7 @@ QDN_textPairs& QDN_textPairs::operator=(const QDN_textPairs& other) {
 }
 
 uint32_t QDN_textPairs::Footprint(uint32_t offset) const {
-  return offset == kNull ? 0 : static_cast<uint32_t>(std::strlen(Pool() + offset) + 1);
+  return QDN_textPool::Footprint(Pool(), offset);
 }
 
 int QDN_textPairs::FindFirst(const char* text) const {
@@ -58,7 +56,7 @@ int QDN_textPairs::Reserve(size_t pairs, size_t bytes, std::unique_ptr<uint32_t[
   const size_t new_pairs =
       std::max({count + pairs, std::min(2 * pair_capacity, kMaxPairs), size_t{2}});
   const size_t new_pool =
-      RoundToWords(std::min(std::max(size_t{32}, 2 * (live + bytes)), kMaxPool));
+      QDN_textPool::RoundToWords(std::min(std::max(size_t{32}, 2 * (live + bytes)), kMaxPool));
   std::unique_ptr<uint32_t[]> fresh;
   try {
     fresh.reset(new uint32_t[kHead + 2 * new_pairs + new_pool / 4]);
@@ -66,19 +64,11 @@ int QDN_textPairs::Reserve(size_t pairs, size_t bytes, std::unique_ptr<uint32_t[
     return QDN_OUT_OF_MEMORY;
   }
   uint32_t* slots = fresh.get() + kHead;
-  char* pool = reinterpret_cast<char*>(slots + 2 * new_pairs);
-  uint32_t used = 0;
-  for (size_t i = 0; i < 2 * count; ++i) {
-    const uint32_t from = Slots()[i];
-    const uint32_t length = Footprint(from);
-    if (length == 0) {
-      slots[i] = kNull;
-      continue;
-    }
-    std::memcpy(pool + used, Pool() + from, length);
-    slots[i] = used;
-    used += length;
-  }
+  // The first block has no texts to move (and no old pool to read).
+  const uint32_t used = block_
+                            ? QDN_textPool::Compact(Slots(), 2 * count, Pool(), slots,
+                                                    reinterpret_cast<char*>(slots + 2 * new_pairs))
+                            : 0;
   fresh[kCount] = static_cast<uint32_t>(count);
   fresh[kPairCapacity] = static_cast<uint32_t>(new_pairs);
   fresh[kPoolCapacity] = static_cast<uint32_t>(new_pool);
@@ -147,28 +137,21 @@ int QDN_textPairs::Assign(const QDN_textPairs& source) {
   }
   // The texts in use are copied into a fresh list of exactly their room.
   const size_t count = static_cast<size_t>(source.Count());
-  size_t bytes = 0;
-  for (size_t i = 0; i < 2 * count; ++i)
-    bytes += source.Footprint(source.Slots()[i]);
-  QDN_textPairs copy;
+  const size_t pool =
+      QDN_textPool::RoundToWords(QDN_textPool::Bytes(source.Slots(), 2 * count, source.Pool()));
+  std::unique_ptr<uint32_t[]> copy;
   try {
-    copy.block_.reset(new uint32_t[kHead + 2 * count + RoundToWords(bytes) / 4]);
+    copy.reset(new uint32_t[kHead + 2 * count + pool / 4]);
   } catch (const std::bad_alloc&) {
     return QDN_OUT_OF_MEMORY;
   }
-  copy.block_[kCount] = 0;
-  copy.block_[kPairCapacity] = static_cast<uint32_t>(count);
-  copy.block_[kPoolCapacity] = static_cast<uint32_t>(RoundToWords(bytes));
-  copy.block_[kPoolUsed] = 0;
-  copy.block_[kGarbage] = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const char* first = source.First(static_cast<int>(i));
-    const char* second = source.Second(static_cast<int>(i));
-    uint32_t* slot = copy.Slots() + 2 * i;
-    slot[0] = copy.Append(first, Length(first));
-    slot[1] = copy.Append(second, Length(second));
-  }
-  copy.block_[kCount] = static_cast<uint32_t>(count);
-  block_ = std::move(copy.block_);
+  uint32_t* slots = copy.get() + kHead;
+  copy[kCount] = static_cast<uint32_t>(count);
+  copy[kPairCapacity] = static_cast<uint32_t>(count);
+  copy[kPoolCapacity] = static_cast<uint32_t>(pool);
+  copy[kPoolUsed] = QDN_textPool::Compact(source.Slots(), 2 * count, source.Pool(), slots,
+                                          reinterpret_cast<char*>(slots + 2 * count));
+  copy[kGarbage] = 0;
+  block_ = std::move(copy);
   return QDN_NO_ERROR;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "core/QDN_textPool.h"
+
 // Ordered pairs of texts, either of which may be null (user properties:
 // name and value; documentation links: title and path). The whole list is
 // one heap block, made with the first pair: a small head, two 32-bit
@@ -41,7 +43,7 @@ public:
   void Clear() { block_.reset(); }
 
 private:
-  static constexpr uint32_t kNull = UINT32_MAX;
+  static constexpr uint32_t kNull = QDN_textPool::kNoText;
   // Head words of the block.
   static constexpr size_t kCount = 0;
   static constexpr size_t kPairCapacity = 1;
